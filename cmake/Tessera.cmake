@@ -1,0 +1,39 @@
+# Build helpers shared by every folder: warnings, sanitizers, and adding folders by their presence
+# so that a new module or tool needs no edit outside its own folder.
+
+add_library(tessera_options INTERFACE)
+target_compile_options(tessera_options INTERFACE
+  -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual
+  -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+target_include_directories(tessera_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(TESSERA_SANITIZE)
+  target_compile_options(tessera_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(tessera_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(TESSERA_FUZZ)
+  # Every library is instrumented for coverage feedback; only fuzz targets link libFuzzer's main.
+  target_compile_options(tessera_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+if(TESSERA_COVERAGE)
+  target_compile_options(tessera_options INTERFACE --coverage -O0)
+  target_link_options(tessera_options INTERFACE --coverage)
+endif()
+
+# Adds every immediate subfolder of DIR that has a CMakeLists.txt, in name order.
+function(tessera_add_subdirectories dir)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}/${dir}
+       ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/${child}/CMakeLists.txt)
+      add_subdirectory(${dir}/${child})
+    endif()
+  endforeach()
+endfunction()
+
+# Registers a content target (generated or copied game data) so that `tessera_content` builds it.
+function(tessera_content_target name)
+  set_property(GLOBAL APPEND PROPERTY TESSERA_CONTENT_TARGETS ${name})
+endfunction()

@@ -1,0 +1,17 @@
+// Writing RGBA pixels as PNG (screenshots, tool output). zlib does the compression.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace eng {
+
+// Encodes width x height RGBA pixels as a PNG file image. `bottomUp` says the first row in memory
+// is the picture's bottom row (the readers' and glReadPixels' order).
+std::vector<uint8_t> EncodePng(int width, int height, const uint8_t* rgba, bool bottomUp);
+// Writes the PNG to a file; false with a reason on failure.
+bool WritePng(const std::string& path, int width, int height, const uint8_t* rgba, bool bottomUp,
+              std::string* error);
+
+}  // namespace eng

@@ -1,0 +1,59 @@
+// Saving frames as PNG.
+#include "engine/screenshot.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "engine/image_write.h"
+#include "engine/main.h"
+#include "engine/screen.h"
+
+namespace eng {
+
+namespace {
+
+struct ScreenshotState {
+  std::string path;
+  bool armed = false;
+  bool written = false;
+  std::string error;
+};
+
+ScreenshotState g_shot;
+
+}  // namespace
+
+void ScreenshotRequest(const std::string& path) { g_shot.path = path; }
+
+bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
+  const ScreenState& s = Screen();
+  int width = s.RenderWidth;
+  int height = s.RenderHeight;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  // The frame is opaque on screen whatever alpha the drawing left behind.
+  for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+  return WritePng(path, width, height, pixels.data(), true, error);
+}
+
+void ScreenshotCaptureFrame() {
+  if (!g_shot.armed) return;
+  g_shot.armed = false;
+  g_shot.written = ScreenshotSaveBackBuffer(g_shot.path, &g_shot.error);
+}
+
+bool ScreenshotWriteFinal() {
+  if (g_shot.path.empty()) return true;
+  g_shot.armed = true;
+  ScreenClear();
+  CallDraw();
+  ScreenFlush();
+  if (!g_shot.written) std::fprintf(stderr, "screenshot: %s\n", g_shot.error.c_str());
+  return g_shot.written;
+}
+
+}  // namespace eng

@@ -1,0 +1,40 @@
+// Runs a fuzz target over files and folders named on the command line, for builds without
+// libFuzzer: the seeds and any crash reproducer can still be replayed under the sanitizers.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+void RunFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int count = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::filesystem::path arg(argv[i]);
+    if (std::filesystem::is_directory(arg)) {
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(arg)) {
+        if (entry.is_regular_file()) {
+          RunFile(entry.path());
+          ++count;
+        }
+      }
+    } else if (std::filesystem::is_regular_file(arg)) {
+      RunFile(arg);
+      ++count;
+    }
+  }
+  std::printf("replayed %d inputs\n", count);
+  return 0;
+}

@@ -1,0 +1,63 @@
+// The game core: the program entry, the engine callbacks (load, draw, the 16 ms tick, exit) and the
+// game-wide state that the other game modules read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace game {
+
+// Options of the command line; the defaults are the game as it is played.
+struct GameOptions {
+  bool headless = false;        // no message boxes; meant for a virtual display
+  long ticks = 0;               // end after this many game ticks (0 = play until the user quits)
+  std::string screenshot;       // write the last frame here as PNG
+  std::string input;            // replay this recorded input
+  std::string record;           // record the input here
+  bool fixedClock = false;      // deterministic clock, faster than real time
+  bool seeded = false;
+  uint32_t seed = 0;
+  bool log = false;             // keep the engine's log file on
+};
+
+struct TGameCore {
+  std::string AppDir;           // current directory at load, ending in "/"
+  int32_t ScreenWidth = 0;
+  int32_t ScreenHeight = 0;
+  int32_t WindowedWidth = 0;
+  int32_t WindowedHeight = 0;
+  int32_t SavedWindowX = 0;
+  int32_t SavedWindowY = 0;
+  bool FullScreen = false;
+  bool VSync = false;
+  int32_t FramesThisTick = 0;   // frames drawn since the last tick ended
+  int32_t FramesPerTick = 0;    // frames of the previous tick, raised while the current one runs longer
+  int32_t PrevMouseX = 0;
+  int32_t PrevMouseY = 0;
+  bool RightClickPending = false;
+  int32_t RightDownX = 0;
+  int32_t RightDownY = 0;
+  int32_t ShownFPS = 0;
+  long TicksDone = 0;           // game ticks completed (for --ticks)
+  GameOptions Options;
+};
+
+TGameCore& Core();
+
+// The program entry: timer, callbacks, log switch, screen options, then the engine's loop.
+// Returns the process exit status.
+int GameMain(const GameOptions& options);
+
+void GameLoad();
+void GameDraw();
+void GameTick();
+void GameExit();
+
+// Toggles fullscreen: Alt+Enter keeps the screen size, Ctrl+Enter takes the desktop's; going back
+// restores the windowed size at the remembered position.
+void ToggleFullScreen(bool desktopSize);
+
+// Back to the state at process start (tests).
+void GameCoreReset();
+
+}  // namespace game

@@ -1,0 +1,78 @@
+// The command line of the game. With no options the game runs exactly as it is played; the options
+// serve tests, tools and diagnosis.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "game/core/game_core.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: tessera [options]\n"
+    "  --headless         show no message boxes (they go to standard error); for virtual displays\n"
+    "  --ticks N          end after N game ticks (16 ms each)\n"
+    "  --screenshot FILE  write the last frame to FILE as PNG\n"
+    "  --input FILE       replay recorded input from FILE\n"
+    "  --record FILE      record the input to FILE\n"
+    "  --fixed-clock      advance the clock by fixed steps: deterministic, faster than real time\n"
+    "  --seed N           seed the random numbers with N instead of the clock\n"
+    "  --log              write the engine's log file log.txt\n"
+    "  --help             show this text\n"
+    "The game reads Data/ and maps/ from the current directory.\n";
+
+bool ParseNumber(const char* text, long* value) {
+  char* end = nullptr;
+  *value = std::strtol(text, &end, 10);
+  return end != text && *end == '\0';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  game::GameOptions options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](const char* what) -> const char* {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "tessera: %s needs %s\n%s", arg.c_str(), what, kUsage);
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    long number = 0;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--headless") {
+      options.headless = true;
+    } else if (arg == "--ticks") {
+      if (!ParseNumber(value("a number"), &number) || number < 1) {
+        std::fprintf(stderr, "tessera: --ticks needs a number from 1 up\n");
+        return 2;
+      }
+      options.ticks = number;
+    } else if (arg == "--screenshot") {
+      options.screenshot = value("a file name");
+    } else if (arg == "--input") {
+      options.input = value("a file name");
+    } else if (arg == "--record") {
+      options.record = value("a file name");
+    } else if (arg == "--fixed-clock") {
+      options.fixedClock = true;
+    } else if (arg == "--seed") {
+      if (!ParseNumber(value("a number"), &number) || number < 0 || number > 0xFFFFFFFFL) {
+        std::fprintf(stderr, "tessera: --seed needs a number from 0 to 4294967295\n");
+        return 2;
+      }
+      options.seeded = true;
+      options.seed = static_cast<uint32_t>(number);
+    } else if (arg == "--log") {
+      options.log = true;
+    } else {
+      std::fprintf(stderr, "tessera: unknown option %s\n%s", arg.c_str(), kUsage);
+      return 2;
+    }
+  }
+  return game::GameMain(options);
+}
