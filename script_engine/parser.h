@@ -1,0 +1,134 @@
+// The script parser: builds a syntax tree of declarations, statements and expressions from the
+// lexer's tokens. Types, names and operands are checked later, by the code generator.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "script_engine/lexer.h"
+#include "script_engine/script.h"
+
+namespace script {
+
+enum class NK : uint8_t {
+  // expressions
+  Int, Float, Str, Nil, Name, Unary, Binary, Call, Index, Field,
+  // statements
+  Assign, ExprStmt, Compound, If, While, Repeat, For, Case, CaseBranch, Break, Continue, Exit,
+  TryExcept, TryFinally, Empty,
+  // type expressions
+  TypeName, TypeArray, TypeDynArray, TypeRecord, FieldDecl,
+};
+
+struct Node {
+  NK kind = NK::Empty;
+  int line = 0;
+  int col = 0;
+  TokenKind op = TK_EOF;  // operator of Unary / Binary
+  std::string text;       // name as written, or string literal value
+  std::string upper;      // upper-case name
+  int64_t ival = 0;
+  double fval = 0.0;
+  bool flag = false;      // For: downto; Call: written with parentheses
+  Node* a = nullptr;      // operand, target, condition, selector, element type, ...
+  Node* b = nullptr;
+  Node* c = nullptr;
+  Node* d = nullptr;
+  std::vector<Node*> list;           // arguments, statements, branches, labels, fields
+  std::vector<std::string> names;    // FieldDecl names
+};
+
+enum class ParamMode : uint8_t { Value, Var, Const };
+
+struct ParamDecl {
+  std::vector<std::string> names;
+  ParamMode mode = ParamMode::Value;
+  Node* type = nullptr;  // null: untyped (not allowed)
+  int line = 0, col = 0;
+};
+
+struct Decl;
+
+struct RoutineDecl {
+  std::string name;
+  std::string upper;
+  bool isFunction = false;
+  bool isForward = false;
+  std::vector<ParamDecl> params;
+  Node* result = nullptr;
+  std::vector<Decl*> decls;  // local declarations
+  Node* body = nullptr;      // compound statement; null for forward
+  int line = 0, col = 0;
+};
+
+enum class DeclKind : uint8_t { Const, Var, Type, Routine };
+
+struct Decl {
+  DeclKind kind = DeclKind::Var;
+  std::vector<std::string> names;  // Var: several names; others: one
+  Node* type = nullptr;            // Var, Type, typed Const
+  Node* value = nullptr;           // Const value, Var initial value
+  RoutineDecl* routine = nullptr;
+  int line = 0, col = 0;
+};
+
+struct ProgramTree {
+  std::vector<std::pair<std::string, Token>> uses;  // upper-case unit name and its token
+  std::vector<Decl*> decls;
+  Node* body = nullptr;
+};
+
+// Thrown to unwind the parser and the code generator after the first error has been recorded.
+struct CompileAbort {};
+
+class Parser {
+ public:
+  Parser(std::string_view source, TCompileError& error);
+  // program = [ "program" ident ";" ] [ uses ] { declaration } compound "."
+  ProgramTree ParseProgram();
+  // A routine heading alone, as given to AddFunction.
+  RoutineDecl* ParseHeadingOnly();
+
+ private:
+  void Fail(const Token& at, const std::string& message);
+  [[noreturn]] void Abort(const Token& at, const std::string& message);
+  void NextToken();
+  bool Accept(TokenKind kind);
+  void Expect(TokenKind kind);
+  std::string ExpectIdent();
+  Node* NewNode(NK kind, const Token& at);
+
+  void ParseDeclarations(std::vector<Decl*>& out, bool global);
+  void ParseConstSection(std::vector<Decl*>& out);
+  void ParseVarSection(std::vector<Decl*>& out, bool global);
+  void ParseTypeSection(std::vector<Decl*>& out);
+  RoutineDecl* ParseRoutine();
+  RoutineDecl* ParseHeading();
+  Node* ParseType();
+
+  Node* ParseCompound();
+  Node* ParseStatement();
+  std::vector<Node*> ParseStatementList(TokenKind end1, TokenKind end2 = TK_EOF);
+  Node* ParseIf();
+  Node* ParseCase();
+  Node* ParseFor();
+  Node* ParseTry();
+
+  Node* ParseExpr();
+  Node* ParseSimple();
+  Node* ParseTerm();
+  Node* ParseFactor();
+  Node* ParseDesignator(Node* base);
+
+  Lexer lexer_;
+  int depth_ = 0;  // nesting of statements and expressions being parsed
+  Token tok_;
+  TCompileError& error_;
+  std::deque<Node> nodes_;
+  std::deque<Decl> decls_;
+  std::deque<RoutineDecl> routines_;
+  friend class CodeGen;
+};
+
+}  // namespace script
