@@ -282,6 +282,12 @@ void CodeGen::Error(const Node* at, const std::string& message, const std::strin
       case NK::Int:
       case NK::Float: tok = at->text; break;
       case NK::Str: tok = at->upper; break;
+      case NK::Binary:
+      case NK::Unary: tok = at->text; break;
+      case NK::Index:
+      case NK::Call:
+        if (at->a && (at->a->kind == NK::Name || at->a->kind == NK::Field)) tok = at->a->text;
+        break;
       default: break;
     }
   }
@@ -1663,7 +1669,7 @@ Val CodeGen::Binary(const Node* n, int target, const Type* targetType) {
   if (ta->kind != TypeKind::Integer || tb->kind != TypeKind::Integer) return bad();
   const Type* rt = IntArithType(types_, ta, tb);
   if (op == TK_SHL || op == TK_SHR) {
-    rt = ta->ik == IntKind::S64 ? types_.tInt64 : ta->ik == IntKind::U32 ? types_.tCardinal : types_.tInteger;
+    rt = ta->ik == IntKind::S64 || ta->ik == IntKind::U32 ? types_.tInt64 : types_.tInteger;
   }
   if (a.isConst && b.isConst) return FoldBinary(op, a, b, rt, n);
   int w = rt->ik == IntKind::S64 ? 2 : rt->ik == IntKind::U32 ? 1 : 0;
@@ -2083,6 +2089,17 @@ Loc CodeGen::LValue(const Node* n) {
       return loc;
     }
     default: break;
+  }
+  const Type* st = StaticType(n);
+  if (st && st->IsComposite()) {
+    // A composite function result: its fields and elements can be read, not assigned.
+    Val v = Expr(n);
+    Loc loc;
+    loc.kind = Loc::Ref;
+    loc.type = v.type;
+    loc.reg = v.reg;
+    loc.readOnly = true;
+    return loc;
   }
   Error(n, "Variable required");
 }

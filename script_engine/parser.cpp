@@ -412,6 +412,7 @@ Node* Parser::ParseStatement() {
     case TK_ELSE:
     case TK_EXCEPT:
     case TK_FINALLY: return nullptr;  // empty statement
+    case TK_EOF: Abort(tok_, "Unexpected end of file");
     default: break;
   }
   Abort(tok_, "Statement expected");
@@ -515,6 +516,7 @@ Node* Parser::ParseExpr() {
     case TK_EQ: case TK_NE: case TK_LT: case TK_LE: case TK_GT: case TK_GE: {
       Node* n = NewNode(NK::Binary, tok_);
       n->op = tok_.kind;
+      n->text = tok_.text;
       NextToken();
       n->a = left;
       n->b = ParseSimple();
@@ -531,6 +533,7 @@ Node* Parser::ParseSimple() {
   if (tok_.kind == TK_MINUS || tok_.kind == TK_PLUS) {
     Node* n = NewNode(NK::Unary, tok_);
     n->op = tok_.kind;
+    n->text = tok_.text;
     NextToken();
     n->a = ParseTerm();
     left = n;
@@ -540,6 +543,7 @@ Node* Parser::ParseSimple() {
   while (tok_.kind == TK_PLUS || tok_.kind == TK_MINUS || tok_.kind == TK_OR || tok_.kind == TK_XOR) {
     Node* n = NewNode(NK::Binary, tok_);
     n->op = tok_.kind;
+    n->text = tok_.text;
     NextToken();
     n->a = left;
     n->b = ParseTerm();
@@ -555,6 +559,7 @@ Node* Parser::ParseTerm() {
          tok_.kind == TK_MOD || tok_.kind == TK_AND || tok_.kind == TK_SHL || tok_.kind == TK_SHR) {
     Node* n = NewNode(NK::Binary, tok_);
     n->op = tok_.kind;
+    n->text = tok_.text;
     NextToken();
     n->a = left;
     n->b = ParseFactor();
@@ -597,6 +602,7 @@ Node* Parser::ParseFactor() {
     case TK_PLUS: {
       Node* n = NewNode(NK::Unary, at);
       n->op = tok_.kind;
+      n->text = tok_.text;
       NextToken();
       n->a = ParseFactor();
       return n;

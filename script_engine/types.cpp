@@ -139,14 +139,10 @@ void TypeTable::AddField(Type* record, const std::string& name, const Type* type
 }
 
 const Type* IntArithType(const TypeTable& types, const Type* a, const Type* b) {
-  if (a->ik == IntKind::S64 || b->ik == IntKind::S64) return types.tInt64;
-  bool aU32 = a->ik == IntKind::U32, bU32 = b->ik == IntKind::U32;
-  if (aU32 || bU32) {
-    auto isSigned = [](const Type* t) {
-      return t->ik == IntKind::S8 || t->ik == IntKind::S16 || t->ik == IntKind::S32;
-    };
-    if (isSigned(a) || isSigned(b)) return types.tInt64;
-    return types.tCardinal;
+  // Cardinal widens to Int64 like the other unsigned types widen to Integer; the result wraps
+  // only when it is stored.
+  if (a->ik == IntKind::S64 || b->ik == IntKind::S64 || a->ik == IntKind::U32 || b->ik == IntKind::U32) {
+    return types.tInt64;
   }
   return types.tInteger;
 }

@@ -83,9 +83,8 @@ class TypeTable {
   std::deque<Type> types_;
 };
 
-// Result type of integer arithmetic on two integer types, the way Delphi-family compilers widen:
-// small types become Integer, Cardinal with unsigned stays Cardinal, Cardinal with signed or
-// anything with Int64 becomes Int64.
+// Result type of integer arithmetic on two integer types: the small types widen to Integer,
+// Cardinal and Int64 to Int64.
 const Type* IntArithType(const TypeTable& types, const Type* a, const Type* b);
 // True when a value of type `from` may be assigned to a location of type `to` (with the implicit
 // integer-to-float, char-to-string and scalar-to-variant conversions).

@@ -56,7 +56,7 @@ std::string ExceptionText(int32_t kind, std::string_view param) {
     case erOutOfMemory: return "Out of memory";
     case erException: return p;
     case erNullPointerException: return "Null pointer exception";
-    case erNullVariantError: return "Null variant error";
+    case erNullVariantError: return p.empty() ? "Null variant error" : p;
     case erInterfaceNotSupported: return "Interface not supported";
     case erCustomError: return p;
     default: return "Unknown error " + std::to_string(kind) + (p.empty() ? "" : ": " + p);

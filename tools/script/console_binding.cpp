@@ -119,7 +119,11 @@ void BindGameFunctions(script::TScriptExec& exec, ConsoleBinding& b) {
     bool isFunction = std::string_view(kGameDeclarations[i]).substr(0, 8) == "function";
     exec.RegisterFunction(UpperName(kGameDeclarations[i]), [&b, display, isFunction](script::TNativeCall& call) {
       if (isFunction) {
-        call.ReturnInt(0);
+        if (call.ResultType() == script::TScriptType::String) {
+          call.ReturnStr("");
+        } else {
+          call.ReturnInt(0);
+        }
         return;
       }
       std::string line = Trace(display, call);

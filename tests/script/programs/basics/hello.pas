@@ -1,0 +1,3 @@
+begin
+  GameMessage('Hello, world');
+end.

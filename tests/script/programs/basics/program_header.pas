@@ -1,0 +1,6 @@
+program Demo;
+var i: integer;
+begin
+  i := 2;
+  GameMessage(IntToStr(i));
+end.

@@ -1,0 +1,4 @@
+uses SYSTEM;
+begin
+  GameMessage('uses ok');
+end.

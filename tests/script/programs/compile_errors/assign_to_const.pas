@@ -1,0 +1,4 @@
+const N = 5;
+begin
+  N := 6;
+end.

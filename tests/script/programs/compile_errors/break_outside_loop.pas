@@ -1,0 +1,3 @@
+begin
+  Break;
+end.

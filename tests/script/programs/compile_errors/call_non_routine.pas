@@ -1,0 +1,4 @@
+var x: integer;
+begin
+  x(1);
+end.

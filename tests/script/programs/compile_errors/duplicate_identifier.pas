@@ -1,0 +1,4 @@
+var a: integer;
+    a: string;
+begin
+end.

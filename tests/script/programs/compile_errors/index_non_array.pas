@@ -1,0 +1,4 @@
+var i: integer;
+begin
+  i[1] := 2;
+end.

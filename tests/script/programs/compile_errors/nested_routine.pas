@@ -1,0 +1,8 @@
+procedure Outer;
+  procedure Inner;
+  begin
+  end;
+begin
+end;
+begin
+end.

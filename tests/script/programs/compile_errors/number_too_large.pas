@@ -1,0 +1,4 @@
+var i: int64;
+begin
+  i := $1FFFFFFFFFFFFFFFF;
+end.

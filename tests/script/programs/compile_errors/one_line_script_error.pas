@@ -1,0 +1,1 @@
+var a: integer; begin a := 1; GameMessage(IntToStr(a) + Foo); end.

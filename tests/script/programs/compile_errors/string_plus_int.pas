@@ -1,0 +1,4 @@
+var s: string;
+begin
+  s := 'a' + 1;
+end.

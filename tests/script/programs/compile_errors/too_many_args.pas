@@ -1,0 +1,6 @@
+procedure P(a: integer);
+begin
+end;
+begin
+  P(1, 2);
+end.

@@ -1,0 +1,4 @@
+var i: integer;
+begin
+  i := 'text';
+end.

@@ -1,0 +1,5 @@
+type TP = record x: integer; end;
+var p: TP;
+begin
+  p.z := 1;
+end.

@@ -1,0 +1,3 @@
+begin
+  GameMessage(IntToStr(Missing));
+end.

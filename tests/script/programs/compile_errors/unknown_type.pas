@@ -1,0 +1,3 @@
+var t: TMissing;
+begin
+end.

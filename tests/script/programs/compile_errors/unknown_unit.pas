@@ -1,0 +1,3 @@
+uses Classes;
+begin
+end.

@@ -1,0 +1,3 @@
+uses SYSTEM, Windows;
+begin
+end.

@@ -1,0 +1,4 @@
+procedure Later; forward;
+begin
+  Later;
+end.

@@ -1,0 +1,3 @@
+begin { never closed
+  GameMessage('abc');
+end.

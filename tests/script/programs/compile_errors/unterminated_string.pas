@@ -1,0 +1,3 @@
+begin
+  GameMessage('abc);
+end.

@@ -1,0 +1,5 @@
+var a: array of integer;
+begin
+  SetLength(a, 3);
+  a[3] := 1;
+end.

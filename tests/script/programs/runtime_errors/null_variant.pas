@@ -1,0 +1,5 @@
+var v: Variant; i: integer;
+begin
+  v := Null;
+  i := v;
+end.

@@ -1,0 +1,3 @@
+begin
+  GameMessage(FloatToStr(Sqrt(-1)));
+end.

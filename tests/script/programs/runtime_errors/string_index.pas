@@ -1,0 +1,5 @@
+var s: string;
+begin
+  s := 'abc';
+  s[0] := 'x';
+end.

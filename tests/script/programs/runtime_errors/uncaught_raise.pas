@@ -1,0 +1,4 @@
+begin
+  GameMessage('start');
+  RaiseException(erCustomError, 'custom failure');
+end.

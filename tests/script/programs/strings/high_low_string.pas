@@ -1,0 +1,5 @@
+var s: string;
+begin
+  s := 'hello';
+  GameMessage(IntToStr(Low(s)) + ' ' + IntToStr(High(s)));
+end.
