@@ -209,6 +209,9 @@ class CodeGen {
   // ---- statements
   void Stmt(const Node* n);
   void Assign(const Node* n);
+  bool AppendInPlace(const std::string& upper, int slot, const Node* rhs);
+  bool IsPure(const Node* n) const;
+  bool Mentions(const Node* n, const std::string& upper) const;
   void If(const Node* n);
   void While(const Node* n);
   void Repeat(const Node* n);
@@ -777,6 +780,7 @@ void CodeGen::Assign(const Node* n) {
     }
     if (sym && sym->kind == SymKind::Var && !sym->byRef && (!sym->global || fs_ == &mainState_)) {
       if (sym->readOnly) Error(target, "Left side cannot be assigned to", target->text);
+      if (sym->type->kind == TypeKind::String && AppendInPlace(target->upper, sym->slot, n->b)) return;
       if (sym->type->IsComposite()) {
         Loc loc;
         loc.kind = Loc::Local;
@@ -820,6 +824,71 @@ void CodeGen::Assign(const Node* n) {
   Loc loc = LValue(target);
   if (loc.readOnly) Error(target, "Left side cannot be assigned to");
   StoreLoc(loc, v, n->b);
+}
+
+// True when an expression cannot change or observe variables: literals, names of variables and
+// constants, and pure standard routines applied to such expressions.
+bool CodeGen::IsPure(const Node* n) const {
+  switch (n->kind) {
+    case NK::Int:
+    case NK::Float:
+    case NK::Str: return true;
+    case NK::Name: {
+      const Symbol* s = Lookup(n->upper);
+      return s && (s->kind == SymKind::Var || s->kind == SymKind::Const);
+    }
+    case NK::Binary: return IsPure(n->a) && IsPure(n->b);
+    case NK::Unary: return IsPure(n->a);
+    case NK::Call: {
+      if (n->a->kind != NK::Name || Lookup(n->a->upper)) return false;
+      const std::string& u = n->a->upper;
+      if (u != "CHR" && u != "INTTOSTR" && u != "COPY" && u != "UPPERCASE" && u != "LOWERCASE" &&
+          u != "TRIM" && u != "FLOATTOSTR" && u != "STRINGOFCHAR" && u != "REPLICATE") {
+        return false;
+      }
+      for (const Node* a : n->list) {
+        if (!IsPure(a)) return false;
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
+bool CodeGen::Mentions(const Node* n, const std::string& upper) const {
+  if (!n) return false;
+  if ((n->kind == NK::Name) && n->upper == upper) return true;
+  if (Mentions(n->a, upper) || Mentions(n->b, upper)) return true;
+  for (const Node* x : n->list) {
+    if (Mentions(x, upper)) return true;
+  }
+  return false;
+}
+
+// s := s + a + b + ...  appends to s in place when the added parts neither mention s nor have
+// side effects, so the string is not copied once per part.
+bool CodeGen::AppendInPlace(const std::string& upper, int slot, const Node* rhs) {
+  std::vector<const Node*> parts;
+  const Node* n = rhs;
+  while (n->kind == NK::Binary && n->op == TK_PLUS) {
+    parts.push_back(n->b);
+    n = n->a;
+  }
+  if (parts.size() < 2 || n->kind != NK::Name || n->upper != upper) return false;
+  for (const Node* p : parts) {
+    const Type* t = StaticType(p);
+    if (!t || (t->kind != TypeKind::String && t->kind != TypeKind::Char)) return false;
+    if (!IsPure(p) || Mentions(p, upper)) return false;
+  }
+  for (size_t i = parts.size(); i-- > 0;) {
+    Mark m = TempMark();
+    Val v = Expr(parts[i]);
+    int r = ToReg(v);
+    SetPos(parts[i]);
+    Emit(v.type->kind == TypeKind::Char ? OP_CONCATC : OP_CONCAT, slot, slot, r);
+    TempRelease(m);
+  }
+  return true;
 }
 
 void CodeGen::If(const Node* n) {
@@ -1871,6 +1940,17 @@ const Type* CodeGen::StaticType(const Node* n) const {
       if (const Type* t = types_.Builtin(n->a->upper)) return t;
       const std::string& u = n->a->upper;
       if (u == "ODD" || u == "ASSIGNED" || u == "VARISNULL" || u == "VARISEMPTY") return types_.tBoolean;
+      if (u == "CHR") return types_.tChar;
+      int bi = FindBuiltin(u);
+      if (bi >= 0) {
+        switch (kBuiltins[bi].result) {
+          case 'S': return types_.tString;
+          case 'C': return types_.tChar;
+          case 'I': return types_.tInteger;
+          case 'B': return types_.tBoolean;
+          default: return nullptr;
+        }
+      }
       for (const ImportDecl& d : imports_) {
         if (d.upper == u && d.result == TScriptType::Boolean) return types_.tBoolean;
       }

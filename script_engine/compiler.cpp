@@ -112,10 +112,12 @@ bool TScriptCompiler::Compile(const std::string& source) {
     c.error.token.clear();
     return fail();
   }
-  Parser parser(source, c.error);
   ProgramTree tree;
+  // The parser owns the tree's nodes, so it lives until code generation is done.
+  std::unique_ptr<Parser> parser;
   try {
-    tree = parser.ParseProgram();
+    parser = std::make_unique<Parser>(source, c.error);
+    tree = parser->ParseProgram();
   } catch (const CompileAbort&) {
     return fail();
   }

@@ -540,7 +540,12 @@ Node* Parser::ParseSimple() {
   } else {
     left = ParseTerm();
   }
+  // Each operator of a chain nests the tree one level deeper; it counts against the same limit.
+  DepthGuard chain(depth_);
+  int ops = 0;
   while (tok_.kind == TK_PLUS || tok_.kind == TK_MINUS || tok_.kind == TK_OR || tok_.kind == TK_XOR) {
+    if (++depth_ > kMaxNesting) Abort(tok_, "Expression too complex");
+    ++ops;
     Node* n = NewNode(NK::Binary, tok_);
     n->op = tok_.kind;
     n->text = tok_.text;
@@ -549,14 +554,19 @@ Node* Parser::ParseSimple() {
     n->b = ParseTerm();
     left = n;
   }
+  depth_ -= ops;
   return left;
 }
 
 // term = factor { ("*" | "/" | "div" | "mod" | "and" | "shl" | "shr") factor }
 Node* Parser::ParseTerm() {
   Node* left = ParseFactor();
+  DepthGuard chain(depth_);
+  int ops = 0;
   while (tok_.kind == TK_STAR || tok_.kind == TK_SLASH || tok_.kind == TK_DIV ||
          tok_.kind == TK_MOD || tok_.kind == TK_AND || tok_.kind == TK_SHL || tok_.kind == TK_SHR) {
+    if (++depth_ > kMaxNesting) Abort(tok_, "Expression too complex");
+    ++ops;
     Node* n = NewNode(NK::Binary, tok_);
     n->op = tok_.kind;
     n->text = tok_.text;
@@ -565,6 +575,7 @@ Node* Parser::ParseTerm() {
     n->b = ParseFactor();
     left = n;
   }
+  depth_ -= ops;
   return left;
 }
 

@@ -297,6 +297,11 @@ bool TExecImpl::Bind() {
 // ---------------------------------------------------------------------------------------------
 // the interpreter
 
+// NOTE: under the fuzzing build, coverage instrumentation is left out of the interpreter loop: its
+// per-comparison callbacks made step-limited runs too slow to fuzz; the sanitizers stay on.
+#if defined(__clang__)
+__attribute__((no_sanitize("coverage")))
+#endif
 bool TExecImpl::Execute() {
   const std::vector<TFunction>& funcs = program.functions;
   Frame* fr = &frames.back();
@@ -1067,7 +1072,8 @@ bool TScriptExec::Run() {
     const TFunction& main = e.program.functions[0];
     if (e.chunks.empty() || e.chunks[0].size < static_cast<size_t>(main.frameSize)) {
       StackChunk chunk;
-      chunk.size = std::max(kChunkSlots, static_cast<size_t>(main.frameSize) + 64);
+      // The first chunk is small: most scripts never call deeply, and executors are pooled.
+      chunk.size = std::max<size_t>(1024, static_cast<size_t>(main.frameSize) + 64);
       chunk.slots.reset(new Slot[chunk.size]);
       if (e.chunks.empty()) {
         e.chunks.push_back(std::move(chunk));

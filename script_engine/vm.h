@@ -79,7 +79,7 @@ struct Var : HeapObj {
 };
 
 // Largest string or array the VM will allocate, in bytes; bigger requests are run-time errors.
-constexpr int64_t kMaxAllocation = 64 * 1024 * 1024;
+constexpr int64_t kMaxAllocation = 16 * 1024 * 1024;
 
 inline void Retain(HeapObj* o) {
   if (o) ++o->rc;
