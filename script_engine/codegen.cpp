@@ -110,30 +110,6 @@ struct FuncState {
   int resultSlot = -1;
 };
 
-TScriptType NativeTypeOfType(const Type* t, bool& ok) {
-  ok = true;
-  switch (t->kind) {
-    case TypeKind::Integer:
-      switch (t->ik) {
-        case IntKind::S8: return TScriptType::ShortInt;
-        case IntKind::U8: return TScriptType::Byte;
-        case IntKind::S16: return TScriptType::SmallInt;
-        case IntKind::U16: return TScriptType::Word;
-        case IntKind::S32: return TScriptType::Integer;
-        case IntKind::U32: return TScriptType::Cardinal;
-        case IntKind::S64: return TScriptType::Int64;
-      }
-      break;
-    case TypeKind::Float: return t->single ? TScriptType::Single : TScriptType::Double;
-    case TypeKind::Boolean: return TScriptType::Boolean;
-    case TypeKind::Char: return TScriptType::Char;
-    case TypeKind::String: return TScriptType::String;
-    default: break;
-  }
-  ok = false;
-  return TScriptType::Void;
-}
-
 bool FitsImm(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
 int64_t WrapInt(int64_t v, IntKind ik) {
@@ -2805,12 +2781,26 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
 }  // namespace
 
 bool NativeTypeOf(const std::string& upper, TScriptType& out) {
-  TypeTable types;
-  const Type* t = types.Builtin(upper);
-  if (!t) return false;
-  bool ok;
-  out = NativeTypeOfType(t, ok);
-  return ok;
+  struct Entry {
+    const char* name;
+    TScriptType type;
+  };
+  static constexpr Entry kNames[] = {
+      {"STRING", TScriptType::String},     {"ANSISTRING", TScriptType::String}, {"INTEGER", TScriptType::Integer},
+      {"LONGINT", TScriptType::Integer},   {"CARDINAL", TScriptType::Cardinal}, {"LONGWORD", TScriptType::Cardinal},
+      {"DWORD", TScriptType::Cardinal},    {"WORD", TScriptType::Word},         {"BYTE", TScriptType::Byte},
+      {"SHORTINT", TScriptType::ShortInt}, {"SMALLINT", TScriptType::SmallInt}, {"INT64", TScriptType::Int64},
+      {"SINGLE", TScriptType::Single},     {"DOUBLE", TScriptType::Double},     {"EXTENDED", TScriptType::Double},
+      {"REAL", TScriptType::Double},       {"BOOLEAN", TScriptType::Boolean},   {"CHAR", TScriptType::Char},
+      {"ANSICHAR", TScriptType::Char},
+  };
+  for (const Entry& e : kNames) {
+    if (upper == e.name) {
+      out = e.type;
+      return true;
+    }
+  }
+  return false;
 }
 
 bool GenerateProgram(const ProgramTree& tree, const std::vector<ImportDecl>& imports,

@@ -78,8 +78,12 @@ std::string Parser::ExpectIdent() {
 }
 
 Node* Parser::NewNode(NK kind, const Token& at) {
-  nodes_.emplace_back();
-  Node* n = &nodes_.back();
+  constexpr size_t kBlock = 64;
+  if (nodeBlocks_.empty() || nodesInBlock_ == kBlock) {
+    nodeBlocks_.push_back(std::make_unique<Node[]>(kBlock));
+    nodesInBlock_ = 0;
+  }
+  Node* n = &nodeBlocks_.back()[nodesInBlock_++];
   n->kind = kind;
   n->line = at.line;
   n->col = at.col;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -125,7 +126,9 @@ class Parser {
   int depth_ = 0;  // nesting of statements and expressions being parsed
   Token tok_;
   TCompileError& error_;
-  std::deque<Node> nodes_;
+  // Nodes are allocated in blocks: a compile makes hundreds of them.
+  std::vector<std::unique_ptr<Node[]>> nodeBlocks_;
+  size_t nodesInBlock_ = 0;
   std::deque<Decl> decls_;
   std::deque<RoutineDecl> routines_;
   friend class CodeGen;

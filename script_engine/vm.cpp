@@ -1084,7 +1084,7 @@ bool TScriptExec::Run() {
     Slot* base = e.chunks[0].slots.get();
     std::memset(base, 0, static_cast<size_t>(main.frameSize) * sizeof(Slot));
     e.frames.clear();
-    e.frames.reserve(static_cast<size_t>(e.maxDepth) + 2);
+    e.frames.reserve(32);
     e.frames.push_back(Frame{&main, base, main.code.data(), -1, 0});
     e.handlers.clear();
     e.globals = base;
