@@ -175,6 +175,7 @@ class CodeGen {
   Val ConstExpr(const Node* n);
   void DeclareRoutine(const Decl* d);
   void CompileRoutine(RoutineInfo* info, const RoutineDecl* r);
+  static void ReturnJumps(TFunction& fn);
   RoutineInfo* MakeRoutineInfo(const RoutineDecl* r);
   void Define(std::unordered_map<std::string, Symbol>& scope, const std::string& name,
               const Symbol& sym, const Node* at, int line, int col);
@@ -629,11 +630,22 @@ void CodeGen::CompileRoutine(RoutineInfo* info, const RoutineDecl* r) {
   int ret = Here();
   PatchList(state.exitJumps, ret);
   Emit(OP_RET);
+  ReturnJumps(fn);
   fn.frameSize = static_cast<int32_t>(state.kinds.size());
   fn.slotKinds.resize(state.kinds.size());
   for (size_t i = 0; i < state.kinds.size(); ++i) fn.slotKinds[i] = state.kinds[i] == 1 ? 1 : 0;
   locals_.clear();
   fs_ = saved;
+}
+
+// A jump to a return is a return: common at the end of if/else branches in functions.
+void CodeGen::ReturnJumps(TFunction& fn) {
+  for (Instr& in : fn.code) {
+    if (in.op == OP_JMP && fn.code[static_cast<size_t>(in.a)].op == OP_RET) {
+      in.op = OP_RET;
+      in.a = 0;
+    }
+  }
 }
 
 void CodeGen::Generate(const ProgramTree& tree) {

@@ -387,7 +387,11 @@ bool ReadProgram(const std::string& bytes, TProgram& prog, std::string& reason) 
       uint8_t kind = r.U8();
       if (kind > 1) return bad("bad slot kind");
       fn.slotKinds[static_cast<size_t>(k)] = kind;
-      if (kind) fn.managed.push_back(k);
+      if (kind) {
+        fn.managed.push_back(k);
+        if (k < fn.paramSlots) fn.managedParams = true;
+        if (k >= fn.paramSlots && k < fn.paramSlots + fn.resultSlots) fn.managedResult = true;
+      }
     }
     uint32_t nc;
     if (!r.Count(nc, 21)) return bad("truncated program");

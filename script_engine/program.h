@@ -28,8 +28,11 @@ struct TFunction {
   std::vector<Instr> code;
   std::vector<int32_t> lines;  // source line of each instruction
   std::vector<int32_t> cols;   // source column of each instruction
-  // Derived on load: the managed slots, released when the frame ends.
+  // Derived on load: the managed slots, released when the frame ends, and whether any of them
+  // is a parameter or part of the result (the call path skips that work when not).
   std::vector<int32_t> managed;
+  bool managedParams = false;
+  bool managedResult = false;
 };
 
 struct TImport {

@@ -268,9 +268,9 @@ bool VariantToString(TExecImpl& vm, const Var* v, std::string& out) {
 }  // namespace
 
 void TExecImpl::ResetRun() {
-  while (!frames.empty()) {
-    ReleaseFrame(frames.back());
-    frames.pop_back();
+  while (frameCount > 0) {
+    ReleaseFrame(frames[static_cast<size_t>(frameCount - 1)]);
+    --frameCount;
   }
   handlers.clear();
   globals = nullptr;
@@ -304,7 +304,8 @@ __attribute__((no_sanitize("coverage")))
 #endif
 bool TExecImpl::Execute() {
   const std::vector<TFunction>& funcs = program.functions;
-  Frame* fr = &frames.back();
+  Frame* const F = frames.data();
+  Frame* fr = F + frameCount - 1;
   const TFunction* fn = fr->fn;
   Slot* base = fr->base;
   const Instr* code = fn->code.data();
@@ -322,17 +323,22 @@ bool TExecImpl::Execute() {
   };
 
 #define R(x) base[(x)]
-#define NEXT()                        \
-  do {                                \
-    ++pc;                             \
-    if (--steps < 0) goto step_limit; \
-    goto* kLabels[pc->op];            \
+// Steps are charged when control leaves a straight run of instructions (a taken jump, a call, a
+// return): the run's length is counted then, so the count is exact without a per-instruction
+// decrement. Every loop and every recursion passes through such a transfer.
+#define CHARGE() (steps -= (pc - blockStart) + 1)
+#define NEXT()             \
+  do {                     \
+    ++pc;                  \
+    goto* kLabels[pc->op]; \
   } while (0)
-#define JUMP(target)                  \
-  do {                                \
-    pc = code + (target);             \
-    if (--steps < 0) goto step_limit; \
-    goto* kLabels[pc->op];            \
+#define JUMP(target)                \
+  do {                              \
+    CHARGE();                       \
+    if (steps < 0) goto step_limit; \
+    pc = code + (target);           \
+    blockStart = pc;                \
+    goto* kLabels[pc->op];          \
   } while (0)
 #define RAISE(kind, message) \
   do {                       \
@@ -340,7 +346,7 @@ bool TExecImpl::Execute() {
     goto raise;              \
   } while (0)
 
-  if (--steps < 0) goto step_limit;
+  const Instr* blockStart = pc;
   goto* kLabels[pc->op];
 
 L_NOP:
@@ -774,7 +780,9 @@ L_COPYR: {
 
 L_CALL: {
   const TFunction* callee = &funcs[static_cast<size_t>(pc->a)];
-  if (static_cast<int>(frames.size()) > maxDepth) RAISE(erOutOfStackRange, "Stack overflow");
+  if (fr - F >= maxDepth) RAISE(erOutOfStackRange, "Stack overflow");
+  CHARGE();
+  if (steps < 0) goto step_limit;
   Slot* args = base + pc->b;
   Slot* nb = base + fn->frameSize;
   uint32_t ci = fr->chunk;
@@ -783,56 +791,67 @@ L_CALL: {
     nb = chunks[ci].slots.get();
     chunkEnd = nb + chunks[ci].size;
   }
-  std::memcpy(nb, args, static_cast<size_t>(callee->paramSlots) * sizeof(Slot));
-  for (int32_t m : callee->managed) {
-    if (m >= callee->paramSlots) break;
-    args[m].o = nullptr;  // moved into the callee
+  const int32_t params = callee->paramSlots;
+  for (int32_t k = 0; k < params; ++k) nb[k] = args[k];
+  if (callee->managedParams) {
+    for (int32_t m : callee->managed) {
+      if (m >= params) break;
+      args[m].o = nullptr;  // moved into the callee
+    }
   }
-  std::memset(nb + callee->paramSlots, 0,
-              static_cast<size_t>(callee->frameSize - callee->paramSlots) * sizeof(Slot));
+  for (int32_t k = params, end = callee->frameSize; k < end; ++k) nb[k].i = 0;
   fr->pc = pc + 1;
-  frames.push_back(Frame{callee, nb, nullptr, pc->c, ci});
-  fr = &frames.back();
+  ++fr;
+  *fr = Frame{callee, nb, nullptr, pc->c, ci};
   fn = callee;
   base = nb;
   code = fn->code.data();
   pc = code;
-  if (--steps < 0) goto step_limit;
+  blockStart = pc;
   goto* kLabels[pc->op];
 }
 L_RET: {
-  while (!handlers.empty() && handlers.back().frame >= static_cast<int32_t>(frames.size()) - 1) handlers.pop_back();
-  if (frames.size() == 1) {
-    ReleaseFrame(frames.back());
-    frames.clear();
+  CHARGE();
+  if (steps < 0) goto step_limit;
+  if (!handlers.empty()) {
+    while (!handlers.empty() && handlers.back().frame >= static_cast<int32_t>(fr - F)) handlers.pop_back();
+  }
+  if (fr == F) {
+    ReleaseFrame(*fr);
+    frameCount = 0;
     globals = nullptr;
     stepsLeft = steps;
     status = TExecStatus::Loaded;
     return true;
   }
-  Frame& caller = frames[frames.size() - 2];
+  Frame& caller = fr[-1];
   if (fn->resultSlots > 0 && fr->retDst >= 0) {
     Slot* res = base + fn->paramSlots;
     Slot* out = caller.base + fr->retDst;
-    for (int32_t k = 0; k < fn->resultSlots; ++k) {
-      if (fn->slotKinds[static_cast<size_t>(fn->paramSlots + k)]) {
-        Release(out[k].o);
-        out[k] = res[k];
-        res[k].o = nullptr;
-      } else {
-        out[k] = res[k];
+    if (!fn->managedResult) {
+      out[0] = res[0];
+      for (int32_t k = 1; k < fn->resultSlots; ++k) out[k] = res[k];
+    } else {
+      for (int32_t k = 0; k < fn->resultSlots; ++k) {
+        if (fn->slotKinds[static_cast<size_t>(fn->paramSlots + k)]) {
+          Release(out[k].o);
+          out[k] = res[k];
+          res[k].o = nullptr;
+        } else {
+          out[k] = res[k];
+        }
       }
     }
   }
-  ReleaseFrame(*fr);
-  frames.pop_back();
-  fr = &frames.back();
+  if (!fn->managed.empty()) ReleaseFrame(*fr);
+  uint32_t doneChunk = fr->chunk;
+  --fr;
   fn = fr->fn;
   base = fr->base;
   code = fn->code.data();
   pc = fr->pc;
-  chunkEnd = chunks[fr->chunk].slots.get() + chunks[fr->chunk].size;
-  if (--steps < 0) goto step_limit;
+  blockStart = pc;
+  if (fr->chunk != doneChunk) chunkEnd = chunks[fr->chunk].slots.get() + chunks[fr->chunk].size;
   goto* kLabels[pc->op];
 }
 L_CALLN: {
@@ -850,6 +869,9 @@ L_CALLN: {
       call.result_ = pc->c >= 0 ? &R(pc->c) : nullptr;
       call.import_ = &program.imports[static_cast<size_t>(pc->a)];
       fr->pc = pc;
+      frameCount = static_cast<int32_t>(fr - F) + 1;
+      CHARGE();
+      blockStart = pc + 1;
       stepsLeft = steps;
       (*binding)(call);
       steps = stepsLeft;
@@ -860,7 +882,7 @@ L_CALLN: {
   if (outcome == 2) {
     // Paused during the call (the run continues after it), or set back to loaded.
     if (status == TExecStatus::Paused) {
-      frames.back().pc = pc + 1;
+      fr->pc = pc + 1;
       stepsLeft = steps;
       return true;
     }
@@ -876,13 +898,13 @@ L_CALLB: {
   NEXT();
 }
 L_TRYX:
-  handlers.push_back(Handler{static_cast<int32_t>(frames.size()) - 1, pc->a, -1, pc->b});
+  handlers.push_back(Handler{static_cast<int32_t>(fr - F), pc->a, -1, pc->b});
   NEXT();
 L_TRYF:
-  handlers.push_back(Handler{static_cast<int32_t>(frames.size()) - 1, pc->a, pc->b, pc->c});
+  handlers.push_back(Handler{static_cast<int32_t>(fr - F), pc->a, pc->b, pc->c});
   NEXT();
 L_POPTRY:
-  if (handlers.empty() || handlers.back().frame != static_cast<int32_t>(frames.size()) - 1) {
+  if (handlers.empty() || handlers.back().frame != static_cast<int32_t>(fr - F)) {
     RAISE(erInternalError, "");
   }
   handlers.pop_back();
@@ -955,7 +977,8 @@ raise : {
     pos = (line << 32) | col;
   }
   int32_t proc = static_cast<int32_t>(fn - funcs.data());
-  while (!handlers.empty() && handlers.back().frame >= static_cast<int32_t>(frames.size())) handlers.pop_back();
+  frameCount = static_cast<int32_t>(fr - F) + 1;
+  while (!handlers.empty() && handlers.back().frame >= frameCount) handlers.pop_back();
   if (fatal || handlers.empty()) {
     error.kind = kind;
     error.message = ExceptionText(kind, failMessage);
@@ -969,11 +992,11 @@ raise : {
   }
   Handler h = handlers.back();
   handlers.pop_back();
-  while (static_cast<int32_t>(frames.size()) - 1 > h.frame) {
-    ReleaseFrame(frames.back());
-    frames.pop_back();
+  while (fr - F > h.frame) {
+    ReleaseFrame(*fr);
+    --fr;
   }
-  fr = &frames.back();
+  frameCount = static_cast<int32_t>(fr - F) + 1;
   fn = fr->fn;
   base = fr->base;
   code = fn->code.data();
@@ -999,8 +1022,10 @@ raise : {
     exPos = static_cast<int32_t>(pos & 0xFFFFFFFF);
   }
   pc = code + h.pc;
+  blockStart = pc;
   goto* kLabels[pc->op];
 }
+#undef CHARGE
 #undef R
 #undef NEXT
 #undef JUMP
@@ -1083,9 +1108,10 @@ bool TScriptExec::Run() {
     }
     Slot* base = e.chunks[0].slots.get();
     std::memset(base, 0, static_cast<size_t>(main.frameSize) * sizeof(Slot));
-    e.frames.clear();
-    e.frames.reserve(32);
-    e.frames.push_back(Frame{&main, base, main.code.data(), -1, 0});
+    // The frame stack is sized once for the deepest allowed call chain.
+    if (e.frames.size() < static_cast<size_t>(e.maxDepth) + 2) e.frames.resize(static_cast<size_t>(e.maxDepth) + 2);
+    e.frames[0] = Frame{&main, base, main.code.data(), -1, 0};
+    e.frameCount = 1;
     e.handlers.clear();
     e.globals = base;
     e.exKind = erNoError;

@@ -135,7 +135,8 @@ struct TExecImpl {
 
   std::vector<StackChunk> chunks;
   size_t chunkIndex = 0;  // chunk of the topmost frame
-  std::vector<Frame> frames;
+  std::vector<Frame> frames;  // sized for the call-depth limit; frameCount are in use
+  int32_t frameCount = 0;
   std::vector<Handler> handlers;
   Slot* globals = nullptr;
 
