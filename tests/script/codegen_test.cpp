@@ -89,7 +89,9 @@ TEST(ScriptCodegen, AppendingToAStringWritesIntoTheVariable) {
   EXPECT_EQ(Count(code, "CONCAT"), 3);
   EXPECT_EQ(Count(code, "CONCATC"), 1);
   for (const std::string& line : code) {
-    if (line.rfind("CONCAT", 0) == 0) EXPECT_EQ(line.substr(line.find(' '), 4), " 0 0") << line;
+    if (line.rfind("CONCAT", 0) == 0) {
+      EXPECT_EQ(line.substr(line.find(' '), 4), " 0 0") << line;
+    }
   }
 }
 

@@ -69,8 +69,8 @@ TEST_P(CorpusTest, OutputStatusAndErrorAsExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, CorpusTest, ::testing::ValuesIn(corpus::AllPrograms()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           return corpus::TestName(info.param);
+                         [](const ::testing::TestParamInfo<std::string>& param) {
+                           return corpus::TestName(param.param);
                          });
 
 TEST(ScriptCommand, CheckCompilesOnlyAndReportsEveryFailure) {

@@ -51,8 +51,8 @@ TEST_P(FpcDiffTest, SameOutputAsFreePascal) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, FpcDiffTest, ::testing::ValuesIn(ComparablePrograms()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           return corpus::TestName(info.param);
+                         [](const ::testing::TestParamInfo<std::string>& param) {
+                           return corpus::TestName(param.param);
                          });
 
 }  // namespace

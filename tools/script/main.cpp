@@ -3,8 +3,6 @@
 //   tessera-script check FILE...     compile only; exit 1 if any file does not compile
 //   tessera-script dump FILE         print the compiled code
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "script_engine/script.h"
@@ -13,10 +11,15 @@
 namespace {
 
 bool ReadSource(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  out.clear();
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
 }
 
 int Usage() {
