@@ -86,8 +86,9 @@ struct LoopCtx {
 
 // A jump out of a try-finally body, finished when the finally block's table is written.
 struct PendingExit {
-  int kind;       // 0 break, 1 continue, 2 exit
-  size_t loop;    // loop index for break/continue
+  int kind;     // 0 break, 1 continue, 2 exit
+  size_t loop;  // loop index for break/continue
+  int jump;     // the jump into the finally block, patched when the block is placed
 };
 
 struct TryCtx {
@@ -804,11 +805,9 @@ void CodeGen::Assign(const Node* n) {
       return;
     }
   }
+  // The value first, then the location: a location inside a dynamic array must not be computed
+  // before a call on the right side that could resize the array.
   Val v = Expr(n->b);
-  if (v.reg >= 0 && v.type->IsManaged() && !IsTemp(v.reg)) {
-    // Keep the value alive in a temporary: the location may be computed by code that changes
-    // the variable the value came from.
-  }
   Loc loc = LValue(target);
   if (loc.readOnly) Error(target, "Left side cannot be assigned to");
   StoreLoc(loc, v, n->b);
@@ -1010,13 +1009,9 @@ void CodeGen::JumpOut(int kind, size_t loop, size_t tryLevel, const Node* at) {
     TryCtx& t = fs_->tries[level - 1];
     Emit(OP_POPTRY);
     if (t.isFinally) {
-      t.exits.push_back(PendingExit{kind, loop});
-      int code = static_cast<int>(t.exits.size()) + 1;  // 2, 3, ...
+      int code = static_cast<int>(t.exits.size()) + 2;  // 0 and 1 are taken: 2, 3, ...
       Emit(OP_LOADI, t.pending, code);
-      // The jump to the finally block is patched when the block is placed: record it as an
-      // exit jump of this try, encoded in the pending list below.
-      int j = Emit(OP_JMP);
-      t.exits.back().kind |= j << 2;
+      t.exits.push_back(PendingExit{kind, loop, Emit(OP_JMP)});
       return;
     }
     --level;
@@ -1072,26 +1067,20 @@ void CodeGen::TryFinally(const Node* n) {
   Emit(OP_LOADI, pending, 0);
   int handler = Here();
   PatchTo(tryAt, handler);
-  for (const PendingExit& e : ctx.exits) PatchTo(e.kind >> 2, handler);
+  for (const PendingExit& e : ctx.exits) PatchTo(e.jump, handler);
   Stmt(n->b);
+  // ENDFIN: state 0 falls through to the JMP past the stubs, 1 re-raises, k jumps to table
+  // entry k, whose stub continues the jump out through the enclosing try blocks.
   int tableSize = 2 + static_cast<int>(ctx.exits.size());
   Emit(OP_ENDFIN, pending, tableSize);
   int normal = Emit(OP_JMP);
   std::vector<int> table;
   for (size_t i = 0; i < ctx.exits.size(); ++i) table.push_back(Emit(OP_JMP));
-  PatchTo(normal, Here() + 0);  // patched again below once the stubs are placed
-  std::vector<int> stubs;
-  int after = -1;
-  // Each stub continues its jump out through the enclosing try blocks.
-  int skipStubs = ctx.exits.empty() ? -1 : Emit(OP_JMP);
   for (size_t i = 0; i < ctx.exits.size(); ++i) {
     PatchTo(table[i], Here());
-    const PendingExit& e = ctx.exits[i];
-    JumpOut(e.kind & 3, e.loop, fs_->tries.size(), n);
+    JumpOut(ctx.exits[i].kind, ctx.exits[i].loop, fs_->tries.size(), n);
   }
-  after = Here();
-  if (skipStubs >= 0) PatchTo(skipStubs, after);
-  PatchTo(normal, after);
+  PatchTo(normal, Here());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1476,8 +1465,7 @@ bool CodeGen::TypeCast(const Type* t, const std::vector<Node*>& args, const Node
       out = Convert(asInt, t, at);
       return true;
     }
-    const Type* wrapAs = t->kind == TypeKind::Char ? types_.tByte : types_.tByte;
-    Val w = Convert(asInt, wrapAs, at);
+    Val w = Convert(asInt, types_.tByte, at);
     if (t->kind == TypeKind::Boolean && !w.isConst) {
       int zero = AllocTemp(types_.tInteger);
       Emit(OP_LOADI, zero, 0);
@@ -2629,9 +2617,6 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
       out = Convert(nv, t, at);
     } else {
       nv = Convert(nv, types_.tByte, at);
-      if (t->kind == TypeKind::Boolean) {
-        Emit(OP_LOADI, AllocTemp(types_.tInteger), 1);
-      }
       nv.type = t;
       out = nv;
     }
