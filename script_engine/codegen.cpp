@@ -181,6 +181,7 @@ class CodeGen {
   void Define(std::unordered_map<std::string, Symbol>& scope, const std::string& name,
               const Symbol& sym, const Node* at, int line, int col);
   const Symbol* Lookup(const std::string& upper) const;
+  const Symbol* ImportSymbol(const std::string& upper) const;
   int LayoutOf(const Type* t);
   int ImportIndex(int declIndex);
 
@@ -241,7 +242,9 @@ class CodeGen {
   TypeTable types_;
   std::unordered_map<std::string, Symbol> globals_;
   std::unordered_map<std::string, Symbol> locals_;
-  std::deque<RoutineInfo> routines_;
+  mutable std::deque<RoutineInfo> routines_;
+  // Symbols of the host's declarations, made when first used (see ImportSymbol).
+  mutable std::unordered_map<std::string, Symbol> importSymbols_;
   std::unordered_map<const Type*, int> layouts_;
   std::unordered_map<int, int> importIndex_;  // import declaration -> program import
   std::unordered_map<std::string, int> stringConsts_;
@@ -382,6 +385,37 @@ const Symbol* CodeGen::Lookup(const std::string& upper) const {
   }
   auto it = globals_.find(upper);
   if (it != globals_.end()) return &it->second;
+  return ImportSymbol(upper);
+}
+
+// The host's declarations form the outer scope: the program's own names hide them. A symbol is
+// made the first time a declaration is used, since a script uses few of the host's routines.
+const Symbol* CodeGen::ImportSymbol(const std::string& upper) const {
+  auto known = importSymbols_.find(upper);
+  if (known != importSymbols_.end()) return &known->second;
+  for (size_t i = 0; i < imports_.size(); ++i) {
+    const ImportDecl& d = imports_[i];
+    if (d.upper != upper) continue;
+    routines_.emplace_back();
+    RoutineInfo* info = &routines_.back();
+    info->name = d.name;
+    info->importIndex = static_cast<int>(i);
+    info->defined = true;
+    int32_t offset = 0;
+    for (TScriptType t : d.params) {
+      info->paramTypes.push_back(TypeOfNative(t));
+      info->modes.push_back(ParamMode::Value);
+      info->paramNames.emplace_back();
+      info->offsets.push_back(offset++);
+    }
+    info->paramSlots = offset;
+    info->result = d.result == TScriptType::Void ? types_.tVoid : TypeOfNative(d.result);
+    Symbol sym;
+    sym.kind = SymKind::Routine;
+    sym.routine = info;
+    sym.type = info->result;
+    return &(importSymbols_[upper] = sym);
+  }
   return nullptr;
 }
 
@@ -655,28 +689,6 @@ void CodeGen::Generate(const ProgramTree& tree) {
   prog_.functions.push_back(std::move(mainFn));
   mainState_.fn = &prog_.functions[0];
   fs_ = &mainState_;
-  for (size_t i = 0; i < imports_.size(); ++i) {
-    const ImportDecl& d = imports_[i];
-    routines_.emplace_back();
-    RoutineInfo* info = &routines_.back();
-    info->name = d.name;
-    info->importIndex = static_cast<int>(i);
-    info->defined = true;
-    int32_t offset = 0;
-    for (size_t p = 0; p < d.params.size(); ++p) {
-      info->paramTypes.push_back(TypeOfNative(d.params[p]));
-      info->modes.push_back(ParamMode::Value);
-      info->paramNames.push_back(p < d.paramNames.size() ? d.paramNames[p] : std::string());
-      info->offsets.push_back(offset++);
-    }
-    info->paramSlots = offset;
-    info->result = d.result == TScriptType::Void ? types_.tVoid : TypeOfNative(d.result);
-    Symbol sym;
-    sym.kind = SymKind::Routine;
-    sym.routine = info;
-    sym.type = info->result;
-    globals_[d.upper] = sym;
-  }
   // Main's frame starts with the globals; their initial values are stored by main's first code.
   // Routines are compiled into their own functions as they are met, so main's code vector must be
   // re-fetched after each declaration (the function list may grow).
@@ -1927,9 +1939,6 @@ const Type* CodeGen::StaticType(const Node* n) const {
           default: return nullptr;
         }
       }
-      for (const ImportDecl& d : imports_) {
-        if (d.upper == u && d.result == TScriptType::Boolean) return types_.tBoolean;
-      }
       return nullptr;
     }
     case NK::Index: {
@@ -2423,10 +2432,12 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     out.k.f = 3.14159265358979323846;
     return true;
   }
-  for (int k = 0; k < erKindCount; ++k) {
-    if (name == Upper(kErrorKindNames[k])) {
-      out = constant(types_.tInteger, k);
-      return true;
+  if (name.size() > 2 && name[0] == 'E' && name[1] == 'R') {
+    for (int k = 0; k < erKindCount; ++k) {
+      if (name == Upper(kErrorKindNames[k])) {
+        out = constant(types_.tInteger, k);
+        return true;
+      }
     }
   }
   if (name == "LENGTH" || name == "GETARRAYLENGTH") {

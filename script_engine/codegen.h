@@ -15,7 +15,6 @@ namespace script {
 struct ImportDecl {
   std::string name;   // as written
   std::string upper;  // for lookup and binding
-  std::vector<std::string> paramNames;
   std::vector<TScriptType> params;
   TScriptType result = TScriptType::Void;
 };

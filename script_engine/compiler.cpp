@@ -1,4 +1,5 @@
 // TScriptCompiler: parses, checks and compiles a program, with the host's native declarations.
+#include <string_view>
 #include <utility>
 
 #include "script_engine/codegen.h"
@@ -29,10 +30,108 @@ TScriptCompiler::~TScriptCompiler() = default;
 
 void TScriptCompiler::SetFileName(const std::string& name) { impl_->fileName = name; }
 
+namespace {
+
+// A quick reader for the plain headings hosts declare ("function GetInt( IntName: string ):
+// integer"): identifiers, blanks and the punctuation of a heading only. Anything else (comments,
+// var parameters, errors) is left to the full parser, which also words the error.
+class HeadingScanner {
+ public:
+  explicit HeadingScanner(std::string_view text) : t_(text) {}
+
+  bool Scan(ImportDecl& out) {
+    std::string_view kw = Ident();
+    bool isFunction;
+    if (Is(kw, "FUNCTION")) {
+      isFunction = true;
+    } else if (Is(kw, "PROCEDURE")) {
+      isFunction = false;
+    } else {
+      return false;
+    }
+    std::string_view name = Ident();
+    if (name.empty()) return false;
+    out.name.assign(name);
+    out.upper = Upper(name);
+    if (Punct('(') && !Punct(')')) {
+      for (;;) {
+        std::string_view first = Ident();
+        if (Is(first, "CONST")) first = Ident();
+        if (first.empty() || Is(first, "VAR") || Is(first, "OUT")) return false;
+        size_t count = 1;
+        while (Punct(',')) {
+          if (Ident().empty()) return false;
+          ++count;
+        }
+        TScriptType type;
+        if (!Punct(':') || !NativeTypeOf(Upper(Ident()), type)) return false;
+        out.params.insert(out.params.end(), count, type);
+        if (Punct(')')) break;
+        if (!Punct(';')) return false;
+      }
+    }
+    if (isFunction) {
+      TScriptType type;
+      if (!Punct(':') || !NativeTypeOf(Upper(Ident()), type)) return false;
+      out.result = type;
+    }
+    Punct(';');
+    Skip();
+    return pos_ == t_.size();
+  }
+
+ private:
+  void Skip() {
+    while (pos_ < t_.size() && (t_[pos_] == ' ' || t_[pos_] == '\t' || t_[pos_] == '\r' || t_[pos_] == '\n')) ++pos_;
+  }
+  bool Punct(char c) {
+    Skip();
+    if (pos_ < t_.size() && t_[pos_] == c) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  std::string_view Ident() {
+    Skip();
+    size_t start = pos_;
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (pos_ < t_.size() && letter(t_[pos_])) {
+      while (pos_ < t_.size() && (letter(t_[pos_]) || (t_[pos_] >= '0' && t_[pos_] <= '9'))) ++pos_;
+    }
+    return t_.substr(start, pos_ - start);
+  }
+  static std::string Upper(std::string_view s) {
+    std::string u(s);
+    for (char& c : u) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    return u;
+  }
+  static bool Is(std::string_view word, const char* upper) {
+    size_t n = std::char_traits<char>::length(upper);
+    if (word.size() != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+      char c = word[i];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      if (c != upper[i]) return false;
+    }
+    return true;
+  }
+
+  std::string_view t_;
+  size_t pos_ = 0;
+};
+
+}  // namespace
+
 bool TScriptCompiler::AddFunction(const std::string& declaration) {
   TCompileError err;
   ImportDecl decl;
-  try {
+  ImportDecl quick;
+  if (HeadingScanner(declaration).Scan(quick)) {
+    decl = std::move(quick);
+  } else try {
     Parser parser(declaration, err);
     RoutineDecl* r = parser.ParseHeadingOnly();
     decl.name = r->name;
@@ -53,10 +152,7 @@ bool TScriptCompiler::AddFunction(const std::string& declaration) {
         err.token = p.type->text;
         throw CompileAbort{};
       }
-      for (const std::string& name : p.names) {
-        decl.params.push_back(t);
-        decl.paramNames.push_back(name);
-      }
+      decl.params.insert(decl.params.end(), p.names.size(), t);
     }
     if (r->isFunction) {
       TScriptType t;
@@ -91,6 +187,7 @@ bool TScriptCompiler::Compile(const std::string& source) {
   c.output.clear();
   c.program = TProgram();
   c.imports.clear();
+  c.imports.reserve(32);
   c.error.file = c.fileName;
   auto fail = [&]() {
     c.error.file = c.fileName;

@@ -118,10 +118,12 @@ Token Lexer::Next() {
       if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
     }
     t.kind = TK_IDENT;
-    for (const Keyword& k : kKeywords) {
-      if (t.upper == k.upper) {
-        t.kind = k.kind;
-        break;
+    if (t.upper.size() >= 2 && t.upper.size() <= 9) {
+      for (const Keyword& k : kKeywords) {
+        if (k.upper[0] == t.upper[0] && t.upper == k.upper) {
+          t.kind = k.kind;
+          break;
+        }
       }
     }
     return t;

@@ -14,20 +14,32 @@ constexpr char kMagic[4] = {'T', 'S', 'B', 'C'};
 constexpr size_t kHeaderSize = 16;  // magic, version, flags, payload size, checksum
 constexpr int64_t kMaxSlots = 1 << 20;
 
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-  std::array<uint32_t, 256> table{};
+// CRC-32 (the zlib polynomial), four bytes per step: any change of one byte changes the sum.
+constexpr std::array<std::array<uint32_t, 256>, 4> MakeCrcTables() {
+  std::array<std::array<uint32_t, 256>, 4> t{};
   for (uint32_t i = 0; i < 256; ++i) {
     uint32_t c = i;
     for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[i] = c;
+    t[0][i] = c;
   }
-  return table;
+  for (uint32_t i = 0; i < 256; ++i) {
+    for (int k = 1; k < 4; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
+  }
+  return t;
 }
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+constexpr std::array<std::array<uint32_t, 256>, 4> kCrc = MakeCrcTables();
 
 uint32_t Crc32(const char* data, size_t size) {
   uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) c = kCrcTable[(c ^ static_cast<uint8_t>(data[i])) & 0xFF] ^ (c >> 8);
+  const auto* p = reinterpret_cast<const uint8_t*>(data);
+  while (size >= 4) {
+    c ^= static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+    c = kCrc[3][c & 0xFF] ^ kCrc[2][(c >> 8) & 0xFF] ^ kCrc[1][(c >> 16) & 0xFF] ^ kCrc[0][c >> 24];
+    p += 4;
+    size -= 4;
+  }
+  while (size--) c = kCrc[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
 }
 
@@ -35,15 +47,30 @@ class Writer {
  public:
   void U8(uint8_t v) { out.push_back(static_cast<char>(v)); }
   void U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) U8(static_cast<uint8_t>(v >> (8 * i)));
+    char b[4];
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>(v >> (8 * i));
+    out.append(b, 4);
   }
   void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
   void U64(uint64_t v) {
-    for (int i = 0; i < 8; ++i) U8(static_cast<uint8_t>(v >> (8 * i)));
+    char b[8];
+    for (int i = 0; i < 8; ++i) b[i] = static_cast<char>(v >> (8 * i));
+    out.append(b, 8);
   }
   void Str(const std::string& s) {
     U32(static_cast<uint32_t>(s.size()));
     out += s;
+  }
+  // One instruction with its source position: 21 bytes.
+  void Code(const Instr& in, int32_t line, int32_t col) {
+    char b[21];
+    b[0] = static_cast<char>(in.op);
+    const int32_t words[5] = {in.a, in.b, in.c, line, col};
+    for (int w = 0; w < 5; ++w) {
+      uint32_t v = static_cast<uint32_t>(words[w]);
+      for (int i = 0; i < 4; ++i) b[1 + 4 * w + i] = static_cast<char>(v >> (8 * i));
+    }
+    out.append(b, sizeof b);
   }
   std::string out;
 };
@@ -61,8 +88,14 @@ class Reader {
     return static_cast<uint8_t>(*p_++);
   }
   uint32_t U32() {
+    if (Left() < 4) {
+      ok = false;
+      p_ = end_;
+      return 0;
+    }
     uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(U8()) << (8 * i);
+    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<uint8_t>(p_[i])) << (8 * i);
+    p_ += 4;
     return v;
   }
   int32_t I32() { return static_cast<int32_t>(U32()); }
@@ -230,6 +263,9 @@ bool ValidateFunction(const TProgram& prog, size_t index, std::string& reason) {
 
 std::string WriteProgram(const TProgram& prog) {
   Writer w;
+  size_t estimate = 256;
+  for (const TFunction& fn : prog.functions) estimate += 64 + fn.slotKinds.size() + fn.code.size() * 21;
+  w.out.reserve(estimate);
   w.I32(prog.globalSlots);
   w.U32(static_cast<uint32_t>(prog.ints.size()));
   for (int64_t v : prog.ints) w.U64(static_cast<uint64_t>(v));
@@ -262,15 +298,7 @@ std::string WriteProgram(const TProgram& prog) {
     w.I32(fn.frameSize);
     for (uint8_t k : fn.slotKinds) w.U8(k);
     w.U32(static_cast<uint32_t>(fn.code.size()));
-    for (size_t i = 0; i < fn.code.size(); ++i) {
-      const Instr& in = fn.code[i];
-      w.U8(in.op);
-      w.I32(in.a);
-      w.I32(in.b);
-      w.I32(in.c);
-      w.I32(fn.lines[i]);
-      w.I32(fn.cols[i]);
-    }
+    for (size_t i = 0; i < fn.code.size(); ++i) w.Code(fn.code[i], fn.lines[i], fn.cols[i]);
   }
   std::string out(kMagic, 4);
   Writer h;

@@ -78,9 +78,10 @@ std::string Parser::ExpectIdent() {
 }
 
 Node* Parser::NewNode(NK kind, const Token& at) {
-  constexpr size_t kBlock = 64;
-  if (nodeBlocks_.empty() || nodesInBlock_ == kBlock) {
-    nodeBlocks_.push_back(std::make_unique<Node[]>(kBlock));
+  // Blocks grow from 8 nodes (a routine heading) to 128 (a long program).
+  if (nodeBlocks_.empty() || nodesInBlock_ == blockSize_) {
+    if (!nodeBlocks_.empty() && blockSize_ < 128) blockSize_ *= 2;
+    nodeBlocks_.push_back(std::make_unique<Node[]>(blockSize_));
     nodesInBlock_ = 0;
   }
   Node* n = &nodeBlocks_.back()[nodesInBlock_++];

@@ -129,6 +129,7 @@ class Parser {
   // Nodes are allocated in blocks: a compile makes hundreds of them.
   std::vector<std::unique_ptr<Node[]>> nodeBlocks_;
   size_t nodesInBlock_ = 0;
+  size_t blockSize_ = 8;
   std::deque<Decl> decls_;
   std::deque<RoutineDecl> routines_;
   friend class CodeGen;

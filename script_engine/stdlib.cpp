@@ -463,8 +463,9 @@ const Builtin kBuiltins[] = {
 const int kBuiltinCount = static_cast<int>(sizeof(kBuiltins) / sizeof(kBuiltins[0]));
 
 int FindBuiltin(const std::string& upper) {
+  if (upper.empty()) return -1;
   for (int i = 0; i < kBuiltinCount; ++i) {
-    if (upper == kBuiltins[i].name) return i;
+    if (kBuiltins[i].name[0] == upper[0] && upper == kBuiltins[i].name) return i;
   }
   return -1;
 }
