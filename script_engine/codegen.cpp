@@ -628,6 +628,9 @@ void CodeGen::CompileRoutine(RoutineInfo* info, const RoutineDecl* r) {
   fn.code.clear();
   fn.lines.clear();
   fn.cols.clear();
+  fn.code.reserve(64);
+  fn.lines.reserve(64);
+  fn.cols.reserve(64);
   state.fn = &fn;
   state.routine = info;
   FuncState* saved = fs_;
@@ -2399,6 +2402,17 @@ Val CodeGen::CallBuiltin(int index, const std::vector<Node*>& args, const Node* 
 // Standard routines expanded inline. Returns false when `name` is not one of them.
 bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args, const Node* at,
                         int target, const Type* targetType, Val& out) {
+  static constexpr const char* kNames[] = {
+      "TRUE", "FALSE", "MAXINT", "PI", "LENGTH", "GETARRAYLENGTH", "SETLENGTH", "SETARRAYLENGTH", "HIGH",
+      "LOW", "INC", "DEC", "ORD", "CHR", "SUCC", "PRED", "ODD", "ABS", "SQR", "MAX", "MIN", "SIZEOF",
+      "ASSIGNED", "EXIT", "BREAK", "CONTINUE"};
+  // Most names reaching here are ordinary built-ins: rule them out cheaply first.
+  bool known = name.size() > 2 && name[0] == 'E' && name[1] == 'R';
+  for (const char* k : kNames) {
+    if (known) break;
+    known = k[0] == name[0] && name == k;
+  }
+  if (!known) return false;
   auto argc = [&](size_t lo, size_t hi) {
     if (args.size() < lo) Error(at, "Not enough actual parameters", at->text);
     if (args.size() > hi) Error(at, "Too many actual parameters", at->text);
