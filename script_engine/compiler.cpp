@@ -123,15 +123,16 @@ class HeadingScanner {
   size_t pos_ = 0;
 };
 
-}  // namespace
-
-bool TScriptCompiler::AddFunction(const std::string& declaration) {
-  TCompileError err;
-  ImportDecl decl;
-  ImportDecl quick;
-  if (HeadingScanner(declaration).Scan(quick)) {
-    decl = std::move(quick);
-  } else try {
+// Reads a heading with the full parser, which words the error of a heading it refuses.
+bool ParseDeclaration(const std::string& declaration, ImportDecl& decl, TCompileError& err) {
+  auto refuse = [&err](int line, int col, const char* message, const std::string& token) {
+    err.line = line;
+    err.col = col;
+    err.message = message;
+    err.token = token;
+    return false;
+  };
+  try {
     Parser parser(declaration, err);
     RoutineDecl* r = parser.ParseHeadingOnly();
     decl.name = r->name;
@@ -139,36 +140,38 @@ bool TScriptCompiler::AddFunction(const std::string& declaration) {
     for (const ParamDecl& p : r->params) {
       TScriptType t;
       if (p.mode == ParamMode::Var) {
-        err.line = p.line;
-        err.col = p.col;
-        err.message = "Native routines take no var parameters";
-        err.token = p.names[0];
-        throw CompileAbort{};
+        return refuse(p.line, p.col, "Native routines take no var parameters", p.names[0]);
       }
       if (p.type->kind != NK::TypeName || !NativeTypeOf(p.type->upper, t)) {
-        err.line = p.type->line;
-        err.col = p.type->col;
-        err.message = "Type not supported for native routines";
-        err.token = p.type->text;
-        throw CompileAbort{};
+        return refuse(p.type->line, p.type->col, "Type not supported for native routines", p.type->text);
       }
       decl.params.insert(decl.params.end(), p.names.size(), t);
     }
     if (r->isFunction) {
       TScriptType t;
       if (r->result->kind != NK::TypeName || !NativeTypeOf(r->result->upper, t)) {
-        err.line = r->result->line;
-        err.col = r->result->col;
-        err.message = "Type not supported for native routines";
-        err.token = r->result->text;
-        throw CompileAbort{};
+        return refuse(r->result->line, r->result->col, "Type not supported for native routines", r->result->text);
       }
       decl.result = t;
     }
   } catch (const CompileAbort&) {
-    err.file = "declaration";
-    if (impl_->declError.message.empty()) impl_->declError = err;
     return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TScriptCompiler::AddFunction(const std::string& declaration) {
+  ImportDecl decl;
+  if (!HeadingScanner(declaration).Scan(decl)) {
+    decl = ImportDecl();
+    TCompileError err;
+    if (!ParseDeclaration(declaration, decl, err)) {
+      err.file = "declaration";
+      if (impl_->declError.message.empty()) impl_->declError = err;
+      return false;
+    }
   }
   for (ImportDecl& existing : impl_->imports) {
     if (existing.upper == decl.upper) {
