@@ -1,6 +1,7 @@
 // Definition-file routines, conversions, name rules and the untyped core of the reader.
 #include "game/world/defs.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -99,6 +100,53 @@ std::string BackslashesToSlashes(std::string_view text) {
   for (char& c : out)
     if (c == '\\') c = '/';
   return out;
+}
+
+// Depth-first search for an existing path whose components match parts[i..] without regard to
+// case, below `done` (empty or ending in "/"). On success `best` is that path; otherwise `best`
+// is the deepest match found, with the rest of the parts as asked.
+bool ResolveParts(const std::string& done, const std::vector<std::string>& parts, size_t i,
+                  std::string* best, size_t* bestDepth) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (i == parts.size()) {
+    *best = done.size() > 1 && done.back() == '/' ? done.substr(0, done.size() - 1) : done;
+    return true;
+  }
+  const std::string& part = parts[i];
+  bool last = i + 1 == parts.size();
+  auto descend = [&](const std::string& name) {
+    std::string next = done + name;
+    if (last) {
+      *best = next;
+      return true;
+    }
+    return ResolveParts(next + "/", parts, i + 1, best, bestDepth);
+  };
+  auto tryName = [&](const std::string& name) {
+    if (i + 1 > *bestDepth) {
+      *bestDepth = i + 1;
+      std::string rest;
+      for (size_t j = i + 1; j < parts.size(); ++j) rest += "/" + parts[j];
+      *best = done + name + rest;
+    }
+    fs::path here(done + name);
+    return (last ? fs::exists(here, ec) : fs::is_directory(here, ec)) && descend(name);
+  };
+  // The name as asked first; other spellings only when it leads nowhere.
+  bool special = part.empty() || part == "." || part == "..";
+  if ((special || fs::exists(fs::path(done + part), ec)) && tryName(part)) return true;
+  if (special) return false;
+  std::string wanted = UpperAnsi(part);
+  std::vector<std::string> others;
+  for (fs::directory_iterator it(done.empty() ? "." : done, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name != part && UpperAnsi(name) == wanted) others.push_back(name);
+  }
+  std::sort(others.begin(), others.end());
+  for (const std::string& name : others)
+    if (tryName(name)) return true;
+  return false;
 }
 
 }  // namespace
@@ -284,34 +332,18 @@ std::string ResolvePathCase(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code ec;
   if (path.empty() || fs::exists(fs::path(path), ec)) return path;
-  // Walk the components from the root, replacing each missing one by the first entry of its
-  // folder that matches it without regard to case (listing order sorted, so the choice is stable).
-  std::string done;
-  size_t pos = 0;
-  if (path[0] == '/') {
-    done = "/";
-    pos = 1;
-  }
-  while (pos <= path.size()) {
+  std::vector<std::string> parts;
+  size_t pos = path[0] == '/' ? 1 : 0;
+  for (;;) {
     size_t slash = path.find('/', pos);
-    std::string part = path.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos);
-    std::string candidate = done + part;
-    if (!part.empty() && part != "." && part != ".." && !fs::exists(fs::path(candidate), ec)) {
-      std::string folder = done.empty() ? "." : done;
-      std::string found;
-      std::string wanted = UpperAnsi(part);
-      for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (UpperAnsi(name) == wanted && (found.empty() || name < found)) found = name;
-      }
-      if (found.empty()) return path;  // nothing matches: give the path as asked
-      candidate = done + found;
-    }
-    if (slash == std::string::npos) return candidate;
-    done = candidate + "/";
+    parts.push_back(path.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos));
+    if (slash == std::string::npos) break;
     pos = slash + 1;
   }
-  return path;
+  std::string best = path;
+  size_t bestDepth = 0;
+  ResolveParts(path[0] == '/' ? "/" : "", parts, 0, &best, &bestDepth);
+  return best;
 }
 
 std::string ReadWholeFile(const std::string& path) {
