@@ -7,7 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <system_error>
 
 #include "game/core/fatal.h"
@@ -349,7 +349,9 @@ std::string ResolvePathCase(const std::string& path) {
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw FatalError("File not found", path, 0);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 // ---- The reader ----------------------------------------------------------------------------

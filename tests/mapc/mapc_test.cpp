@@ -12,9 +12,10 @@ using testsupport::ProcessResult;
 class Mapc : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = testsupport::ScratchDir(); }
-  ProcessResult Run(std::vector<std::string> args) {
-    args.insert(args.begin(), testsupport::BinPath("tessera-mapc").string());
-    return testsupport::RunProcess(args, dir_);
+  ProcessResult Run(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {testsupport::BinPath("tessera-mapc").string()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testsupport::RunProcess(argv, dir_);
   }
   std::filesystem::path dir_;
 };

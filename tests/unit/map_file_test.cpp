@@ -97,7 +97,7 @@ TEST(MapFile, EveryTruncationFailsAndTrailingBytesAreIgnored) {
 // A map with no names and one kind per table, of the given size, every cell kind 0.
 std::vector<uint8_t> Header(const std::string& floorKind, uint16_t width, uint16_t height) {
   std::vector<uint8_t> b = {0x01, 0x00, static_cast<uint8_t>(floorKind.size()), 0x00};
-  b.insert(b.end(), floorKind.begin(), floorKind.end());
+  for (char c : floorKind) b.push_back(static_cast<uint8_t>(c));
   b.insert(b.end(), {0x00, 0x00, 0x00, 0x00, 0x00, 0x00});  // no textures, walls or creatures kinds
   b.insert(b.end(), {static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(height),
                      static_cast<uint8_t>(height >> 8)});

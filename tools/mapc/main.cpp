@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,13 +18,15 @@ const char kUsage[] =
     "Exit status: 0 done, 1 the input has a fault (reported as FILE:LINE:COL: message), 2 usage.\n";
 
 bool ReadInput(const std::string& name, std::string* bytes) {
+  std::ostringstream text;
   if (name == "-") {
-    bytes->assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
+    text << std::cin.rdbuf();
+  } else {
+    std::ifstream in(name, std::ios::binary);
+    if (!in) return false;
+    text << in.rdbuf();
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  *bytes = text.str();
   return true;
 }
 
