@@ -1,4 +1,5 @@
-// Writing RGBA pixels as PNG (screenshots, tool output). zlib does the compression.
+// Writing RGBA pixels as PNG (screenshots, tool output), TGA and JPEG (generated content). zlib
+// compresses PNG, libjpeg-turbo encodes JPEG.
 #pragma once
 
 #include <cstdint>
@@ -13,5 +14,21 @@ std::vector<uint8_t> EncodePng(int width, int height, const uint8_t* rgba, bool 
 // Writes the PNG to a file; false with a reason on failure.
 bool WritePng(const std::string& path, int width, int height, const uint8_t* rgba, bool bottomUp,
               std::string* error);
+
+// Encodes width x height RGBA pixels as an uncompressed 32-bit TGA (alpha kept), stored bottom
+// row first with the bottom-left origin.
+std::vector<uint8_t> EncodeTga(int width, int height, const uint8_t* rgba, bool bottomUp);
+
+struct JpegOptions {
+  int quality = 90;          // 1..100
+  bool progressive = false;  // progressive scans instead of one baseline scan
+  bool grey = false;         // one grey channel (from R, G, B by the usual luma weights)
+};
+// Encodes width x height RGBA pixels as JPEG (alpha dropped); empty when the encoder fails.
+std::vector<uint8_t> EncodeJpeg(int width, int height, const uint8_t* rgba, bool bottomUp,
+                                const JpegOptions& options);
+
+// Writes bytes to a file; false with a reason on failure.
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 
 }  // namespace eng
