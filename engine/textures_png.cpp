@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -172,41 +173,111 @@ bool PngDecoder::NextIdatChunk() {
   return true;
 }
 
-uint8_t Paeth(int a, int b, int c) {
-  int p = a + b - c;
-  int pa = p > a ? p - a : a - p;
-  int pb = p > b ? p - b : b - p;
-  int pc = p > c ? p - c : c - p;
-  if (pa <= pb && pa <= pc) return static_cast<uint8_t>(a);
-  if (pb <= pc) return static_cast<uint8_t>(b);
-  return static_cast<uint8_t>(c);
+// The Paeth predictor of (Left, Up, UpLeft): with p = Left + Up - UpLeft, the one of the three
+// nearest to p, ties going to Left, then Up. |p - Left| = |Up - UpLeft| and so on, written so that
+// the compiler can pick without branches.
+inline uint8_t Paeth(int left, int up, int upLeft) {
+  int pa = std::abs(up - upLeft);
+  int pb = std::abs(left - upLeft);
+  int pc = std::abs(left + up - 2 * upLeft);
+  int best = left;
+  if (pb < pa) {
+    pa = pb;
+    best = up;
+  }
+  if (pc < pa) best = upLeft;
+  return static_cast<uint8_t>(best);
 }
 
-// Undoes filter `type` on `row` (rowBytes bytes) against `prev` with filter unit `unit`.
-void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t rowBytes, size_t unit) {
-  size_t lead = std::min(unit, rowBytes);
+// Filters 1 to 4 for a filter unit known at compile time (1 to 4 bytes), so the inner loops
+// unroll; Left and UpLeft are 0 before the row start.
+template <size_t Unit>
+void UnfilterRow(uint8_t type, uint8_t* row, const uint8_t* prev, size_t rowBytes) {
+  size_t lead = std::min(Unit, rowBytes);
   switch (type) {
     case 1:
-      for (size_t i = unit; i < rowBytes; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - unit]);
+      for (size_t i = Unit; i < rowBytes; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - Unit]);
       break;
     case 2:
       for (size_t i = 0; i < rowBytes; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
       break;
     case 3:
       for (size_t i = 0; i < lead; ++i) row[i] = static_cast<uint8_t>(row[i] + (prev[i] >> 1));
-      for (size_t i = unit; i < rowBytes; ++i)
-        row[i] = static_cast<uint8_t>(row[i] + ((row[i - unit] + prev[i]) >> 1));
+      for (size_t i = Unit; i < rowBytes; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + ((row[i - Unit] + prev[i]) >> 1));
       break;
     case 4:
       // With Left = UpLeft = 0 the predictor is Up.
       for (size_t i = 0; i < lead; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
-      for (size_t i = unit; i < rowBytes; ++i)
-        row[i] = static_cast<uint8_t>(row[i] + Paeth(row[i - unit], prev[i], prev[i - unit]));
+      for (size_t i = Unit; i < rowBytes; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + Paeth(row[i - Unit], prev[i], prev[i - Unit]));
       break;
     default:
       break;  // 0 and unknown types: as inflated
   }
 }
+
+// Undoes filter `type` on `row` (rowBytes bytes) against `prev` with filter unit `unit` (1 to 4).
+void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t rowBytes, size_t unit) {
+  switch (unit) {
+    case 1: UnfilterRow<1>(type, row, prev, rowBytes); break;
+    case 2: UnfilterRow<2>(type, row, prev, rowBytes); break;
+    case 3: UnfilterRow<3>(type, row, prev, rowBytes); break;
+    default: UnfilterRow<4>(type, row, prev, rowBytes); break;
+  }
+}
+
+// Turns one unfiltered row into RGBA pixels.
+struct RowConverter {
+  RowKind kind;
+  uint8_t depth;
+  uint32_t width;
+  const uint8_t (*palette)[4];
+  uint32_t rgbKey;  // RGBA of the transparent colour of an RGB image; 0 = none
+
+  void operator()(const uint8_t* row, uint8_t* out) const {
+    switch (kind) {
+      case RowKind::Palette:
+        if (depth == 8) {
+          for (uint32_t x = 0; x < width; ++x) std::memcpy(out + x * 4, palette[row[x]], 4);
+        } else {
+          uint32_t perByte = 8u / depth;
+          uint32_t mask = (1u << depth) - 1;
+          for (uint32_t x = 0; x < width; ++x) {
+            uint32_t shift = 8 - depth * (x % perByte + 1);
+            std::memcpy(out + x * 4, palette[(row[x / perByte] >> shift) & mask], 4);
+          }
+        }
+        break;
+      case RowKind::Rgb:
+        for (uint32_t x = 0; x < width; ++x) {
+          uint8_t* p = out + x * 4;
+          p[0] = row[x * 3];
+          p[1] = row[x * 3 + 1];
+          p[2] = row[x * 3 + 2];
+          p[3] = 255;
+          if (rgbKey) {
+            uint32_t v;
+            std::memcpy(&v, p, 4);
+            if (v == rgbKey) p[3] = 0;
+          }
+        }
+        break;
+      case RowKind::GreyAlpha:
+        for (uint32_t x = 0; x < width; ++x) {
+          uint8_t a = row[x * 2 + 1];
+          uint8_t g = a == 0 ? 0 : row[x * 2];
+          uint8_t* p = out + x * 4;
+          p[0] = p[1] = p[2] = g;
+          p[3] = a;
+        }
+        break;
+      case RowKind::Rgba:
+        std::memcpy(out, row, static_cast<size_t>(width) * 4);
+        break;
+    }
+  }
+};
 
 bool PngDecoder::DecodeImage() {
   uint64_t w = width;
@@ -242,37 +313,45 @@ bool PngDecoder::DecodeImage() {
 
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) return Fail("PNG - ZLib error: insufficient memory");
-  std::vector<uint8_t> raw(static_cast<size_t>(rawSize));
+#if ZLIB_VERNUM >= 0x1290
+  // Chunk CRCs are not checked either; skipping the stream's checksum saves a pass over the data.
+  inflateValidate(&zs, 0);
+#endif
+  // Rows are inflated into a window of whole rows that is reused down the picture, so the
+  // working set stays in the cache; `previous` keeps the last unfiltered row of the window
+  // before (zero above the first row).
+  size_t rowsPerWindow = std::max<size_t>(1, kSliceBytes / static_cast<size_t>(stride));
+  std::vector<uint8_t> window(rowsPerWindow * static_cast<size_t>(stride));
+  std::vector<uint8_t> previous(static_cast<size_t>(rowBytes), 0);
   image->Pixels.resize(static_cast<size_t>(w * height * 4));
-  std::vector<uint8_t> zeroRow(static_cast<size_t>(rowBytes) + unit, 0);
-
-  uint32_t rgbaOfKey = 0;
+  RowConverter convert{kind, depth, width, palette, 0};
   if (rgbKeyed && keyR < 256 && keyG < 256 && keyB < 256)
-    rgbaOfKey = static_cast<uint32_t>(keyR) | (static_cast<uint32_t>(keyG) << 8) |
-                (static_cast<uint32_t>(keyB) << 16) | 0xFF000000u;
+    convert.rgbKey = static_cast<uint32_t>(keyR) | (static_cast<uint32_t>(keyG) << 8) |
+                     (static_cast<uint32_t>(keyB) << 16) | 0xFF000000u;
 
-  size_t produced = 0;
+  size_t filled = 0;  // bytes of the window holding inflated data
   uint32_t rowsDone = 0;
   bool ok = true;
   bool streamEnded = false;
   while (rowsDone < height) {
-    if (!streamEnded && produced < raw.size()) {
-      if (chunkLeft == 0) {
-        if (!NextIdatChunk()) {
-          ok = false;
-          break;
-        }
-        continue;  // empty IDAT chunks are allowed
+    if (chunkLeft == 0 && !streamEnded) {
+      if (!NextIdatChunk()) {
+        ok = false;
+        break;
       }
+      continue;  // empty IDAT chunks are allowed
+    }
+    if (!streamEnded) {
+      size_t wanted = std::min<uint64_t>(window.size(), (height - rowsDone) * stride);
       zs.next_in = mem->Memory + mem->Position;
       zs.avail_in = chunkLeft;
-      zs.next_out = raw.data() + produced;
-      zs.avail_out = static_cast<uInt>(std::min(kSliceBytes, raw.size() - produced));
+      zs.next_out = window.data() + filled;
+      zs.avail_out = static_cast<uInt>(wanted - filled);
       int result = inflate(&zs, Z_NO_FLUSH);
       uint32_t used = chunkLeft - zs.avail_in;
       mem->Position += used;
       chunkLeft -= used;
-      produced = static_cast<size_t>(zs.next_out - raw.data());
+      filled = static_cast<size_t>(zs.next_out - window.data());
       if (result == Z_NEED_DICT) result = Z_DATA_ERROR;  // PNG streams have no preset dictionary
       if (result < 0) {
         TextureLogFailure(std::string("PNG - ZLib error: ") + zError(result));
@@ -280,65 +359,24 @@ bool PngDecoder::DecodeImage() {
         break;
       }
       if (result == Z_STREAM_END) streamEnded = true;
+      if (filled < wanted && !streamEnded) continue;  // the window is not full yet
     }
-    size_t complete = produced / stride;
-    if (complete == rowsDone) {
-      if (streamEnded) {
-        ok = Fail("PNG - Image data ends early");
-        break;
-      }
-      continue;
+    size_t complete = filled / static_cast<size_t>(stride);
+    if (complete == 0) {
+      ok = Fail("PNG - Image data ends early");
+      break;
     }
-    for (; rowsDone < complete; ++rowsDone) {
-      uint8_t* line = raw.data() + rowsDone * stride;
+    for (size_t i = 0; i < complete; ++i, ++rowsDone) {
+      uint8_t* line = window.data() + i * stride;
       uint8_t* row = line + 1;
-      // The row above the first row is zero.
-      const uint8_t* prev = rowsDone == 0 ? zeroRow.data() : row - stride;
-      Unfilter(line[0], row, prev, rowBytes, unit);
-      uint8_t* out = image->Pixels.data() + static_cast<size_t>(height - 1 - rowsDone) * w * 4;
-      switch (kind) {
-        case RowKind::Palette:
-          if (depth == 8) {
-            for (uint32_t x = 0; x < width; ++x) std::memcpy(out + x * 4, palette[row[x]], 4);
-          } else {
-            uint32_t perByte = 8u / depth;
-            uint32_t mask = (1u << depth) - 1;
-            for (uint32_t x = 0; x < width; ++x) {
-              uint32_t shift = 8 - depth * (x % perByte + 1);
-              uint32_t sample = (row[x / perByte] >> shift) & mask;
-              std::memcpy(out + x * 4, palette[sample], 4);
-            }
-          }
-          break;
-        case RowKind::Rgb:
-          for (uint32_t x = 0; x < width; ++x) {
-            uint8_t* p = out + x * 4;
-            p[0] = row[x * 3];
-            p[1] = row[x * 3 + 1];
-            p[2] = row[x * 3 + 2];
-            p[3] = 255;
-            if (rgbaOfKey) {
-              uint32_t v;
-              std::memcpy(&v, p, 4);
-              if (v == rgbaOfKey) p[3] = 0;
-            }
-          }
-          break;
-        case RowKind::GreyAlpha:
-          for (uint32_t x = 0; x < width; ++x) {
-            uint8_t g = row[x * 2];
-            uint8_t a = row[x * 2 + 1];
-            if (a == 0) g = 0;
-            uint8_t* p = out + x * 4;
-            p[0] = p[1] = p[2] = g;
-            p[3] = a;
-          }
-          break;
-        case RowKind::Rgba:
-          std::memcpy(out, row, static_cast<size_t>(rowBytes));
-          break;
-      }
+      const uint8_t* prev = i == 0 ? previous.data() : row - stride;
+      Unfilter(line[0], row, prev, static_cast<size_t>(rowBytes), unit);
+      convert(row, image->Pixels.data() + static_cast<size_t>(height - 1 - rowsDone) * w * 4);
     }
+    std::memcpy(previous.data(), window.data() + (complete - 1) * stride + 1, static_cast<size_t>(rowBytes));
+    size_t rest = filled - complete * static_cast<size_t>(stride);
+    std::memmove(window.data(), window.data() + complete * stride, rest);
+    filled = rest;
   }
   inflateEnd(&zs);
   if (!ok) return false;

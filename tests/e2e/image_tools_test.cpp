@@ -31,9 +31,10 @@ std::string Expected(const std::string& name) {
 
 class ImageTool : public ::testing::Test {
  protected:
-  testsupport::ProcessResult Run(std::vector<std::string> args) {
-    args.insert(args.begin(), testsupport::BinPath("tessera-image").string());
-    return RunProcess(args, dir_);
+  testsupport::ProcessResult Run(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {testsupport::BinPath("tessera-image").string()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, dir_);
   }
   void SetUp() override { dir_ = testsupport::ScratchDir(); }
   std::filesystem::path dir_;
