@@ -162,7 +162,7 @@ TEST_F(TextureGl, ColourKeyTakesTheLastOpaqueNeighbourInOrder) {
   std::memcpy(&image[4 * 4], hidden, 4);
   std::memcpy(&image[7 * 4], blue, 4);
   std::string path = (dir_ / "key.tga").string();
-  ASSERT_TRUE(eng::WriteFileBytes(path, eng::EncodeTga(3, 3, image.data(), true), nullptr));
+  ASSERT_TRUE(eng::WriteBytesToFile(path, eng::EncodeTga(3, 3, image.data(), true), nullptr));
   eng::TTexture* t = eng::TextureLoadFromFile(path, eng::NoColourKey, eng::TexFilterNearest);
   Bytes texels = Texels(t);
   EXPECT_EQ(TexelAt(texels, 3, 1, 1), (Bytes{255, 0, 0, 0}));

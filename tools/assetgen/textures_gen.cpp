@@ -70,7 +70,7 @@ bool WriteOut(const std::filesystem::path& path, const std::vector<uint8_t>& byt
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   std::string error;
-  if (bytes.empty() || !eng::WriteFileBytes(path.string(), bytes, &error)) {
+  if (bytes.empty() || !eng::WriteBytesToFile(path.string(), bytes, &error)) {
     std::fprintf(stderr, "assetgen textures: %s\n", error.empty() ? ("cannot encode " + path.string()).c_str() : error.c_str());
     return false;
   }
