@@ -320,7 +320,7 @@ bool PngDecoder::DecodeImage() {
   // Rows are inflated into a window of whole rows that is reused down the picture, so the
   // working set stays in the cache; `previous` keeps the last unfiltered row of the window
   // before (zero above the first row).
-  size_t rowsPerWindow = std::max<size_t>(1, kSliceBytes / static_cast<size_t>(stride));
+  size_t rowsPerWindow = std::clamp<size_t>(kSliceBytes / static_cast<size_t>(stride), 1, height);
   std::vector<uint8_t> window(rowsPerWindow * static_cast<size_t>(stride));
   std::vector<uint8_t> previous(static_cast<size_t>(rowBytes), 0);
   image->Pixels.resize(static_cast<size_t>(w * height * 4));

@@ -104,10 +104,11 @@ TEST_F(TextureManager, ReadersAreTriedFromTheLastRegistered) {
   EXPECT_EQ(g_calls, (std::vector<std::string>{"C"}));
   g_calls.clear();
   Register("noext", ReaderC);
+  auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(dir_);
   testsupport::WriteBytes(dir_ / "NOEXT", {0});
   EXPECT_TRUE(eng::TextureReadImage("NOEXT", &image));
-  std::filesystem::current_path(TESSERA_BINARY_DIR);
+  std::filesystem::current_path(cwd);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"C"}));
 }
 
@@ -123,6 +124,7 @@ TEST_F(TextureManager, PixelsThatDoNotMatchTheSizeCountAsAFailedRead) {
 TEST_F(TextureManager, FailedReadsLogTheirLines) {
   eng::EngineReset();  // the log switched on, as at process start
   eng::RegisterImageReaders();
+  auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(dir_);
   eng::LogOpen();
   eng::TImage image;
@@ -134,7 +136,7 @@ TEST_F(TextureManager, FailedReadsLogTheirLines) {
   testsupport::WriteBytes(dir_ / "picture.bmp", {1, 2, 3});
   EXPECT_FALSE(eng::TextureReadImage("picture.bmp", &image));
   eng::LogClose();
-  std::filesystem::current_path(TESSERA_BINARY_DIR);
+  std::filesystem::current_path(cwd);
   std::string log = testsupport::ReadFile(dir_ / "log.txt");
   for (const char* line : {"ms] Cannot read missing.tga\r\n", "ms] PNG - Invalid header\r\n",
                            "ms] Unable to load texture: broken.png\r\n",
