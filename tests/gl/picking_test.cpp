@@ -132,15 +132,16 @@ bool Project(double wx, double wy, double wz, double* x, double* y) {
   glGetDoublev(GL_PROJECTION_MATRIX, pr);
   double winZ;
   if (!gluProject(wx, wy, wz, mv, pr, viewport, x, y, &winZ)) return false;
-  *y = 600.0 - *y;
+  *y = 600.0 - *y - 0.5;  // pixel rows from the top; pixel centres at .5
   return true;
 }
 
-// The largest value of one channel (0 red, 1 green, 2 blue) in the 3 x 3 pixels around (cx, cy).
+// The largest value of one channel (0 red, 1 green, 2 blue) in the 5 x 5 pixels around (cx, cy):
+// a one-pixel line may step past the exact spot.
 int Brightest(const std::vector<uint8_t>& px, int cx, int cy, int channel) {
   int best = 0;
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx) {
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx) {
       size_t row = static_cast<size_t>(600 - 1 - (cy + dy));
       size_t i = (row * 800 + static_cast<size_t>(cx + dx)) * 4;
       uint32_t p = px[i] | (px[i + 1] << 8) | (px[i + 2] << 16);
