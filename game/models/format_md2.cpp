@@ -54,10 +54,10 @@ Md2Status MD2LoadFromMemory(TMD2Model* model, const uint8_t* data, size_t size, 
   if (size < kMd2HeaderSize) return Refuse(model, reason, Md2Status::Malformed, "truncated header");
 
   TMD2Header& h = model->Header;
-  int32_t* fields[] = {&h.Ident,        &h.Version,      &h.SkinWidth,    &h.SkinHeight, &h.FrameSize,
-                       &h.NumSkins,     &h.NumVertices,  &h.NumTexCoords, &h.NumTriangles,
-                       &h.NumGLCommands, &h.NumFrames,   &h.OfsSkins,     &h.OfsTexCoords,
-                       &h.OfsTriangles, &h.OfsFrames,    &h.OfsGLCommands, &h.OfsEnd};
+  int32_t* fields[] = {&h.Ident,         &h.Version,     &h.SkinWidth,    &h.SkinHeight,   &h.FrameSize,
+                       &h.NumSkins,      &h.NumVertices, &h.NumTexCoords, &h.NumTriangles, &h.NumGLCommands,
+                       &h.NumFrames,     &h.OfsSkins,    &h.OfsTexCoords, &h.OfsTriangles, &h.OfsFrames,
+                       &h.OfsGLCommands, &h.OfsEnd};
   for (size_t i = 0; i < std::size(fields); ++i) *fields[i] = GetLE32(data + 4 * i);
   // The version is ignored and the GL commands are never read.
   h.NumGLCommands = 0;
@@ -66,8 +66,7 @@ Md2Status MD2LoadFromMemory(TMD2Model* model, const uint8_t* data, size_t size, 
     return Refuse(model, reason, Md2Status::Malformed, "negative count");
   if (h.NumFrames > 0 && h.FrameSize < static_cast<int32_t>(kMd2FrameHeaderSize))
     return Refuse(model, reason, Md2Status::Malformed, "frame size below 40");
-  if (h.NumFrames > 0 &&
-      static_cast<int64_t>(h.NumVertices) * 4 > static_cast<int64_t>(h.FrameSize) - 40)
+  if (h.NumFrames > 0 && static_cast<int64_t>(h.NumVertices) * 4 > static_cast<int64_t>(h.FrameSize) - 40)
     return Refuse(model, reason, Md2Status::Malformed, "frame records too small for the vertex count");
   if (h.NumTexCoords > 0 && (h.SkinWidth <= 0 || h.SkinHeight <= 0))
     return Refuse(model, reason, Md2Status::Malformed, "texture coordinates without a skin size");

@@ -17,7 +17,9 @@ namespace {
 
 TObjMdl g_obj;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -32,8 +34,10 @@ std::string UpperAscii(std::string s) {
   return s;
 }
 
-[[noreturn]] void ConversionError(const std::string& fileName, int line, const std::string& text, bool integer) {
-  std::string message = "'" + text + "' is not a valid " + (integer ? "integer" : "floating point") + " value";
+[[noreturn]] void ConversionError(const std::string& fileName, int line, const std::string& text,
+                                  bool integer) {
+  std::string message =
+      "'" + text + "' is not a valid " + (integer ? "integer" : "floating point") + " value";
   throw FatalError(message, fileName, line);
 }
 
@@ -52,7 +56,8 @@ int64_t ToIndex(const std::string& fileName, int line, const std::string& text) 
 
 // Reads one "f" line into `face` (indices 0-based, not yet checked against the arrays). False
 // when a corner lacks a part its face form needs: such a line is skipped.
-bool ReadFace(const std::string& fileName, int lineNo, const std::string& line, std::array<int64_t, 6>* face) {
+bool ReadFace(const std::string& fileName, int lineNo, const std::string& line,
+              std::array<int64_t, 6>* face) {
   face->fill(0);
   std::string first = ObjField(line, 2, ' ');
   if (first.find("//") != std::string::npos) {
@@ -82,9 +87,13 @@ bool ReadFace(const std::string& fileName, int lineNo, const std::string& line, 
 
 }  // namespace
 
-TObjMdl& ObjModel() { return g_obj; }
+TObjMdl& ObjModel() {
+  return g_obj;
+}
 
-void ObjReset() { g_obj = TObjMdl{}; }
+void ObjReset() {
+  g_obj = TObjMdl{};
+}
 
 void ObjLoadFromMemory(const std::string& fileName, const char* text, size_t size) {
   g_obj = TObjMdl{};
@@ -105,12 +114,14 @@ void ObjLoadFromMemory(const std::string& fileName, const char* text, size_t siz
     if (keyword == "V" || keyword == "VN") {
       if (fields < 4) continue;
       std::array<float, 3> v{};
-      for (int k = 0; k < 3; ++k) v[static_cast<size_t>(k)] = ToFloat(fileName, lineNo, ObjField(line, 2 + k, ' '));
+      for (int k = 0; k < 3; ++k)
+        v[static_cast<size_t>(k)] = ToFloat(fileName, lineNo, ObjField(line, 2 + k, ' '));
       (keyword == "V" ? g_obj.Vertices : g_obj.Normals).push_back(v);
     } else if (keyword == "VT") {
       if (fields < 3) continue;
       std::array<float, 2> t{};
-      for (int k = 0; k < 2; ++k) t[static_cast<size_t>(k)] = ToFloat(fileName, lineNo, ObjField(line, 2 + k, ' '));
+      for (int k = 0; k < 2; ++k)
+        t[static_cast<size_t>(k)] = ToFloat(fileName, lineNo, ObjField(line, 2 + k, ' '));
       g_obj.TexCoords.push_back(t);
     } else if (keyword == "F") {
       if (fields < 4) continue;

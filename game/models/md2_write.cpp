@@ -39,7 +39,8 @@ std::array<char, N> FixedText(const std::string& s) {
 }  // namespace
 
 std::vector<uint8_t> MD2Write(const TMD2Model& model) {
-  const int32_t numVertices = model.Frames.empty() ? 0 : static_cast<int32_t>(model.Frames[0].Vertices.size());
+  const int32_t numVertices =
+      model.Frames.empty() ? 0 : static_cast<int32_t>(model.Frames[0].Vertices.size());
   const int32_t frameSize = 40 + 4 * numVertices;
   const int32_t numSkins = static_cast<int32_t>(model.Skins.size());
   const int32_t numTex = static_cast<int32_t>(model.TexCoords.size());
@@ -53,9 +54,23 @@ std::vector<uint8_t> MD2Write(const TMD2Model& model) {
 
   std::vector<uint8_t> out;
   out.reserve(static_cast<size_t>(ofsEnd));
-  const int32_t header[17] = {kMd2Ident, model.Header.Version, model.Header.SkinWidth, model.Header.SkinHeight,
-                              frameSize, numSkins, numVertices, numTex, numTris, 0, numFrames, ofsSkins,
-                              ofsTex, ofsTris, ofsFrames, ofsEnd, ofsEnd};
+  const int32_t header[17] = {kMd2Ident,
+                              model.Header.Version,
+                              model.Header.SkinWidth,
+                              model.Header.SkinHeight,
+                              frameSize,
+                              numSkins,
+                              numVertices,
+                              numTex,
+                              numTris,
+                              0,
+                              numFrames,
+                              ofsSkins,
+                              ofsTex,
+                              ofsTris,
+                              ofsFrames,
+                              ofsEnd,
+                              ofsEnd};
   for (int32_t v : header) PutLE32(&out, static_cast<uint32_t>(v));
   for (const auto& skin : model.Skins) PutText(&out, skin.data(), 64);
   for (const TMD2TexCoord& st : model.TexCoords) {
@@ -92,8 +107,8 @@ bool MD2Build(const TMD2Source& source, TMD2Model* model, std::string* error) {
   for (const TGmTriangle& t : source.Triangles) {
     if (t.VertexA >= numVertices || t.VertexB >= numVertices || t.VertexC >= numVertices)
       return fail("triangle names a vertex that does not exist");
-    if (!source.TexCoords.empty() &&
-        (t.TexA >= source.TexCoords.size() || t.TexB >= source.TexCoords.size() || t.TexC >= source.TexCoords.size()))
+    if (!source.TexCoords.empty() && (t.TexA >= source.TexCoords.size() ||
+                                      t.TexB >= source.TexCoords.size() || t.TexC >= source.TexCoords.size()))
       return fail("triangle names a texture coordinate that does not exist");
   }
 
@@ -106,7 +121,8 @@ bool MD2Build(const TMD2Source& source, TMD2Model* model, std::string* error) {
   // The mesh reverses the corners, so the file lists them backwards.
   for (const TGmTriangle& t : source.Triangles) {
     TMD2Triangle m;
-    m.Vertex = {static_cast<int16_t>(t.VertexC), static_cast<int16_t>(t.VertexB), static_cast<int16_t>(t.VertexA)};
+    m.Vertex = {static_cast<int16_t>(t.VertexC), static_cast<int16_t>(t.VertexB),
+                static_cast<int16_t>(t.VertexA)};
     if (!source.TexCoords.empty())
       m.St = {static_cast<int16_t>(t.TexC), static_cast<int16_t>(t.TexB), static_cast<int16_t>(t.TexA)};
     model->Triangles.push_back(m);
@@ -116,7 +132,9 @@ bool MD2Build(const TMD2Source& source, TMD2Model* model, std::string* error) {
     frame.Name = FixedText<16>(f.Name);
     // File axes: x = -X, y = Z, z = Y.
     std::array<float, 3> lo{}, hi{};
-    auto fileAxis = [](const TGmVector& v, size_t axis) { return axis == 0 ? -v.X : (axis == 1 ? v.Z : v.Y); };
+    auto fileAxis = [](const TGmVector& v, size_t axis) {
+      return axis == 0 ? -v.X : (axis == 1 ? v.Z : v.Y);
+    };
     for (size_t axis = 0; axis < 3; ++axis) {
       lo[axis] = hi[axis] = numVertices ? fileAxis(f.Vertices[0], axis) : 0.0f;
       for (const TGmVector& v : f.Vertices) {

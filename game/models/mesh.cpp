@@ -164,9 +164,13 @@ void MeshFreeAll() {
   g_meshes = MeshState{};
 }
 
-uint32_t MeshCount() { return g_meshes.Count; }
+uint32_t MeshCount() {
+  return g_meshes.Count;
+}
 
-TGmMesh* MeshFirst() { return g_meshes.Head; }
+TGmMesh* MeshFirst() {
+  return g_meshes.Head;
+}
 
 bool MeshFromMD2(TGmMesh* mesh, const std::string& fileName, const uint8_t* data, size_t size) {
   TMD2Model model;
@@ -236,10 +240,12 @@ bool MeshFromOBJ(TGmMesh* mesh, const std::string& fileName, const uint8_t* data
   // The reader leaves no index outside its array.
   for (uint32_t t = 0; t < mesh->TriangleCount; ++t) {
     const auto& f = obj.Faces[t];
-    mesh->Triangles[t] = {static_cast<uint32_t>(f[0]), static_cast<uint32_t>(f[1]), static_cast<uint32_t>(f[2]),
-                          static_cast<uint32_t>(f[3]), static_cast<uint32_t>(f[4]), static_cast<uint32_t>(f[5])};
+    mesh->Triangles[t] = {static_cast<uint32_t>(f[0]), static_cast<uint32_t>(f[1]),
+                          static_cast<uint32_t>(f[2]), static_cast<uint32_t>(f[3]),
+                          static_cast<uint32_t>(f[4]), static_cast<uint32_t>(f[5])};
   }
-  for (uint32_t i = 0; i < mesh->TexCoordCount; ++i) mesh->TexCoords[i] = {obj.TexCoords[i][0], obj.TexCoords[i][1]};
+  for (uint32_t i = 0; i < mesh->TexCoordCount; ++i)
+    mesh->TexCoords[i] = {obj.TexCoords[i][0], obj.TexCoords[i][1]};
   MeshCalcNormals(mesh);
   mesh->Animated = mesh->Looped = false;
   ObjReset();  // the reader's copy is not needed once the mesh holds the data

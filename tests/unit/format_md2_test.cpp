@@ -17,14 +17,34 @@ using game::Md2Status;
 using game::TMD2Model;
 
 void PutLE32At(std::vector<uint8_t>* bytes, size_t offset, int32_t v) {
-  for (int i = 0; i < 4; ++i) (*bytes)[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    (*bytes)[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
 }
 
 // Header field positions, in file order.
-enum Field { kIdent, kVersion, kSkinW, kSkinH, kFrameSize, kNumSkins, kNumVerts, kNumTex, kNumTris,
-             kNumGl, kNumFrames, kOfsSkins, kOfsTex, kOfsTris, kOfsFrames, kOfsGl, kOfsEnd };
+enum Field {
+  kIdent,
+  kVersion,
+  kSkinW,
+  kSkinH,
+  kFrameSize,
+  kNumSkins,
+  kNumVerts,
+  kNumTex,
+  kNumTris,
+  kNumGl,
+  kNumFrames,
+  kOfsSkins,
+  kOfsTex,
+  kOfsTris,
+  kOfsFrames,
+  kOfsGl,
+  kOfsEnd
+};
 
-void SetField(std::vector<uint8_t>* bytes, Field f, int32_t v) { PutLE32At(bytes, 4 * static_cast<size_t>(f), v); }
+void SetField(std::vector<uint8_t>* bytes, Field f, int32_t v) {
+  PutLE32At(bytes, 4 * static_cast<size_t>(f), v);
+}
 
 // A hand-made model with exactly known bytes: 3 vertices, 2 frames, 3 texture coordinates on a
 // 128 x 64 skin, one triangle, one skin name.
@@ -188,7 +208,8 @@ TEST_F(Md2Test, WrongIdentifierEndsTheStartUp) {
   }
   EXPECT_EQ(game::MeshCount(), 0u);
   // Files too short to hold an identifier are not MD2 files either.
-  for (size_t n : {0u, 1u, 3u}) EXPECT_EQ(game::MD2LoadFromMemory(&m, bytes.data(), n, nullptr), Md2Status::NotMD2);
+  for (size_t n : {0u, 1u, 3u})
+    EXPECT_EQ(game::MD2LoadFromMemory(&m, bytes.data(), n, nullptr), Md2Status::NotMD2);
 }
 
 TEST_F(Md2Test, VersionIgnoredAndGlCommandsNeverRead) {
@@ -264,7 +285,8 @@ TEST_F(Md2Test, HostileHeadersAreRefused) {
     SetField(&bytes, c.field, c.value);
     TMD2Model m;
     std::string reason;
-    EXPECT_EQ(game::MD2LoadFromMemory(&m, bytes.data(), bytes.size(), &reason), Md2Status::Malformed) << c.what;
+    EXPECT_EQ(game::MD2LoadFromMemory(&m, bytes.data(), bytes.size(), &reason), Md2Status::Malformed)
+        << c.what;
     EXPECT_FALSE(reason.empty()) << c.what;
     EXPECT_EQ(LoadMesh(bytes), nullptr) << c.what;
   }
@@ -285,7 +307,8 @@ TEST_F(Md2Test, IndicesOutsideTheirArraysAreRefused) {
     m.Triangles[0].St[2] = st;
     TMD2Model back;
     std::vector<uint8_t> bytes = game::MD2Write(m);
-    EXPECT_EQ(game::MD2LoadFromMemory(&back, bytes.data(), bytes.size(), nullptr), Md2Status::Malformed) << st;
+    EXPECT_EQ(game::MD2LoadFromMemory(&back, bytes.data(), bytes.size(), nullptr), Md2Status::Malformed)
+        << st;
   }
 }
 

@@ -18,8 +18,10 @@ const game::TObjMdl& Load(const std::string& text) {
 
 // Six texture coordinates and four vertices, then the line under test.
 const game::TObjMdl& LoadWithArrays(const std::string& line) {
-  return Load("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\n"
-              "vt 0 0\nvt 1 0\nvt 0 1\nvt 1 1\nvt 0.5 0\nvt 0 0.5\n" + line + "\n");
+  return Load(
+      "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\n"
+      "vt 0 0\nvt 1 0\nvt 0 1\nvt 1 1\nvt 0.5 0\nvt 0 0.5\n" +
+      line + "\n");
 }
 
 TEST(ObjReader, VertexLinesInAnyCase) {
@@ -51,13 +53,13 @@ TEST(ObjReader, FaceForms) {
 TEST(ObjReader, BlanksCommentsAndOtherKeywords) {
   const game::TObjMdl& m = Load(
       "# a comment\n"
-      "   v 1 2 3\n"             // leading blanks do not hide a line
-      " # v 9 9 9\n"             // keyword "#": skipped
+      "   v 1 2 3\n"  // leading blanks do not hide a line
+      " # v 9 9 9\n"  // keyword "#": skipped
       "o crate\ng lid\ns 1\nusemtl wood\nmtllib crate.mtl\n"
-      "v\t4 5 6\n"               // a tab does not separate: keyword "V\t4"
-      "v  7   8 9\r\n"           // runs of blanks, CR LF
+      "v\t4 5 6\n"      // a tab does not separate: keyword "V\t4"
+      "v  7   8 9\r\n"  // runs of blanks, CR LF
       "\n"
-      "v 1 1 1");                // no line end at the end of the file
+      "v 1 1 1");  // no line end at the end of the file
   ASSERT_EQ(m.VertexCount, 3u);
   EXPECT_EQ(m.Vertices[0], (std::array<float, 3>{1, 2, 3}));
   EXPECT_EQ(m.Vertices[1], (std::array<float, 3>{7, 8, 9}));
