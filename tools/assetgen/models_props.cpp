@@ -246,7 +246,7 @@ bool Bush(const std::filesystem::path& out, ModelReport* report) {
       // Lumpy leaves (the same offset for coinciding points keeps the blobs closed), bending
       // more toward the top.
       float lump = 0.06f * (Noise(v.x * 3.1f + 7, v.z * 3.1f + v.y * 2.3f, 64) - 0.5f);
-      v = v + Normalize(Vec3{v.x, 0.3f, v.z}) * lump;
+      if (v.y > 0.3f) v = v + Normalize(Vec3{v.x, 0.3f, v.z}) * lump;  // the trunk stays put
       float bend = std::pow(std::max(0.0f, v.y) / 1.3f, 2.0f);
       v.x += 0.07f * bend * std::sin(t);
       v.z += 0.04f * bend * std::sin(t + 1.3f);

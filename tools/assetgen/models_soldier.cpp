@@ -315,7 +315,7 @@ std::vector<Pose> StandPoses() {
 }
 
 // Walk: one stride cycle (two steps) of kWalkStride units in 12 looping frames.
-constexpr float kWalkStride = 1.6f;
+constexpr float kWalkStride = 1.4f;
 std::vector<Pose> WalkPoses() {
   std::vector<Pose> out;
   const int n = 12;
@@ -339,8 +339,9 @@ std::vector<Pose> WalkPoses() {
     };
     foot(phase, 0.12f, &p.footR, &p.footPitchR);
     foot(phase + 0.5f, -0.12f, &p.footL, &p.footPitchL);
-    float bob = std::cos(4 * kPi * phase);
-    p.pelvis = {0.02f * std::sin(2 * kPi * phase), 0.955f + 0.025f * bob, 0};
+    // Lowest when both feet are down and wide apart, highest as one passes the other.
+    float bob = -std::cos(4 * kPi * phase);
+    p.pelvis = {0.02f * std::sin(2 * kPi * phase), 0.94f + 0.02f * bob, 0};
     p.pelvisRot = {0, 6 * std::sin(2 * kPi * phase), 2 * std::sin(2 * kPi * phase)};
     p.spineRot = {-7, -8 * std::sin(2 * kPi * phase), -2 * std::sin(2 * kPi * phase)};
     p.headRot = {4, 2 * std::sin(2 * kPi * phase), 0};
@@ -371,7 +372,7 @@ std::vector<Pose> AtackPoses() {
   strike.riflePos = {0.0f, 0.05f, -0.44f};
   strike.rifleRot = {4, 35, -8};
   strike.footL = {-0.16f, kAnkle, -0.5f};
-  strike.footR = {0.15f, kAnkle, 0.28f};
+  strike.footR = {0.15f, kAnkle + 0.06f, 0.28f};  // up on the toes
   strike.footPitchR = -20;
   Pose follow = strike;
   follow.spineRot = {-12, 35, 0};
