@@ -74,8 +74,10 @@ Md2Status MD2LoadFromMemory(TMD2Model* model, const uint8_t* data, size_t size, 
       !BlockFits(h.OfsTriangles, h.NumTriangles, 12, size) ||
       !BlockFits(h.OfsFrames, h.NumFrames, h.FrameSize, size))
     return Refuse(model, reason, Md2Status::Malformed, "data outside the file");
+  // Without frames nothing in the file backs the vertex count, so it is capped on its own too.
   if (static_cast<int64_t>(h.NumFrames) * (2 * static_cast<int64_t>(h.NumVertices) + h.NumTriangles) >
-      kMaxMeshVectors)
+          kMaxMeshVectors ||
+      h.NumVertices > kMaxMeshVectors)
     return Refuse(model, reason, Md2Status::Malformed, "model too large");
 
   model->Skins.resize(static_cast<size_t>(h.NumSkins));

@@ -253,7 +253,7 @@ bool MeshFromOBJ(TGmMesh* mesh, const std::string& fileName, const uint8_t* data
 }
 
 void MeshCalcNormals(TGmMesh* mesh) {
-  if (!mesh) return;
+  if (!mesh || mesh->Frames.empty()) return;
   std::vector<uint32_t> uses(mesh->VertexCount);
   for (TGmMeshFrame& frame : mesh->Frames) {
     for (uint32_t t = 0; t < mesh->TriangleCount; ++t) {

@@ -293,6 +293,18 @@ TEST_F(Md2Test, HostileHeadersAreRefused) {
   EXPECT_EQ(game::MeshCount(), 0u);
 }
 
+TEST_F(Md2Test, FramelessModelDrawsNothingAndCannotAskForMemory) {
+  std::vector<uint8_t> bytes = game::MD2Write(HandModel());
+  SetField(&bytes, kNumFrames, 0);
+  game::TGmMesh* mesh = LoadMesh(bytes);
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->FrameCount, 0u);
+  EXPECT_TRUE(game::MeshCorners(mesh, 0.0f).empty());
+  // No frame record backs the vertex count, so a huge one is refused rather than allocated.
+  SetField(&bytes, kNumVerts, 600000000);
+  EXPECT_EQ(LoadMesh(bytes), nullptr);
+}
+
 TEST_F(Md2Test, IndicesOutsideTheirArraysAreRefused) {
   const int16_t badVertex[] = {-1, 3, 32767};
   for (int16_t v : badVertex) {
