@@ -118,18 +118,14 @@ TEST_F(MeshDrawTest, DrawsTheBlendedPositions) {
 // the first, middle and last frame of each animation, from two sides.
 class GeneratedModelRender : public testsupport::GlTest {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new fs::path(fs::path(TESSERA_BINARY_DIR) / "test-scratch" / "GeneratedModelRender");
-    fs::remove_all(*dir_);
-    fs::create_directories(*dir_);
-    status_ =
-        testsupport::RunProcess({testsupport::BinPath("assetgen").string(), dir_->string(), "models"}, *dir_)
-            .status;
-  }
-  static void TearDownTestSuite() { delete dir_; }
+  // Each test generates its own copy (tests may run in parallel processes); the sheets stay in
+  // build/.../test-scratch/GeneratedModelRender.<test>/ for people to look at.
   void SetUp() override {
     GlTest::SetUp();
-    ASSERT_EQ(status_, 0);
+    dir_ = testsupport::ScratchDir();
+    testsupport::ProcessResult r =
+        testsupport::RunProcess({testsupport::BinPath("assetgen").string(), dir_.string(), "models"}, dir_);
+    ASSERT_EQ(r.status, 0) << r.err;
     game::MeshFreeAll();
   }
   void TearDown() override {
@@ -140,7 +136,7 @@ class GeneratedModelRender : public testsupport::GlTest {
   // Renders the frames at two facing angles into a grid and checks each cell; writes the sheet.
   void RenderSheet(const std::string& name) {
     SCOPED_TRACE(name);
-    game::TGmMesh* mesh = game::MeshLoad((*dir_ / "Data" / "Models" / name).string());
+    game::TGmMesh* mesh = game::MeshLoad((dir_ / "Data" / "Models" / name).string());
     ASSERT_NE(mesh, nullptr);
     std::vector<float> frames = {0.0f};
     if (mesh->FrameCount > 1)
@@ -212,7 +208,7 @@ class GeneratedModelRender : public testsupport::GlTest {
     std::vector<uint8_t> px = ReadPixels();
     std::vector<uint8_t> opaque = px;
     for (size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
-    eng::WritePng((*dir_ / (name + ".png")).string(), s.RenderWidth, s.RenderHeight, opaque.data(), true,
+    eng::WritePng((dir_ / (name + ".png")).string(), s.RenderWidth, s.RenderHeight, opaque.data(), true,
                   nullptr);
 
     for (size_t n = 0; n < expected.size(); ++n) {
@@ -242,12 +238,8 @@ class GeneratedModelRender : public testsupport::GlTest {
     }
   }
 
-  static fs::path* dir_;
-  static int status_;
+  fs::path dir_;
 };
-
-fs::path* GeneratedModelRender::dir_ = nullptr;
-int GeneratedModelRender::status_ = -1;
 
 TEST_F(GeneratedModelRender, Soldier) {
   for (const char* anim : {"stand", "walk", "atack", "shot", "damage"})

@@ -28,54 +28,44 @@ Box BoxOf(const game::TGmMeshFrame& f) {
   return b;
 }
 
-// Generated once for the whole suite: running the generator costs a second.
+// Each test generates its own copy: the test runner may run tests of one suite in parallel
+// processes, so nothing is shared between them.
 class GeneratedModels : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new fs::path(fs::path(TESSERA_BINARY_DIR) / "test-scratch" / "GeneratedModels");
-    fs::remove_all(*dir_);
-    fs::create_directories(*dir_);
-    result_ = new testsupport::ProcessResult(testsupport::RunProcess(
-        {testsupport::BinPath("assetgen").string(), dir_->string(), "models"}, *dir_));
-  }
-  static void TearDownTestSuite() {
-    delete dir_;
-    delete result_;
-  }
   void SetUp() override {
-    ASSERT_EQ(result_->status, 0) << result_->err;
+    dir_ = testsupport::ScratchDir();
+    testsupport::ProcessResult r =
+        testsupport::RunProcess({testsupport::BinPath("assetgen").string(), dir_.string(), "models"}, dir_);
+    ASSERT_EQ(r.status, 0) << r.err;
     game::MeshFreeAll();
   }
   void TearDown() override { game::MeshFreeAll(); }
 
-  static fs::path Model(const std::string& name) { return *dir_ / "Data" / "Models" / name; }
-  static game::TGmMesh* Load(const std::string& name) {
+  fs::path Model(const std::string& name) const { return dir_ / "Data" / "Models" / name; }
+  game::TGmMesh* Load(const std::string& name) const {
     game::TGmMesh* mesh = game::MeshLoad(Model(name).string());
     EXPECT_NE(mesh, nullptr) << name;
     return mesh;
   }
 
-  static fs::path* dir_;
-  static testsupport::ProcessResult* result_;
+  fs::path dir_;
 };
-
-fs::path* GeneratedModels::dir_ = nullptr;
-testsupport::ProcessResult* GeneratedModels::result_ = nullptr;
 
 const char* const kCreatures[] = {"soldier", "beast"};
 const std::map<std::string, uint32_t> kAnimationFrames = {
     {"stand", 16}, {"walk", 12}, {"atack", 12}, {"shot", 10}, {"damage", 8}};
 
 TEST_F(GeneratedModels, SameBytesEveryRun) {
-  fs::path again = testsupport::ScratchDir();
+  fs::path again = dir_ / "again";
+  fs::create_directories(again);
   testsupport::ProcessResult r =
       testsupport::RunProcess({testsupport::BinPath("assetgen").string(), again.string(), "models"}, again);
   ASSERT_EQ(r.status, 0) << r.err;
   size_t files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(*dir_ / "Data")) {
+  for (const auto& entry : fs::recursive_directory_iterator(dir_ / "Data")) {
     if (!entry.is_regular_file()) continue;
     ++files;
-    fs::path twin = again / fs::relative(entry.path(), *dir_);
+    fs::path twin = again / fs::relative(entry.path(), dir_);
     EXPECT_EQ(testsupport::ReadBytes(entry.path()), testsupport::ReadBytes(twin)) << twin;
   }
   EXPECT_EQ(files, 27u);
@@ -173,7 +163,7 @@ TEST_F(GeneratedModels, SkinsArePowerOfTwoPictures) {
   const char* skins[] = {"soldier_blue.png", "soldier_red.png", "beast.png", "wall_stone.png", "pillar.png",
                          "door.png",         "bush.png",        "crate.png", "barrel.png",     "bullet.png"};
   for (const char* name : skins) {
-    std::vector<uint8_t> png = testsupport::ReadBytes(*dir_ / "Data" / "Textures" / name);
+    std::vector<uint8_t> png = testsupport::ReadBytes(dir_ / "Data" / "Textures" / name);
     ASSERT_GT(png.size(), 33u) << name;
     EXPECT_EQ(png[1], 'P');
     uint32_t w = (png[16] << 24) | (png[17] << 16) | (png[18] << 8) | png[19];
@@ -181,8 +171,8 @@ TEST_F(GeneratedModels, SkinsArePowerOfTwoPictures) {
     EXPECT_TRUE(w >= 64 && (w & (w - 1)) == 0) << name << " " << w;
     EXPECT_TRUE(h >= 64 && (h & (h - 1)) == 0) << name << " " << h;
   }
-  EXPECT_NE(testsupport::ReadBytes(*dir_ / "Data" / "Textures" / "soldier_blue.png"),
-            testsupport::ReadBytes(*dir_ / "Data" / "Textures" / "soldier_red.png"));
+  EXPECT_NE(testsupport::ReadBytes(dir_ / "Data" / "Textures" / "soldier_blue.png"),
+            testsupport::ReadBytes(dir_ / "Data" / "Textures" / "soldier_red.png"));
 }
 
 }  // namespace
