@@ -54,9 +54,36 @@ std::vector<uint8_t> EncodePng(int width, int height, const uint8_t* rgba, bool 
   return out;
 }
 
+std::vector<uint8_t> EncodeTga(int width, int height, const uint8_t* rgba, bool bottomUp) {
+  std::vector<uint8_t> out(18, 0);
+  out[2] = 2;  // uncompressed true colour
+  out[12] = static_cast<uint8_t>(width & 0xFF);
+  out[13] = static_cast<uint8_t>(width >> 8);
+  out[14] = static_cast<uint8_t>(height & 0xFF);
+  out[15] = static_cast<uint8_t>(height >> 8);
+  out[16] = 32;
+  out[17] = 8;  // eight alpha bits, origin bottom left
+  size_t rowBytes = static_cast<size_t>(width) * 4;
+  out.reserve(out.size() + rowBytes * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    int row = bottomUp ? y : height - 1 - y;
+    const uint8_t* src = rgba + static_cast<size_t>(row) * rowBytes;
+    for (int x = 0; x < width; ++x, src += 4) {
+      out.push_back(src[2]);  // stored B, G, R, A
+      out.push_back(src[1]);
+      out.push_back(src[0]);
+      out.push_back(src[3]);
+    }
+  }
+  return out;
+}
+
 bool WritePng(const std::string& path, int width, int height, const uint8_t* rgba, bool bottomUp,
               std::string* error) {
-  std::vector<uint8_t> bytes = EncodePng(width, height, rgba, bottomUp);
+  return WriteBytesToFile(path, EncodePng(width, height, rgba, bottomUp), error);
+}
+
+bool WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
     if (error) *error = "cannot write " + path;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/application.h"
+#include "engine/font.h"
 #include "engine/input_stream.h"
 #include "engine/log.h"
 #include "engine/opengl.h"
@@ -50,7 +51,8 @@ void Shutdown() {
   App().FpsTimer = nullptr;
   LogResourceCount("Render Targets", 0);  // the game makes none
   LogResourceCount("Textures", 0);
-  LogResourceCount("Fonts", 0);
+  LogResourceCount("Fonts", static_cast<int>(FontCount()));
+  FontsFreeAll();
   LogResourceCount("Sounds", 0);  // the game plays no sound
 
   const AppState& app = App();
