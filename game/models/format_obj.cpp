@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "game/core/fatal.h"
 
@@ -150,10 +149,13 @@ void ObjLoadFromMemory(const std::string& fileName, const char* text, size_t siz
 }
 
 bool ObjLoadFromFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(fileName, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  std::string bytes(static_cast<size_t>(size), '\0');
+  in.seekg(0);
+  if (!in.read(bytes.data(), size)) return false;
   ObjLoadFromMemory(fileName, bytes.data(), bytes.size());
   return true;
 }

@@ -246,7 +246,9 @@ TEST_F(Md2Test, EveryTruncationIsRefusedWithoutOutOfBoundsAccess) {
     Md2Status s = game::MD2LoadFromMemory(&m, cut.data(), cut.size(), nullptr);
     EXPECT_EQ(s, n < 4 ? Md2Status::NotMD2 : Md2Status::Malformed) << n << " bytes";
     EXPECT_TRUE(m.Frames.empty());
-    if (n >= 4) EXPECT_EQ(LoadMesh(cut), nullptr) << n << " bytes";
+    if (n >= 4) {
+      EXPECT_EQ(LoadMesh(cut), nullptr) << n << " bytes";
+    }
   }
   EXPECT_EQ(game::MeshCount(), 0u);
 }

@@ -118,7 +118,9 @@ TEST_F(GeneratedModels, CreaturesFaceMinusZ) {
   EXPECT_NEAR(b.minZ, -0.3f, 0.01f);
   EXPECT_NEAR(b.maxZ, 0.3f, 0.01f);
   for (const game::TGmVector& p : bullet->Frames[0].Vertices)
-    if (p.Z < b.minZ + 0.01f) EXPECT_LT(std::hypot(p.X, p.Y), 0.01f);
+    if (p.Z < b.minZ + 0.01f) {
+      EXPECT_LT(std::hypot(p.X, p.Y), 0.01f);
+    }
 }
 
 TEST_F(GeneratedModels, WallsAndPropsFitTheirTile) {
