@@ -1,6 +1,6 @@
-// The one error that leaves the game's start-up: a data file that cannot be used at all (a number
-// that does not convert, a missing map, an MD2 file with a wrong identifier). Loaders throw it; the
-// program entry catches it, shows the message with the file and line, and exits non-zero.
+// The one error that ends the program at start-up: a data file the game cannot go on without
+// (an unconvertible number, a missing map). Thrown by the loaders, caught once by the game entry,
+// which shows the message and ends with a non-zero status.
 #pragma once
 
 #include <stdexcept>
@@ -11,22 +11,17 @@ namespace game {
 
 class FatalError : public std::runtime_error {
  public:
-  // `line` counts from 1; 0 means the error belongs to the file as a whole.
-  FatalError(const std::string& message, std::string file, int line)
+  // `message` is the text the user sees; `file` and `line` say where it was found (line 0: the
+  // file as a whole).
+  FatalError(const std::string& message, std::string file = {}, int line = 0)
       : std::runtime_error(message), file_(std::move(file)), line_(line) {}
 
-  const std::string& File() const { return file_; }
-  int Line() const { return line_; }
-  // "FILE(LINE): MESSAGE", or "FILE: MESSAGE" without a line: what the user is shown.
-  std::string Describe() const {
-    std::string where = file_;
-    if (line_ > 0) where += "(" + std::to_string(line_) + ")";
-    return where.empty() ? std::string(what()) : where + ": " + what();
-  }
+  const std::string& file() const { return file_; }
+  int line() const { return line_; }
 
  private:
   std::string file_;
-  int line_;
+  int line_ = 0;
 };
 
 }  // namespace game

@@ -204,7 +204,7 @@ TEST_F(Md2Test, WrongIdentifierEndsTheStartUp) {
     FAIL() << "no error";
   } catch (const game::FatalError& e) {
     EXPECT_STREQ(e.what(), "Not a valid MD2 file!");
-    EXPECT_EQ(e.File(), "Data/Models/soldier.md2");
+    EXPECT_EQ(e.file(), "Data/Models/soldier.md2");
   }
   EXPECT_EQ(game::MeshCount(), 0u);
   // Files too short to hold an identifier are not MD2 files either.

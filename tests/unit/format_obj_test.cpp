@@ -113,9 +113,8 @@ TEST(ObjReader, NumberThatDoesNotConvertNamesFileAndLine) {
       ADD_FAILURE() << "no error for " << c.text;
     } catch (const game::FatalError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
-      EXPECT_EQ(e.File(), "prop.obj");
-      EXPECT_EQ(e.Line(), c.line) << c.text;
-      EXPECT_EQ(e.Describe(), "prop.obj(" + std::to_string(c.line) + "): " + c.message);
+      EXPECT_EQ(e.file(), "prop.obj");
+      EXPECT_EQ(e.line(), c.line) << c.text;
     }
   }
 }
