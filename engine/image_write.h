@@ -1,4 +1,5 @@
-// Writing RGBA pixels as PNG (screenshots, tool output). zlib does the compression.
+// Writing RGBA pixels as PNG (screenshots, tool output), TGA and JPEG (generated content). zlib
+// compresses PNG, libjpeg-turbo encodes JPEG.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +19,14 @@ bool WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes
 // Writes the PNG to a file; false with a reason on failure.
 bool WritePng(const std::string& path, int width, int height, const uint8_t* rgba, bool bottomUp,
               std::string* error);
+
+struct JpegOptions {
+  int quality = 90;          // 1..100
+  bool progressive = false;  // progressive scans instead of one baseline scan
+  bool grey = false;         // one grey channel (from R, G, B by the usual luma weights)
+};
+// Encodes width x height RGBA pixels as JPEG (alpha dropped); empty when the encoder fails.
+std::vector<uint8_t> EncodeJpeg(int width, int height, const uint8_t* rgba, bool bottomUp,
+                                const JpegOptions& options);
 
 }  // namespace eng

@@ -6,6 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/memory.h"
 
 namespace eng {
 
@@ -42,10 +46,32 @@ struct TTexture {
   TTexture* Next = nullptr;
 };
 
+// What a reader delivers: Width x Height pixels of 4 bytes R, G, B, A, the first row in memory
+// being the bottom row of the picture. No pixels means the read failed.
+struct TImage {
+  std::vector<uint8_t> Pixels;
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+};
+
+// A reader fills `image` and returns true, or returns false (after logging its own reason, if it
+// has one) leaving no pixels. The memory reader decodes a copy of buffer.Memory[0 .. Size).
+using TextureFileReader = bool (*)(const std::string& fileName, TImage* image);
+using TextureMemoryReader = bool (*)(const MemoryBuffer& buffer, TImage* image);
+
+struct TTextureFormat {
+  std::string Extension;  // upper-cased
+  TextureFileReader FileReader = nullptr;
+  TextureMemoryReader MemoryReader = nullptr;
+};
+
 // Loads an image file into a texture; on any failure logs why and returns the placeholder.
 TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentColour, uint32_t flags);
 // A texture whose every pixel holds the four bytes of `colour` in memory order.
 TTexture* TextureCreateBlank(uint16_t width, uint16_t height, uint32_t colour, uint32_t flags);
+// Converts `pixels` (texture->Width x Height, RGBA) as texture->Flags ask and uploads them to a
+// new GL texture name; afterwards Width and Height are the image's own size again.
+void TextureCreate(TTexture* texture, std::vector<uint8_t> pixels);
 // Deletes the GL texture, unlinks and frees the record; null does nothing.
 void TextureDelete(TTexture* texture);
 // Stores the flags and sets the texture's wrap and filter parameters.
@@ -54,5 +80,43 @@ void TextureSetFilter(TTexture* texture, uint32_t flags);
 uint32_t TextureCount();
 // Frees every texture (shut-down).
 void TexturesFreeAll();
+
+// Reads a file through the registered readers without touching GL (steps before the upload):
+// false, logging "Cannot read " or "Unable to load texture: " + fileName, when no pixels came.
+bool TextureReadImage(const std::string& fileName, TImage* image);
+// Logs a failure of the texture manager or a reader. The first one since the last
+// TextureReadImage started is kept for TextureFailureMessage (tools print it).
+void TextureLogFailure(std::string_view text);
+// The first failure logged during the last read; empty when it succeeded.
+const std::string& TextureFailureMessage();
+
+// The CPU side of TextureCreate: grey, inversion, power-of-two padding (Width, Height, U and V
+// become the padded sizes and the used part) and dropping alpha (3 bytes per pixel left).
+void TextureConvertPixels(TTexture* texture, std::vector<uint8_t>* pixels);
+// Fills every keyed pixel: with colour $FF000000 those whose alpha is 0, otherwise those whose
+// R, G, B equal bits 16-23, 8-15, 0-7 of colour.
+void ApplyColourKey(uint8_t* pixels, uint32_t colour, uint16_t width, uint16_t height);
+// Makes pixel `index` transparent black, then takes R, G, B from the last opaque neighbour in the
+// order i+W, i+1, i-1, i-W, i-W-1, i-W+1, i+W-1, i+W+1 (by index; outside 0 .. W*H-1 skipped).
+void FillTransparentPixel(uint8_t* pixels, int64_t index, uint16_t width, uint16_t height);
+// Pads the picture into the lowest rows and columns of a zero-filled power-of-two buffer; U and V
+// become the used part. Sizes whose padding would exceed 65535 are left alone.
+void ConvertToPowerOfTwo(std::vector<uint8_t>* pixels, uint16_t* width, uint16_t* height, float* u,
+                         float* v);
+// The smallest power of two not below n (0 gives 0).
+uint32_t NextPowerOfTwo(uint32_t n);
+
+// Reader registration in three steps, as RegisterCallback IDs 16, 17 and 18 deliver it: the
+// extension (stored upper-cased) starts an entry, the file reader fills it, and the memory reader
+// completes it and counts it.
+void TextureRegisterExtension(const std::string& extension);
+void TextureRegisterFileReader(TextureFileReader reader);
+void TextureRegisterMemoryReader(TextureMemoryReader reader);
+uint32_t TextureFormatCount();
+const TTextureFormat& TextureFormatAt(uint32_t index);
+
+// Back to the state at process start: frees every record (deleting GL names only while a window
+// exists) and forgets the readers (tests).
+void TexturesReset();
 
 }  // namespace eng
