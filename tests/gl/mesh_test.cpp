@@ -1,7 +1,7 @@
 // Mesh drawing through OpenGL: what MeshDraw sends (blended positions and normals, texture
 // coordinates only when the mesh has them, no other state touched), and headless renders of every
-// generated model at a few frames of each animation, checked for a silhouette where the model's
-// box projects and kept as PNG sheets in the test's scratch folder.
+// generated model with its skin at a few frames of each animation, checked for a silhouette where
+// the model's box projects and kept as PNG sheets in the test's scratch folder.
 #include "game/models/mesh.h"
 
 #include <GL/gl.h>
@@ -13,6 +13,7 @@
 #include "engine/image_write.h"
 #include "engine/opengl.h"
 #include "engine/screen.h"
+#include "engine/textures.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -114,10 +115,15 @@ TEST_F(MeshDrawTest, DrawsTheBlendedPositions) {
   }
 }
 
-// Every generated model, rendered lit and untextured (white) at the game camera's elevation, at
-// the first, middle and last frame of each animation, from two sides.
+// Every generated model, rendered lit and textured at the game camera's elevation, at the first,
+// middle and last frame of each animation, from two sides.
 class GeneratedModelRender : public testsupport::GlTest {
  protected:
+  // A window rectangle, y up.
+  struct Rect {
+    int x0, y0, x1, y1;
+  };
+
   // Each test generates its own copy (tests may run in parallel processes); the sheets stay in
   // build/.../test-scratch/GeneratedModelRender.<test>/ for people to look at.
   void SetUp() override {
@@ -130,97 +136,125 @@ class GeneratedModelRender : public testsupport::GlTest {
   }
   void TearDown() override {
     game::MeshFreeAll();
+    eng::TexturesFreeAll();
     eng::SetMode2D();
   }
 
-  // Renders the frames at two facing angles into a grid and checks each cell; writes the sheet.
-  void RenderSheet(const std::string& name) {
+  game::TGmMesh* LoadModel(const std::string& name) {
+    return game::MeshLoad((dir_ / "Data" / "Models" / name).string());
+  }
+  eng::TTexture* LoadSkin(const std::string& name) {
+    return eng::TextureLoadFromFile((dir_ / "Data" / "Textures" / name).string(), eng::NoColourKey,
+                                    eng::WorldTextureFlags);
+  }
+
+  // The background is magenta, a colour no skin uses, so dark parts still count as the model.
+  static void ClearToKey() {
+    glClearColor(1, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+  }
+  static bool IsModel(const uint8_t* p) { return std::abs(p[0] - 255) + p[1] + std::abs(p[2] - 255) > 40; }
+
+  // Draws the mesh at `frame`, turned to a creature's facing `angle`, into the viewport, lit as in
+  // the game and seen from the game camera's direction and elevation at `distance` from a point
+  // `lookY` above the origin. Returns where the frame's bounding box lands.
+  static Rect DrawCell(const game::TGmMesh* mesh, const eng::TTexture* skin, Rect viewport, float frame,
+                       float angle, double distance, double lookY) {
+    const int w = viewport.x1 - viewport.x0, h = viewport.y1 - viewport.y0;
+    glViewport(viewport.x0, viewport.y0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(w) / h, 0.1, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const double el = 43 * kPi / 180;
+    gluLookAt(std::cos(el) * distance * std::sqrt(0.5), lookY + std::sin(el) * distance,
+              std::cos(el) * distance * std::sqrt(0.5), 0, lookY, 0, 0, 1, 0);
+    const float ambient[4] = {3.5f, 3.5f, 3.5f, 1}, diffuse[4] = {0.7f, 0.7f, 0.7f, 1},
+                dir[4] = {-0.3f, 0.7f, 0.5f, 0};
+    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT1, GL_POSITION, dir);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, skin->ID);
+    glRotatef(-angle - 90.0f, 0, 1, 0);
+    game::MeshDraw(mesh, frame);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+
+    GLdouble model[16], proj[16];
+    GLint view[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glGetIntegerv(GL_VIEWPORT, view);
+    const game::TGmMeshFrame& f = mesh->Frames[game::MeshFrameAt(*mesh, frame).Current];
+    Rect r{1 << 20, 1 << 20, -(1 << 20), -(1 << 20)};
+    for (int k = 0; k < 8; ++k) {
+      GLdouble wx, wy, wz;
+      gluProject(k & 1 ? f.MaxX : f.MinX, k & 2 ? f.MaxY : f.MinY, k & 4 ? f.MaxZ : f.MinZ, model, proj, view,
+                 &wx, &wy, &wz);
+      r.x0 = std::min(r.x0, static_cast<int>(std::floor(wx)));
+      r.x1 = std::max(r.x1, static_cast<int>(std::ceil(wx)));
+      r.y0 = std::min(r.y0, static_cast<int>(std::floor(wy)));
+      r.y1 = std::max(r.y1, static_cast<int>(std::ceil(wy)));
+    }
+    return {std::max(r.x0, viewport.x0), std::max(r.y0, viewport.y0), std::min(r.x1, viewport.x1 - 1),
+            std::min(r.y1, viewport.y1 - 1)};
+  }
+
+  // Renders integer frames at two facing angles into a grid, checks each cell's silhouette
+  // against its projected box, and writes the sheet.
+  void RenderSheet(const std::string& name, const std::string& skinName) {
     SCOPED_TRACE(name);
-    game::TGmMesh* mesh = game::MeshLoad((dir_ / "Data" / "Models" / name).string());
+    game::TGmMesh* mesh = LoadModel(name);
     ASSERT_NE(mesh, nullptr);
+    eng::TTexture* skin = LoadSkin(skinName);
+    ASSERT_NE(skin, nullptr);
     std::vector<float> frames = {0.0f};
     if (mesh->FrameCount > 1)
       frames = {0.0f, static_cast<float>(mesh->FrameCount / 2), static_cast<float>(mesh->FrameCount - 1)};
     const float angles[] = {0.0f, 160.0f};
     const eng::ScreenState& s = eng::Screen();
-    const int cols = 3, rows = 2, cellW = s.RenderWidth / cols, cellH = s.RenderHeight / rows;
+    const int rows = 2, cellW = s.RenderWidth / 3, cellH = s.RenderHeight / rows;
     // One camera distance for every cell: the model's largest horizontal reach and height.
     float reach = 0, top = 0;
     for (const game::TGmMeshFrame& f : mesh->Frames) {
       reach = std::max({reach, std::fabs(f.MinX), std::fabs(f.MaxX), std::fabs(f.MinZ), std::fabs(f.MaxZ)});
       top = std::max(top, f.MaxY);
     }
-    const double radius = std::hypot(reach, top / 2.0), distance = radius / std::sin(22.5 * kPi / 180);
-    const double el = 43 * kPi / 180;
+    const double distance = std::hypot(reach, top / 2.0) / std::sin(22.5 * kPi / 180);
 
-    Clear();
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT1);
-    const float ambient[4] = {3.5f, 3.5f, 3.5f, 1}, diffuse[4] = {0.7f, 0.7f, 0.7f, 1},
-                dir[4] = {-0.3f, 0.7f, 0.5f, 0};
-    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse);
-    glEnable(GL_CULL_FACE);
-    struct Cell {
-      int x0, y0, x1, y1;  // projected box, window pixels, y up
-    };
-    std::vector<Cell> expected;
+    ClearToKey();
+    std::vector<Rect> cells, boxes;
     for (size_t a = 0; a < 2; ++a) {
       for (size_t i = 0; i < frames.size(); ++i) {
-        const int vx = static_cast<int>(i) * cellW, vy = (rows - 1 - static_cast<int>(a)) * cellH;
-        glViewport(vx, vy, cellW, cellH);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, static_cast<double>(cellW) / cellH, 0.1, 200.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(std::cos(el) * distance * std::sqrt(0.5), top / 2.0 + std::sin(el) * distance,
-                  std::cos(el) * distance * std::sqrt(0.5), 0, top / 2.0, 0, 0, 1, 0);
-        glLightfv(GL_LIGHT1, GL_POSITION, dir);
-        glRotatef(-angles[a] - 90.0f, 0, 1, 0);
-        game::MeshDraw(mesh, frames[i]);
-        // Where the frame's bounding box lands on the screen.
-        GLdouble model[16], proj[16];
-        GLint view[4];
-        glGetDoublev(GL_MODELVIEW_MATRIX, model);
-        glGetDoublev(GL_PROJECTION_MATRIX, proj);
-        glGetIntegerv(GL_VIEWPORT, view);
-        const game::TGmMeshFrame& f = mesh->Frames[static_cast<size_t>(frames[i])];
-        Cell c{1 << 20, 1 << 20, -(1 << 20), -(1 << 20)};
-        for (int k = 0; k < 8; ++k) {
-          GLdouble wx, wy, wz;
-          gluProject(k & 1 ? f.MaxX : f.MinX, k & 2 ? f.MaxY : f.MinY, k & 4 ? f.MaxZ : f.MinZ, model, proj,
-                     view, &wx, &wy, &wz);
-          c.x0 = std::min(c.x0, static_cast<int>(std::floor(wx))),
-          c.x1 = std::max(c.x1, static_cast<int>(std::ceil(wx)));
-          c.y0 = std::min(c.y0, static_cast<int>(std::floor(wy))),
-          c.y1 = std::max(c.y1, static_cast<int>(std::ceil(wy)));
-        }
-        c.x0 = std::max(c.x0, vx), c.y0 = std::max(c.y0, vy);
-        c.x1 = std::min(c.x1, vx + cellW - 1), c.y1 = std::min(c.y1, vy + cellH - 1);
-        expected.push_back(c);
+        const int x = static_cast<int>(i) * cellW, y = (rows - 1 - static_cast<int>(a)) * cellH;
+        cells.push_back({x, y, x + cellW, y + cellH});
+        boxes.push_back(DrawCell(mesh, skin, cells.back(), frames[i], angles[a], distance, top / 2.0));
       }
     }
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
     std::vector<uint8_t> px = ReadPixels();
     std::vector<uint8_t> opaque = px;
     for (size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
     eng::WritePng((dir_ / (name + ".png")).string(), s.RenderWidth, s.RenderHeight, opaque.data(), true,
                   nullptr);
 
-    for (size_t n = 0; n < expected.size(); ++n) {
-      const Cell& c = expected[n];
-      const int vx = static_cast<int>(n % frames.size()) * cellW,
-                vy = (rows - 1 - static_cast<int>(n / frames.size())) * cellH;
+    for (size_t n = 0; n < cells.size(); ++n) {
+      const Rect &cell = cells[n], &c = boxes[n];
       int count = 0, outside = 0, sx0 = 1 << 20, sy0 = 1 << 20, sx1 = -1, sy1 = -1;
-      for (int y = vy; y < vy + cellH; ++y) {
-        for (int x = vx; x < vx + cellW; ++x) {
-          const uint8_t* p =
-              &px[(static_cast<size_t>(y) * static_cast<size_t>(s.RenderWidth) + static_cast<size_t>(x)) * 4];
-          if (std::max({p[0], p[1], p[2]}) < 40) continue;
+      for (int y = cell.y0; y < cell.y1; ++y) {
+        for (int x = cell.x0; x < cell.x1; ++x) {
+          if (!IsModel(
+                  &px[(static_cast<size_t>(y) * static_cast<size_t>(s.RenderWidth) + static_cast<size_t>(x)) *
+                      4]))
+            continue;
           ++count;
           if (x < c.x0 - 2 || x > c.x1 + 2 || y < c.y0 - 2 || y > c.y1 + 2) ++outside;
           sx0 = std::min(sx0, x), sx1 = std::max(sx1, x), sy0 = std::min(sy0, y), sy1 = std::max(sy1, y);
@@ -243,18 +277,56 @@ class GeneratedModelRender : public testsupport::GlTest {
 
 TEST_F(GeneratedModelRender, Soldier) {
   for (const char* anim : {"stand", "walk", "atack", "shot", "damage"})
-    RenderSheet(std::string("soldier_") + anim + ".md2");
+    RenderSheet(std::string("soldier_") + anim + ".md2", "soldier_blue.png");
 }
 
 TEST_F(GeneratedModelRender, Beast) {
   for (const char* anim : {"stand", "walk", "atack", "shot", "damage"})
-    RenderSheet(std::string("beast_") + anim + ".md2");
+    RenderSheet(std::string("beast_") + anim + ".md2", "beast.png");
 }
 
 TEST_F(GeneratedModelRender, WallsPropsAndBullet) {
-  for (const char* name :
-       {"wall_stone.md2", "pillar.md2", "door.md2", "bush.md2", "crate.obj", "barrel.obj", "bullet.md2"})
-    RenderSheet(name);
+  const char* const names[][2] = {{"wall_stone.md2", "wall_stone.png"},
+                                  {"pillar.md2", "pillar.png"},
+                                  {"door.md2", "door.png"},
+                                  {"bush.md2", "bush.png"},
+                                  {"crate.obj", "crate.png"},
+                                  {"barrel.obj", "barrel.png"},
+                                  {"bullet.md2", "bullet.png"}};
+  for (const auto& n : names) RenderSheet(n[0], n[1]);
+}
+
+// The two team skins make the same soldier mostly blue or mostly red on screen, at the size the
+// game's start camera shows him (about 32 pixels tall in an 800 x 600 window).
+TEST_F(GeneratedModelRender, TeamSkinsShowTheirColourAtGameDistance) {
+  game::TGmMesh* mesh = LoadModel("soldier_stand.md2");
+  ASSERT_NE(mesh, nullptr);
+  const eng::ScreenState& s = eng::Screen();
+  for (const char* skinName : {"soldier_blue.png", "soldier_red.png"}) {
+    SCOPED_TRACE(skinName);
+    eng::TTexture* skin = LoadSkin(skinName);
+    ASSERT_NE(skin, nullptr);
+    ClearToKey();
+    DrawCell(mesh, skin, {0, 0, s.RenderWidth, s.RenderHeight}, 0.0f, 45.0f, 41.23, 0.9);
+    std::vector<uint8_t> px = ReadPixels();
+    int model = 0, blue = 0, red = 0, top = -1, bottom = 1 << 20;
+    for (int y = 0; y < s.RenderHeight; ++y) {
+      for (int x = 0; x < s.RenderWidth; ++x) {
+        const uint8_t* p =
+            &px[(static_cast<size_t>(y) * static_cast<size_t>(s.RenderWidth) + static_cast<size_t>(x)) * 4];
+        if (!IsModel(p)) continue;
+        ++model;
+        top = std::max(top, y), bottom = std::min(bottom, y);
+        if (p[2] > p[0] + 40) ++blue;
+        if (p[0] > p[2] + 40) ++red;
+      }
+    }
+    EXPECT_NEAR(top - bottom, 32, 6);
+    EXPECT_GT(model, 120);
+    const bool isBlue = std::string(skinName) == "soldier_blue.png";
+    EXPECT_GT(isBlue ? blue : red, model / 3);
+    EXPECT_LT(isBlue ? red : blue, model / 10);
+  }
 }
 
 }  // namespace

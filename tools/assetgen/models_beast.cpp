@@ -1,4 +1,4 @@
-// The beast: a hunched, spined quadruped about 1.9 units long and 1.2 tall at the horns, facing
+// The beast: a hunched, spined quadruped about 2.2 units long and 1.25 tall at the horns, facing
 // -Z, that fights with its jaws. Its legs reach for planted paws; five animations (Stand, Walk,
 // Atack, Shot as a roar, Damage) share one skin.
 #include <cmath>
@@ -241,10 +241,17 @@ std::vector<Xform> PoseBones(const Pose& p) {
   return b;
 }
 
+// The beast is built at a comfortable working size and shrunk as a whole, so that at rest it
+// stays within about 1.2 units of its tile centre.
+constexpr float kOverallScale = 0.85f;
+
 std::vector<KeyFrame> Frames(const Mesh& mesh, const std::vector<Pose>& poses, const std::string& name) {
   std::vector<KeyFrame> frames;
-  for (size_t i = 0; i < poses.size(); ++i)
-    frames.push_back({name + std::to_string(i + 1), mesh.Posed(PoseBones(poses[i]))});
+  for (size_t i = 0; i < poses.size(); ++i) {
+    std::vector<Vec3> positions = mesh.Posed(PoseBones(poses[i]));
+    for (Vec3& p : positions) p = p * kOverallScale;
+    frames.push_back({name + std::to_string(i + 1), positions});
+  }
   return frames;
 }
 
