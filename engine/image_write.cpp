@@ -1,9 +1,14 @@
-// PNG writing.
+// PNG, TGA and JPEG writing.
 #include "engine/image_write.h"
 
 #include <zlib.h>
 
-#include <cstdio>
+#include <csetjmp>
+#include <cstddef>
+#include <cstdlib>
+#include <cstdio>  // before jpeglib.h, which needs FILE
+
+#include <jpeglib.h>
 
 namespace eng {
 
@@ -54,9 +59,97 @@ std::vector<uint8_t> EncodePng(int width, int height, const uint8_t* rgba, bool 
   return out;
 }
 
+std::vector<uint8_t> EncodeTga(int width, int height, const uint8_t* rgba, bool bottomUp) {
+  std::vector<uint8_t> out(18, 0);
+  out[2] = 2;  // uncompressed true colour
+  out[12] = static_cast<uint8_t>(width & 0xFF);
+  out[13] = static_cast<uint8_t>(width >> 8);
+  out[14] = static_cast<uint8_t>(height & 0xFF);
+  out[15] = static_cast<uint8_t>(height >> 8);
+  out[16] = 32;
+  out[17] = 8;  // eight alpha bits, origin bottom left
+  size_t rowBytes = static_cast<size_t>(width) * 4;
+  out.reserve(out.size() + rowBytes * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    int row = bottomUp ? y : height - 1 - y;
+    const uint8_t* src = rgba + static_cast<size_t>(row) * rowBytes;
+    for (int x = 0; x < width; ++x, src += 4) {
+      out.push_back(src[2]);  // stored B, G, R, A
+      out.push_back(src[1]);
+      out.push_back(src[0]);
+      out.push_back(src[3]);
+    }
+  }
+  return out;
+}
+
 bool WritePng(const std::string& path, int width, int height, const uint8_t* rgba, bool bottomUp,
               std::string* error) {
-  std::vector<uint8_t> bytes = EncodePng(width, height, rgba, bottomUp);
+  return WriteBytesToFile(path, EncodePng(width, height, rgba, bottomUp), error);
+}
+
+namespace {
+
+struct JpegErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void OnJpegError(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// NOTE: errors come back by longjmp; the frames it crosses hold nothing with a destructor, and the
+// rows and the output block are reached through pointers that do not change after setjmp.
+bool CompressJpeg(int width, int height, const uint8_t* rows, std::ptrdiff_t rowStep,
+                  const JpegOptions& options, unsigned char** block, unsigned long* blockSize) {
+  jpeg_compress_struct cinfo;
+  JpegErrorManager err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnJpegError;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    return false;
+  }
+  jpeg_create_compress(&cinfo);
+  jpeg_mem_dest(&cinfo, block, blockSize);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 4;
+  cinfo.in_color_space = JCS_EXT_RGBA;
+  jpeg_set_defaults(&cinfo);
+  if (options.grey) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+  jpeg_set_quality(&cinfo, options.quality, TRUE);
+  if (options.progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(rows + rowStep * static_cast<std::ptrdiff_t>(cinfo.next_scanline));
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeJpeg(int width, int height, const uint8_t* rgba, bool bottomUp,
+                                const JpegOptions& options) {
+  if (width <= 0 || height <= 0) return {};
+  std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(width) * 4;
+  // The file starts with the top row.
+  const uint8_t* first = bottomUp ? rgba + rowBytes * (height - 1) : rgba;
+  std::ptrdiff_t step = bottomUp ? -rowBytes : rowBytes;
+  unsigned char* block = nullptr;
+  unsigned long blockSize = 0;
+  bool ok = CompressJpeg(width, height, first, step, options, &block, &blockSize);
+  std::vector<uint8_t> out;
+  if (ok && block) out.assign(block, block + blockSize);
+  std::free(block);
+  return out;
+}
+
+bool WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
     if (error) *error = "cannot write " + path;

@@ -17,6 +17,7 @@ struct InputStreamState {
   size_t next = 0;
   std::FILE* record = nullptr;
   long tick = 0;  // game ticks begun
+  bool delivering = false;  // replayed events of the current tick are reaching the window procedure
 };
 
 InputStreamState g_stream;
@@ -195,10 +196,12 @@ bool InputStreamOpenRecord(const std::string& path, std::string* error) {
 
 void InputStreamTickBegin() {
   ++g_stream.tick;
+  g_stream.delivering = true;
   while (g_stream.replaying && g_stream.next < g_stream.events.size() &&
          g_stream.events[g_stream.next].tick <= g_stream.tick) {
     WindowProc(g_stream.events[g_stream.next++].event);
   }
+  g_stream.delivering = false;
 }
 
 long InputStreamTick() { return g_stream.tick; }
@@ -213,7 +216,9 @@ bool InputStreamAcceptsLiveEvent(const platform::Event& event) {
 
 void InputStreamRecord(const platform::Event& event) {
   if (!g_stream.record || !IsInputEvent(event.type)) return;
-  std::string line = std::to_string(g_stream.tick + 1) + " " + InputStreamFormat(event) + "\n";
+  // Live events are seen by the next tick; replayed ones by the tick that is starting.
+  long stamp = g_stream.delivering ? g_stream.tick : g_stream.tick + 1;
+  std::string line = std::to_string(stamp) + " " + InputStreamFormat(event) + "\n";
   std::fputs(line.c_str(), g_stream.record);
   std::fflush(g_stream.record);
 }

@@ -8,12 +8,17 @@
 #include <string>
 
 #include "engine/application.h"
+#include "engine/font.h"
 #include "engine/input_stream.h"
 #include "engine/log.h"
 #include "engine/opengl.h"
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
 #include "engine/screenshot.h"
+#include "engine/textures.h"
+#include "engine/textures_jpg.h"
+#include "engine/textures_png.h"
+#include "engine/textures_tga.h"
 #include "engine/timers.h"
 #include "engine/window.h"
 
@@ -49,8 +54,10 @@ void Shutdown() {
   TimersFreeAll();
   App().FpsTimer = nullptr;
   LogResourceCount("Render Targets", 0);  // the game makes none
-  LogResourceCount("Textures", 0);
-  LogResourceCount("Fonts", 0);
+  LogResourceCount("Textures", static_cast<int>(TextureCount()));
+  TexturesFreeAll();
+  LogResourceCount("Fonts", static_cast<int>(FontCount()));
+  FontsFreeAll();
   LogResourceCount("Sounds", 0);  // the game plays no sound
 
   const AppState& app = App();
@@ -79,6 +86,30 @@ void RegisterCallback(uint32_t id, EngineProc proc) {
 
 void RegisterCallback(uint32_t id, UpdateProc proc) {
   if (id == CallbackUpdate) g_main.update = proc ? proc : NoUpdate;
+}
+
+void RegisterCallback(uint32_t id, const std::string& extension) {
+  if (id == CallbackTextureExtension) TextureRegisterExtension(extension);
+}
+
+void RegisterCallback(uint32_t id, TextureFileReader reader) {
+  if (id == CallbackTextureFileReader) TextureRegisterFileReader(reader);
+}
+
+void RegisterCallback(uint32_t id, TextureMemoryReader reader) {
+  if (id == CallbackTextureMemoryReader) TextureRegisterMemoryReader(reader);
+}
+
+void RegisterImageReaders() {
+  RegisterCallback(CallbackTextureExtension, std::string("jpg"));
+  RegisterCallback(CallbackTextureFileReader, JpgLoadFromFile);
+  RegisterCallback(CallbackTextureMemoryReader, JpgLoadFromMemory);
+  RegisterCallback(CallbackTextureExtension, std::string("tga"));
+  RegisterCallback(CallbackTextureFileReader, TgaLoadFromFile);
+  RegisterCallback(CallbackTextureMemoryReader, TgaLoadFromMemory);
+  RegisterCallback(CallbackTextureExtension, std::string("png"));
+  RegisterCallback(CallbackTextureFileReader, PngLoadFromFile);
+  RegisterCallback(CallbackTextureMemoryReader, PngLoadFromMemory);
 }
 
 void CallLoad() { g_main.load(); }
@@ -116,6 +147,7 @@ void EngineInit(uint8_t fsaa, uint8_t stencilBits) {
   const char* appData = std::getenv("APPDATA");
   g_main.userDataDir = std::string(appData ? appData : "") + "/";
   LogOpen();
+  RegisterImageReaders();
   GLState& gl = GL();
   gl.FSAA = fsaa;
   gl.StencilBits = stencilBits;
@@ -181,6 +213,7 @@ void EngineReset() {
   ScreenReset();
   GLReset();
   TimersReset();
+  TexturesReset();
   LogReset();
   InputStreamReset();
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "engine/textures.h"
 
 namespace eng {
 
@@ -23,6 +26,9 @@ constexpr uint32_t CallbackLoad = 1;
 constexpr uint32_t CallbackDraw = 2;
 constexpr uint32_t CallbackUpdate = 3;
 constexpr uint32_t CallbackExit = 4;
+constexpr uint32_t CallbackTextureExtension = 16;
+constexpr uint32_t CallbackTextureFileReader = 17;
+constexpr uint32_t CallbackTextureMemoryReader = 18;
 
 using EngineProc = void (*)();
 using UpdateProc = void (*)(double elapsedMs);
@@ -31,6 +37,14 @@ using UpdateProc = void (*)(double elapsedMs);
 // an EngineProc, ID 3 an UpdateProc; other IDs are ignored.
 void RegisterCallback(uint32_t id, EngineProc proc);
 void RegisterCallback(uint32_t id, UpdateProc proc);
+// Image readers, in three calls: ID 16 the extension, ID 17 the file reader, ID 18 the memory
+// reader, which completes the entry (see the texture manager). Other IDs are ignored.
+void RegisterCallback(uint32_t id, const std::string& extension);
+void RegisterCallback(uint32_t id, TextureFileReader reader);
+void RegisterCallback(uint32_t id, TextureMemoryReader reader);
+// Registers the engine's image readers in the order JPEG ("jpg"), TGA ("tga"), PNG ("png");
+// EngineInit does this before the load callback.
+void RegisterImageReaders();
 void CallLoad();
 void CallDraw();
 void CallUpdate(double elapsedMs);

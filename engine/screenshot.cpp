@@ -8,6 +8,7 @@
 
 #include "engine/image_write.h"
 #include "engine/main.h"
+#include "engine/platform/platform.h"
 #include "engine/screen.h"
 
 namespace eng {
@@ -28,9 +29,14 @@ ScreenshotState g_shot;
 void ScreenshotRequest(const std::string& path) { g_shot.path = path; }
 
 bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
-  const ScreenState& s = Screen();
-  int width = s.RenderWidth;
-  int height = s.RenderHeight;
+  // The drawable's real size, not the size the engine asked for: a screenshot is an observation.
+  int width = 0;
+  int height = 0;
+  platform::GetDrawableSize(&width, &height);
+  if (width <= 0 || height <= 0) {
+    *error = "no window to read";
+    return false;
+  }
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);

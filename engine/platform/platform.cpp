@@ -254,6 +254,12 @@ void GetWindowSize(int* width, int* height) {
   if (g_platform.window) SDL_GetWindowSize(g_platform.window, width, height);
 }
 
+void GetDrawableSize(int* width, int* height) {
+  *width = 0;
+  *height = 0;
+  if (g_platform.window) SDL_GL_GetDrawableSize(g_platform.window, width, height);
+}
+
 void GetFrameSizes(int* caption, int* frameX, int* frameY) {
   int top = 0, left = 0, bottom = 0, right = 0;
   *caption = *frameX = *frameY = 0;

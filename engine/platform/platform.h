@@ -66,6 +66,8 @@ bool SetFullscreen(bool fullscreen, const DisplayMode& mode);
 void SetWindowGeometry(int x, int y, int width, int height);
 void GetWindowPosition(int* x, int* y);
 void GetWindowSize(int* width, int* height);
+// Size of the GL drawable in pixels (what a frame actually covers).
+void GetDrawableSize(int* width, int* height);
 // Frame sizes of a windowed window: caption height, horizontal and vertical border thickness.
 void GetFrameSizes(int* caption, int* frameX, int* frameY);
 void SetAlwaysOnTop(bool onTop);

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <filesystem>
 
 #include "engine/input_stream.h"
@@ -15,13 +16,25 @@
 #include "engine/screen.h"
 #include "engine/screenshot.h"
 #include "engine/timers.h"
+#include "engine/utils.h"
+#include "game/core/camera.h"
+#include "game/core/fatal.h"
 #include "game/core/random.h"
+#include "game/world/floor.h"
+#include "game/world/registry.h"
 
 namespace game {
 
 namespace {
 
 constexpr int32_t kTickInterval = 16;  // ms of engine time per game tick
+
+// The GUI's flags; false until the GUI exists.
+constexpr bool kModalOpen = false;
+constexpr bool kMouseOverGui = false;
+constexpr bool kGameFrozen = false;
+// Until the player table exists, the current player is player 0, who is human.
+constexpr bool kCurrentPlayerHuman = true;
 
 TGameCore g_core;
 bool g_engineRan = false;
@@ -30,6 +43,27 @@ void ApplyScreenOptions() {
   eng::SetScreenOptions(static_cast<uint16_t>(g_core.ScreenWidth),
                         static_cast<uint16_t>(g_core.ScreenHeight), 32, 0, g_core.FullScreen,
                         g_core.VSync);
+}
+
+// One directional light fixed in the world, then the outline of the tile under the cursor.
+void DrawLightAndTileCursor() {
+  const GLfloat ambient[4] = {3.5f, 3.5f, 3.5f, 1.0f};
+  const GLfloat diffuse[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+  const GLfloat direction[4] = {-0.3f, 0.7f, 0.5f, 0.0f};
+  glLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
+  glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT1);
+  glLightfv(GL_LIGHT1, GL_POSITION, direction);  // after the view matrix: fixed in the world
+  if (g_core.CursorTileX != 10000 && !kModalOpen && !kMouseOverGui && kCurrentPlayerHuman) {
+    // The translation stays on the matrix; what is drawn next loads the camera's matrix itself.
+    glTranslatef(2.0f * static_cast<float>(g_core.CursorTileX), 0.0f,
+                 2.0f * static_cast<float>(g_core.CursorTileY));
+    DrawLine3D(1.0f, 0.01f, -1.0f, 1.0f, 0.01f, 1.0f);
+    DrawLine3D(-1.0f, 0.01f, -1.0f, -1.0f, 0.01f, 1.0f);
+    DrawLine3D(1.0f, 0.01f, 1.0f, -1.0f, 0.01f, 1.0f);
+    DrawLine3D(1.0f, 0.01f, -1.0f, -1.0f, 0.01f, -1.0f);
+  }
 }
 
 }  // namespace
@@ -64,7 +98,15 @@ int GameMain(const GameOptions& options) {
   g_core.FullScreen = false;
   g_core.VSync = false;
   ApplyScreenOptions();
-  eng::EngineInit(8, 0);
+  try {
+    eng::EngineInit(8, 0);
+  } catch (const FatalError& e) {
+    // A data file the game cannot start without: say which and where, then end.
+    std::string where = e.file();
+    if (e.line() > 0) where += ":" + std::to_string(e.line());
+    eng::ErrorBox(where.empty() ? e.what() : where + ": " + e.what());
+    return 1;
+  }
   return g_engineRan ? 0 : 1;
 }
 
@@ -80,18 +122,24 @@ void GameLoad() {
   else
     Randomize();
   eng::SetDepthRange(0.1f, 200.0f);
-  // The GUI, the selection ring, the object kinds, the player table, the camera and the map are
-  // loaded here, in that order, as those modules arrive.
+  // The GUI and the selection ring are loaded here as those modules arrive.
+  LoadKinds();
+  // The player table is set up here.
+  CameraStart();
+  // The map is loaded here.
 }
 
 void GameDraw() {
   eng::SetMode3D(45.0f);
-  // The camera's view matrix, the cursor unprojection, the light, the tile cursor and the world
-  // are drawn here, between the 3D projection and the 2D pass.
+  eng::CameraLoadMatrix(GmCamera().Camera);
+  UnprojectCursor(eng::MouseX(), eng::MouseY());
+  DrawLightAndTileCursor();
+  DrawWorld();
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   eng::SetMode2D();
-  // The GUI and the cursor are drawn in the 2D pass; the camera's inertia step follows it.
+  // The GUI and the cursor are drawn in the 2D pass.
+  CameraInertiaStep();
   ++g_core.FramesThisTick;
   if (g_core.FramesThisTick > g_core.FramesPerTick) g_core.FramesPerTick = g_core.FramesThisTick;
 }
@@ -103,8 +151,21 @@ void GameTick() {
   if (eng::KeyDown(eng::KeyAlt) && eng::KeyPress(eng::KeyEnter)) ToggleFullScreen(false);
   if (eng::KeyDown(eng::KeyCtrl) && eng::KeyPress(eng::KeyEnter)) ToggleFullScreen(true);
 
-  // GUI input, right-button and camera control, picking, the world update and the AI, the switch
-  // to turn-based play, mouse orders and the T and E keys run here as those modules arrive.
+  // GUI input runs here.
+  if (eng::MouseClick(2)) {
+    g_core.RightClickPending = true;
+    g_core.RightDownX = eng::MouseX();
+    g_core.RightDownY = eng::MouseY();
+  }
+  if (std::abs(eng::MouseX() - g_core.RightDownX) > 2 || std::abs(eng::MouseY() - g_core.RightDownY) > 2)
+    g_core.RightClickPending = false;
+  if (!g_core.RightClickPending && !kModalOpen) CameraMouseControl();
+  PickFloorTile(GmCamera().Camera.Position);
+  if (!kGameFrozen) {
+    UpdateWorld();
+    // The AI's step follows the world update.
+  }
+  // The switch to turn-based play, mouse orders and the T and E keys run here.
 
   g_core.PrevMouseX = eng::MouseX();
   g_core.PrevMouseY = eng::MouseY();

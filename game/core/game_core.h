@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/math3d.h"
+
 namespace game {
 
 // Options of the command line; the defaults are the game as it is played.
@@ -38,6 +40,11 @@ struct TGameCore {
   int32_t RightDownX = 0;
   int32_t RightDownY = 0;
   int32_t ShownFPS = 0;
+  eng::TVec3 CursorWorldPoint;  // far-plane point under the cursor (drawn frame)
+  eng::TVec3 PickPoint;         // where the cursor ray met the floor
+  float PickDistance = 10000.0f;  // eye to PickPoint; 10000 = nothing hit
+  int32_t CursorTileX = 10000;  // tile under the cursor; 10000 = none
+  int32_t CursorTileY = 10000;
   long TicksDone = 0;           // game ticks completed (for --ticks)
   GameOptions Options;
 };

@@ -10,6 +10,7 @@
 #include "engine/opengl.h"
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
+#include "engine/textures.h"
 
 namespace testsupport {
 
@@ -28,6 +29,8 @@ bool MakeContext() {
   eng::App().Initialised = true;
   eng::GL().FSAA = 0;
   g_contextOk = eng::GLCreateContext();
+  eng::TexturesReset();
+  eng::RegisterImageReaders();
   if (g_contextOk) eng::SetMode2D();
   return g_contextOk;
 }

@@ -1,0 +1,48 @@
+// 3D math for the camera and picking: small vectors, 4 x 4 matrices in OpenGL's column-major
+// order with a general inverse, and the camera record with its look-at view matrix.
+#pragma once
+
+#include <array>
+
+namespace eng {
+
+struct TVec3 {
+  float X = 0.0f;
+  float Y = 0.0f;
+  float Z = 0.0f;
+};
+
+TVec3 operator+(TVec3 a, TVec3 b);
+TVec3 operator-(TVec3 a, TVec3 b);
+TVec3 operator*(TVec3 a, float s);
+float Dot(TVec3 a, TVec3 b);
+TVec3 Cross(TVec3 a, TVec3 b);
+float Length(TVec3 a);
+// The vector scaled to length 1; the zero vector stays zero.
+TVec3 Normalise(TVec3 a);
+
+// Column-major: element (row r, column c) is M[c * 4 + r], as glLoadMatrixf takes it.
+using TMatrix4 = std::array<float, 16>;
+
+TMatrix4 MatrixIdentity();
+// a x b (b applied first).
+TMatrix4 MatrixMultiply(const TMatrix4& a, const TMatrix4& b);
+// The general inverse by cofactors; false (out untouched) when the matrix is singular.
+bool MatrixInverse(const TMatrix4& m, TMatrix4* out);
+// The point transformed by the matrix (w = 1, no division).
+TVec3 MatrixTransformPoint(const TMatrix4& m, TVec3 p);
+
+// The camera record: the eye and the view matrix.
+struct TCamera3D {
+  TVec3 Position;
+  TMatrix4 Matrix = MatrixIdentity();
+};
+
+// Builds the camera-to-world matrix from the eye, the centre looked at and the up vector, and
+// stores its inverse as the view matrix (the standard look-at). A degenerate view (eye on the
+// centre, up along the view) leaves the matrix as it was.
+void CameraLookAt(TCamera3D& camera, TVec3 center, TVec3 up);
+// glLoadMatrixf of the view matrix onto the current matrix stack.
+void CameraLoadMatrix(const TCamera3D& camera);
+
+}  // namespace eng

@@ -1,0 +1,19 @@
+// Fuzz target: the JPEG reader's from-memory entry point on arbitrary bytes. A decode that
+// succeeds must deliver exactly Width x Height RGBA pixels.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "engine/textures_jpg.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 0xFFFFFFFFu) return 0;
+  eng::MemoryBuffer buffer;
+  buffer.Memory = const_cast<uint8_t*>(data);  // the reader decodes a copy
+  buffer.Size = static_cast<uint32_t>(size);
+  eng::TImage image;
+  bool ok = eng::JpgLoadFromMemory(buffer, &image);
+  size_t expected = static_cast<size_t>(image.Width) * image.Height * 4;
+  if (ok != !image.Pixels.empty() || (ok && image.Pixels.size() != expected)) std::abort();
+  return 0;
+}

@@ -1,0 +1,358 @@
+// The mesh container, its builders from MD2 and OBJ files, normals and drawing.
+#include "game/models/mesh.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+#include "game/core/fatal.h"
+#include "game/models/format_md2.h"
+#include "game/models/format_obj.h"
+
+namespace game {
+
+namespace {
+
+// The mesh list: every mesh from its loading to MeshFreeAll.
+struct MeshState {
+  TGmMesh* Head = nullptr;
+  uint32_t Count = 0;
+};
+
+MeshState g_meshes;
+
+std::string UpperExtension(const std::string& fileName) {
+  std::string ext = std::filesystem::path(fileName).extension().string();
+  for (char& c : ext)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return ext;
+}
+
+TGmVector Lerp(const TGmVector& a, const TGmVector& b, float t) {
+  return {a.X + (b.X - a.X) * t, a.Y + (b.Y - a.Y) * t, a.Z + (b.Z - a.Z) * t};
+}
+
+bool IsEmpty(const TGmMesh& mesh) {
+  return mesh.FrameCount == 0 || mesh.VertexCount == 0 || mesh.TriangleCount == 0 || mesh.Frames.empty();
+}
+
+// Sends every corner of the mesh at `frame` to `sink` (normal, optional texture coordinate,
+// vertex): the one walk behind both MeshDraw and MeshCorners.
+template <typename Sink>
+void EmitCorners(const TGmMesh& mesh, float frame, Sink&& sink) {
+  if (IsEmpty(mesh)) return;
+  const TGmFrameBlend at = MeshFrameAt(mesh, frame);
+  const TGmMeshFrame& a = mesh.Frames[at.Current];
+  const TGmMeshFrame& b = mesh.Frames[at.Next];
+  const bool textured = mesh.TexCoordCount > 0;
+  for (uint32_t t = 0; t < mesh.TriangleCount; ++t) {
+    const TGmTriangle& tri = mesh.Triangles[t];
+    const uint32_t vertices[3] = {tri.VertexA, tri.VertexB, tri.VertexC};
+    const uint32_t texes[3] = {tri.TexA, tri.TexB, tri.TexC};
+    for (int k = 0; k < 3; ++k) {
+      const uint32_t i = vertices[k];
+      TGmCorner c;
+      const TGmVector& na = mesh.FlatNormals ? a.FaceNormals[t] : a.Normals[i];
+      if (mesh.Animated) {
+        const TGmVector& nb = mesh.FlatNormals ? b.FaceNormals[t] : b.Normals[i];
+        c.Normal = Lerp(na, nb, at.Blend);
+        c.Vertex = Lerp(a.Vertices[i], b.Vertices[i], at.Blend);
+      } else {
+        c.Normal = na;
+        c.Vertex = a.Vertices[i];
+      }
+      c.HasTexCoord = textured;
+      if (textured) c.TexCoord = mesh.TexCoords[texes[k]];
+      sink(c);
+    }
+  }
+}
+
+void GrowBounds(TGmMeshFrame* frame, const TGmVector& v, bool first) {
+  if (first) {
+    frame->MinX = frame->MaxX = v.X;
+    frame->MinY = frame->MaxY = v.Y;
+    frame->MinZ = frame->MaxZ = v.Z;
+    return;
+  }
+  frame->MinX = std::fmin(frame->MinX, v.X);
+  frame->MinY = std::fmin(frame->MinY, v.Y);
+  frame->MinZ = std::fmin(frame->MinZ, v.Z);
+  frame->MaxX = std::fmax(frame->MaxX, v.X);
+  frame->MaxY = std::fmax(frame->MaxY, v.Y);
+  frame->MaxZ = std::fmax(frame->MaxZ, v.Z);
+}
+
+void SizeFrames(TGmMesh* mesh) {
+  mesh->Triangles.assign(mesh->TriangleCount, TGmTriangle{});
+  mesh->TexCoords.assign(mesh->TexCoordCount, TGmTexCoord{});
+  mesh->Frames.assign(mesh->FrameCount, TGmMeshFrame{});
+  for (TGmMeshFrame& f : mesh->Frames) {
+    f.Vertices.assign(mesh->VertexCount, TGmVector{});
+    f.Normals.assign(mesh->VertexCount, TGmVector{});
+    f.FaceNormals.assign(mesh->TriangleCount, TGmVector{});
+  }
+}
+
+void Clear(TGmMesh* mesh) {
+  TGmMesh* prev = mesh->Prev;
+  TGmMesh* next = mesh->Next;
+  *mesh = TGmMesh{};
+  mesh->Prev = prev;
+  mesh->Next = next;
+}
+
+}  // namespace
+
+TGmMesh* MeshLoad(const std::string& fileName) {
+  std::string ext = UpperExtension(fileName);
+  if (ext != ".MD2" && ext != ".OBJ") return nullptr;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(fileName, ec)) return nullptr;
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return nullptr;
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return nullptr;
+  return MeshLoadFromMemory(fileName, bytes.data(), bytes.size());
+}
+
+TGmMesh* MeshLoadFromMemory(const std::string& fileName, const uint8_t* data, size_t size) {
+  std::string ext = UpperExtension(fileName);
+  if (ext != ".MD2" && ext != ".OBJ") return nullptr;
+  TGmMesh* mesh = MeshNew();
+  bool ok = false;
+  try {
+    ok = ext == ".MD2" ? MeshFromMD2(mesh, fileName, data, size) : MeshFromOBJ(mesh, fileName, data, size);
+  } catch (...) {
+    MeshFree(mesh);
+    throw;
+  }
+  if (!ok) {
+    MeshFree(mesh);
+    return nullptr;
+  }
+  return mesh;
+}
+
+TGmMesh* MeshNew() {
+  auto* mesh = new TGmMesh;
+  mesh->Next = g_meshes.Head;
+  if (g_meshes.Head) g_meshes.Head->Prev = mesh;
+  g_meshes.Head = mesh;
+  ++g_meshes.Count;
+  return mesh;
+}
+
+void MeshFree(TGmMesh* mesh) {
+  if (!mesh) return;
+  if (mesh->Prev)
+    mesh->Prev->Next = mesh->Next;
+  else if (g_meshes.Head == mesh)
+    g_meshes.Head = mesh->Next;
+  if (mesh->Next) mesh->Next->Prev = mesh->Prev;
+  delete mesh;
+  if (g_meshes.Count > 0) --g_meshes.Count;
+}
+
+void MeshFreeAll() {
+  while (g_meshes.Head) MeshFree(g_meshes.Head);
+  g_meshes = MeshState{};
+}
+
+uint32_t MeshCount() {
+  return g_meshes.Count;
+}
+
+TGmMesh* MeshFirst() {
+  return g_meshes.Head;
+}
+
+bool MeshFromMD2(TGmMesh* mesh, const std::string& fileName, const uint8_t* data, size_t size) {
+  TMD2Model model;
+  Md2Status status = MD2LoadFromMemory(&model, data, size, nullptr);
+  if (status == Md2Status::NotMD2) throw FatalError(kMd2NotValid, fileName, 0);
+  if (status != Md2Status::Ok) return false;
+
+  const TMD2Header& h = model.Header;
+  Clear(mesh);
+  mesh->TriangleCount = static_cast<uint32_t>(h.NumTriangles);
+  mesh->TexCoordCount = static_cast<uint32_t>(h.NumTexCoords);
+  mesh->VertexCount = static_cast<uint32_t>(h.NumVertices);
+  mesh->FrameCount = static_cast<uint32_t>(h.NumFrames);
+  SizeFrames(mesh);
+
+  // The file's Z axis is up and its X axis is mirrored.
+  for (uint32_t f = 0; f < mesh->FrameCount; ++f) {
+    const TMD2Frame& src = model.Frames[f];
+    TGmMeshFrame& dst = mesh->Frames[f];
+    for (uint32_t v = 0; v < mesh->VertexCount; ++v) {
+      const TMD2Vertex& p = src.Vertices[v];
+      TGmVector& out = dst.Vertices[v];
+      out.X = -(src.Scale[0] * static_cast<float>(p.X) + src.Translate[0]);
+      out.Y = src.Scale[2] * static_cast<float>(p.Z) + src.Translate[2];
+      out.Z = src.Scale[1] * static_cast<float>(p.Y) + src.Translate[1];
+      GrowBounds(&dst, out, v == 0);
+    }
+  }
+  for (uint32_t i = 0; i < mesh->TexCoordCount; ++i) {
+    const TMD2TexCoord& st = model.TexCoords[i];
+    mesh->TexCoords[i].U = static_cast<float>(st.S) / static_cast<float>(h.SkinWidth);
+    mesh->TexCoords[i].V = 1.0f - static_cast<float>(st.T) / static_cast<float>(h.SkinHeight);
+  }
+  // Mirroring X turns the winding round, so the corners are taken in reverse to keep front faces.
+  // The reader has checked every index; texture indices of a mesh without coordinates are unused.
+  for (uint32_t t = 0; t < mesh->TriangleCount; ++t) {
+    const TMD2Triangle& src = model.Triangles[t];
+    TGmTriangle& dst = mesh->Triangles[t];
+    dst.VertexA = static_cast<uint32_t>(src.Vertex[2]);
+    dst.VertexB = static_cast<uint32_t>(src.Vertex[1]);
+    dst.VertexC = static_cast<uint32_t>(src.Vertex[0]);
+    if (mesh->TexCoordCount > 0) {
+      dst.TexA = static_cast<uint32_t>(src.St[2]);
+      dst.TexB = static_cast<uint32_t>(src.St[1]);
+      dst.TexC = static_cast<uint32_t>(src.St[0]);
+    }
+  }
+  MeshCalcNormals(mesh);
+  mesh->Animated = mesh->Looped = mesh->FrameCount > 1;
+  return true;
+}
+
+bool MeshFromOBJ(TGmMesh* mesh, const std::string& fileName, const uint8_t* data, size_t size) {
+  ObjLoadFromMemory(fileName, reinterpret_cast<const char*>(data), size);
+  const TObjMdl& obj = ObjModel();
+  Clear(mesh);
+  mesh->FrameCount = 1;
+  mesh->VertexCount = obj.VertexCount;
+  mesh->TriangleCount = obj.FaceCount;
+  mesh->TexCoordCount = obj.TexCoordCount;
+  SizeFrames(mesh);
+  TGmMeshFrame& frame = mesh->Frames[0];
+  for (uint32_t v = 0; v < mesh->VertexCount; ++v) {
+    frame.Vertices[v] = {obj.Vertices[v][0], obj.Vertices[v][1], obj.Vertices[v][2]};
+    GrowBounds(&frame, frame.Vertices[v], v == 0);
+  }
+  // The reader leaves no index outside its array.
+  for (uint32_t t = 0; t < mesh->TriangleCount; ++t) {
+    const auto& f = obj.Faces[t];
+    mesh->Triangles[t] = {static_cast<uint32_t>(f[0]), static_cast<uint32_t>(f[1]),
+                          static_cast<uint32_t>(f[2]), static_cast<uint32_t>(f[3]),
+                          static_cast<uint32_t>(f[4]), static_cast<uint32_t>(f[5])};
+  }
+  for (uint32_t i = 0; i < mesh->TexCoordCount; ++i)
+    mesh->TexCoords[i] = {obj.TexCoords[i][0], obj.TexCoords[i][1]};
+  MeshCalcNormals(mesh);
+  mesh->Animated = mesh->Looped = false;
+  ObjReset();  // the reader's copy is not needed once the mesh holds the data
+  return true;
+}
+
+void MeshCalcNormals(TGmMesh* mesh) {
+  if (!mesh || mesh->Frames.empty()) return;
+  std::vector<uint32_t> uses(mesh->VertexCount);
+  for (TGmMeshFrame& frame : mesh->Frames) {
+    for (uint32_t t = 0; t < mesh->TriangleCount; ++t) {
+      const TGmTriangle& tri = mesh->Triangles[t];
+      const TGmVector& p0 = frame.Vertices[tri.VertexA];
+      const TGmVector& p1 = frame.Vertices[tri.VertexB];
+      const TGmVector& p2 = frame.Vertices[tri.VertexC];
+      TGmVector& n = frame.FaceNormals[t];
+      n.X = (p1.Z - p2.Z) * p0.Y + (p2.Z - p0.Z) * p1.Y + (p0.Z - p1.Z) * p2.Y;
+      n.Y = (p1.X - p2.X) * p0.Z + (p2.X - p0.X) * p1.Z + (p0.X - p1.X) * p2.Z;
+      n.Z = (p1.Y - p2.Y) * p0.X + (p2.Y - p0.Y) * p1.X + (p0.Y - p1.Y) * p2.X;
+    }
+    // One pass over the triangles adds each face to its distinct corners in triangle order, the
+    // same sums in the same order as scanning every triangle for each vertex.
+    std::fill(uses.begin(), uses.end(), 0u);
+    std::fill(frame.Normals.begin(), frame.Normals.end(), TGmVector{});
+    for (uint32_t t = 0; t < mesh->TriangleCount; ++t) {
+      const TGmTriangle& tri = mesh->Triangles[t];
+      const uint32_t corners[3] = {tri.VertexA, tri.VertexB, tri.VertexC};
+      for (int k = 0; k < 3; ++k) {
+        const uint32_t v = corners[k];
+        if ((k >= 1 && v == corners[0]) || (k == 2 && v == corners[1])) continue;
+        TGmVector& sum = frame.Normals[v];
+        sum.X += frame.FaceNormals[t].X;
+        sum.Y += frame.FaceNormals[t].Y;
+        sum.Z += frame.FaceNormals[t].Z;
+        ++uses[v];
+      }
+    }
+    for (uint32_t v = 0; v < mesh->VertexCount; ++v) {
+      TGmVector& n = frame.Normals[v];
+      if (uses[v] > 0) {
+        const auto count = static_cast<float>(uses[v]);
+        n = {n.X / count, n.Y / count, n.Z / count};
+      }
+      const float length = std::sqrt(n.X * n.X + n.Y * n.Y + n.Z * n.Z);
+      if (length > 0.0f) n = {n.X / length, n.Y / length, n.Z / length};
+    }
+  }
+}
+
+void MeshFlipNormals(TGmMesh* mesh) {
+  if (!mesh) return;
+  for (TGmTriangle& tri : mesh->Triangles) {
+    std::swap(tri.VertexA, tri.VertexC);
+    std::swap(tri.TexA, tri.TexC);
+  }
+  MeshCalcNormals(mesh);
+}
+
+void MeshCalcBounds(TGmMeshFrame* frame) {
+  frame->MinX = frame->MinY = frame->MinZ = frame->MaxX = frame->MaxY = frame->MaxZ = 0.0f;
+  for (size_t v = 0; v < frame->Vertices.size(); ++v) GrowBounds(frame, frame->Vertices[v], v == 0);
+}
+
+TGmFrameBlend MeshFrameAt(const TGmMesh& mesh, float frame) {
+  TGmFrameBlend at;
+  if (mesh.FrameCount == 0) return at;
+  const uint32_t last = mesh.FrameCount - 1;
+  // The frame is truncated and taken as an unsigned 32-bit number, so any frame of -1 or below
+  // lands beyond the last key frame and clamps to it, as do frames past 2^32; NaN draws frame 0.
+  uint32_t current = 0;
+  if (!std::isnan(frame)) {
+    const double whole = std::trunc(static_cast<double>(frame));
+    if (whole <= -1.0 || whole >= 4294967296.0)
+      current = last;
+    else if (whole > 0.0)
+      current = std::min(static_cast<uint32_t>(whole), last);
+  }
+  uint32_t next = current + 1;
+  if (next > last) next = mesh.Looped ? 0 : last;
+  float blend = std::isnan(frame) ? 0.0f : frame - static_cast<float>(current);
+  // Past the last key frame the blend stops at 1; a negative frame would extrapolate far outside
+  // the model, so it stops at 0.
+  if (blend > 1.0f) blend = 1.0f;
+  if (blend < 0.0f) blend = 0.0f;
+  at.Current = current;
+  at.Next = next;
+  at.Blend = blend;
+  return at;
+}
+
+std::vector<TGmCorner> MeshCorners(const TGmMesh* mesh, float frame) {
+  std::vector<TGmCorner> corners;
+  if (!mesh) return corners;
+  corners.reserve(static_cast<size_t>(mesh->TriangleCount) * 3);
+  EmitCorners(*mesh, frame, [&](const TGmCorner& c) { corners.push_back(c); });
+  return corners;
+}
+
+void MeshDraw(const TGmMesh* mesh, float frame) {
+  if (!mesh || IsEmpty(*mesh)) return;
+  glBegin(GL_TRIANGLES);
+  EmitCorners(*mesh, frame, [](const TGmCorner& c) {
+    glNormal3f(c.Normal.X, c.Normal.Y, c.Normal.Z);
+    if (c.HasTexCoord) glTexCoord2f(c.TexCoord.U, c.TexCoord.V);
+    glVertex3f(c.Vertex.X, c.Vertex.Y, c.Vertex.Z);
+  });
+  glEnd();
+}
+
+}  // namespace game

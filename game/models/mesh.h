@@ -1,0 +1,125 @@
+// The mesh of every 3D object: a triangle list with texture coordinates shared by all key frames,
+// per key frame the positions, face normals, vertex normals and a bounding box, drawn at a
+// fractional frame by blending two key frames. Meshes are built from MD2 and OBJ files and live
+// in one list from kind loading until MeshFreeAll at exit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace game {
+
+struct TGmVector {
+  float X = 0.0f;
+  float Y = 0.0f;
+  float Z = 0.0f;
+};
+
+struct TGmTexCoord {
+  float U = 0.0f;
+  float V = 0.0f;
+};
+
+// Corner indices: three into the frames' vertex arrays, three into TexCoords.
+struct TGmTriangle {
+  uint32_t VertexA = 0;
+  uint32_t VertexB = 0;
+  uint32_t VertexC = 0;
+  uint32_t TexA = 0;
+  uint32_t TexB = 0;
+  uint32_t TexC = 0;
+};
+
+struct TGmMeshFrame {
+  std::vector<TGmVector> Vertices;     // VertexCount positions
+  std::vector<TGmVector> Normals;      // VertexCount unit vertex normals (zero for unused vertices)
+  std::vector<TGmVector> FaceNormals;  // TriangleCount face normals, length twice the area
+  float MinX = 0.0f;
+  float MinY = 0.0f;
+  float MinZ = 0.0f;
+  float MaxX = 0.0f;
+  float MaxY = 0.0f;
+  float MaxZ = 0.0f;
+};
+
+// Invariants: every vertex index is below VertexCount, every texture index below TexCoordCount
+// when TexCoordCount > 0, and every frame holds VertexCount vertices and normals and
+// TriangleCount face normals.
+struct TGmMesh {
+  uint32_t VertexCount = 0;
+  uint32_t TriangleCount = 0;
+  uint32_t TexCoordCount = 0;  // 0: the mesh is drawn without texture coordinates
+  std::vector<TGmTriangle> Triangles;
+  std::vector<TGmTexCoord> TexCoords;
+  uint32_t FrameCount = 0;
+  std::vector<TGmMeshFrame> Frames;
+  bool Animated = false;     // draw by blending two key frames
+  bool Looped = false;       // after the last key frame, blend toward frame 0
+  bool FlatNormals = false;  // light with face normals instead of vertex normals
+  TGmMesh* Prev = nullptr;
+  TGmMesh* Next = nullptr;
+};
+
+// The key frames a fractional frame number draws: Current blended toward Next by Blend (0..1).
+struct TGmFrameBlend {
+  uint32_t Current = 0;
+  uint32_t Next = 0;
+  float Blend = 0.0f;
+};
+
+// One triangle corner as MeshDraw passes it to OpenGL.
+struct TGmCorner {
+  TGmVector Normal;
+  bool HasTexCoord = false;
+  TGmTexCoord TexCoord;
+  TGmVector Vertex;
+};
+
+// A file that exists with the extension ".MD2" or ".OBJ" (compared upper-cased) becomes a new mesh
+// in the list; a missing file, another extension or a file whose structure cannot be trusted
+// gives null. Throws FatalError for an MD2 file with a wrong identifier and for an OBJ number that
+// does not convert.
+TGmMesh* MeshLoad(const std::string& fileName);
+// MeshLoad on a file image already in memory; `fileName` gives the extension and names the file in
+// errors. The fuzz targets enter here.
+TGmMesh* MeshLoadFromMemory(const std::string& fileName, const uint8_t* data, size_t size);
+// A zeroed mesh put at the head of the list.
+TGmMesh* MeshNew();
+// Unlinks the mesh, frees it and its arrays; null does nothing.
+void MeshFree(TGmMesh* mesh);
+// Frees every mesh of the list (exit).
+void MeshFreeAll();
+// Number of meshes in the list.
+uint32_t MeshCount();
+// The head of the list (the newest mesh), null when empty.
+TGmMesh* MeshFirst();
+
+// Fills an empty mesh from an MD2 file image: axes and texture coordinates converted, corner order
+// reversed, normals computed, Animated = Looped = more than one frame. False (mesh left empty)
+// when the structure cannot be trusted; throws FatalError for a wrong identifier.
+bool MeshFromMD2(TGmMesh* mesh, const std::string& fileName, const uint8_t* data, size_t size);
+// Fills an empty mesh from an OBJ file image: one frame, positions, faces and texture coordinates
+// copied, normals computed, not animated. Throws FatalError for a number that does not convert.
+bool MeshFromOBJ(TGmMesh* mesh, const std::string& fileName, const uint8_t* data, size_t size);
+
+// Computes the face normals (unnormalised) and the vertex normals (the unit mean of the faces that
+// name the vertex, each face counted once) of every frame.
+void MeshCalcNormals(TGmMesh* mesh);
+// Reverses the corner order of every triangle and recomputes the normals.
+void MeshFlipNormals(TGmMesh* mesh);
+// Recomputes a frame's bounding box from its vertices (zero box for no vertices).
+void MeshCalcBounds(TGmMeshFrame* frame);
+
+// The key frames and blend factor for a fractional frame: the frame truncated as an unsigned
+// number and clamped to the last key frame, the next one wrapping to 0 when Looped, the blend
+// clamped to 0..1.
+TGmFrameBlend MeshFrameAt(const TGmMesh& mesh, float frame);
+// Every corner MeshDraw would send for `frame`, in draw order (empty for an empty mesh).
+std::vector<TGmCorner> MeshCorners(const TGmMesh* mesh, float frame);
+// Draws the mesh at a fractional frame as GL triangles with the current model-view matrix and
+// texture; changes no other GL state. Null or empty meshes draw nothing.
+void MeshDraw(const TGmMesh* mesh, float frame);
+
+}  // namespace game

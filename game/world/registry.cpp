@@ -1,0 +1,107 @@
+// The object kind registry and the world walks.
+#include "game/world/registry.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "game/core/game_core.h"
+#include "game/world/floor.h"
+
+namespace game {
+
+const std::array<const char*, KindFolderCount> KindFolderPaths = {
+    "Data/Walls/", "Data/Creatures/", "Data/Bullets/", "Data/Effects/", "Data/Items/"};
+
+namespace {
+
+constexpr int32_t kDefaultMapSize = 19;  // largest tile index: 20 x 20 tiles
+
+TRegistry g_registry;
+
+// Reads only the NAME of a kind, for folders whose kind module has not plugged its loader in.
+const TDefFormat<TNamedKind>& NamedKindFormat() {
+  static const TDefFormat<TNamedKind> format = [] {
+    TDefFormat<TNamedKind> f;
+    f.Keys.push_back(DefField("NAME", &TNamedKind::Name));
+    return f;
+  }();
+  return format;
+}
+
+TKindLoader NamedKindLoader(TKindFolder folder) {
+  return [folder](const std::string& path) {
+    LoadDefinitionKind(path, NamedKindFormat(), g_registry.NamedKinds[folder]);
+  };
+}
+
+bool EndsWithCro(const std::string& name) {
+  return name.size() >= 4 && UpperAscii(name.substr(name.size() - 4)) == ".CRO";
+}
+
+}  // namespace
+
+TRegistry& Registry() { return g_registry; }
+
+void SetKindLoader(TKindFolder folder, TKindLoader loader) {
+  g_registry.Loaders[folder] = loader ? std::move(loader) : NamedKindLoader(folder);
+}
+
+std::vector<std::string> ListDefinitionFiles(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  std::string dir = ResolvePathCase(folder);
+  std::error_code ec;
+  if (!fs::is_directory(fs::path(dir), ec)) return {};
+  for (fs::directory_iterator it(fs::path(dir), ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    // Regular files only (a link to one counts); never a folder, whatever its name.
+    std::error_code typeError;
+    if (EndsWithCro(name) && it->is_regular_file(typeError)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  for (std::string& name : names) name = dir + name;
+  return names;
+}
+
+void LoadKinds() {
+  g_registry.MapWidth = kDefaultMapSize;
+  g_registry.MapHeight = kDefaultMapSize;
+  FloorInit();
+  LoadKindFolders();
+}
+
+void LoadKindFolders() {
+  for (int folder = 0; folder < KindFolderCount; ++folder) {
+    for (const std::string& path : ListDefinitionFiles(Core().AppDir + KindFolderPaths[folder])) {
+      g_registry.FilesRead[folder].push_back(path);
+      if (!g_registry.Loaders[folder]) g_registry.Loaders[folder] = NamedKindLoader(TKindFolder(folder));
+      g_registry.Loaders[folder](path);
+    }
+  }
+}
+
+void DrawWorld() {
+  FloorDraw();
+  // Walls, creatures, bullets and the selection rings are drawn here, in that order, by their
+  // modules.
+  glDepthMask(GL_FALSE);
+  // Effects are drawn here, without writing depth, so that particles never hide one another.
+  glDepthMask(GL_TRUE);
+}
+
+void UpdateWorld() {
+  // Walls (animation), creatures, bullets and effects advance here, in that order, by their
+  // modules.
+}
+
+void RegistryReset() {
+  g_registry = TRegistry{};
+  for (int folder = 0; folder < KindFolderCount; ++folder)
+    g_registry.Loaders[folder] = NamedKindLoader(TKindFolder(folder));
+}
+
+}  // namespace game

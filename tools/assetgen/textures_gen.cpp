@@ -1,0 +1,234 @@
+// The "textures" generator: the floor's tileable grass (JPEG), the selection ring and the mouse
+// cursor (32-bit TGA with alpha). Everything comes from a fixed seed and plain arithmetic, so
+// every build writes the same bytes.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "engine/image_write.h"
+#include "tools/assetgen/assetgen.h"
+
+namespace assetgen {
+
+namespace {
+
+constexpr int kGrassSize = 256;  // a power of two: the floor repeats it
+constexpr int kRingSize = 128;
+constexpr int kCursorSize = 32;  // the GUI draws the cursor 32 x 32, its tip 4 pixels in
+
+// A small deterministic generator (splitmix64): the same numbers on every machine.
+struct Random {
+  uint64_t state;
+  uint64_t Next() {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }  // [0, 1)
+  double Range(double lo, double hi) { return lo + (hi - lo) * Unit(); }
+};
+
+// Value noise on a lattice of `period` cells that wraps around, so the result tiles.
+double LatticeValue(uint32_t x, uint32_t y, uint32_t seed) {
+  uint64_t h = (uint64_t{x} * 0x8DA6B343u) ^ (uint64_t{y} * 0xD8163841u) ^ (uint64_t{seed} * 0xCB1AB31Fu);
+  Random r{h};
+  return r.Unit();
+}
+
+double TileableNoise(double x, double y, int period, uint32_t seed) {
+  double fx = std::floor(x), fy = std::floor(y);
+  int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+  double tx = x - fx, ty = y - fy;
+  tx = tx * tx * (3 - 2 * tx);
+  ty = ty * ty * (3 - 2 * ty);
+  auto at = [&](int cx, int cy) {
+    return LatticeValue(static_cast<uint32_t>(((cx % period) + period) % period),
+                        static_cast<uint32_t>(((cy % period) + period) % period), seed);
+  };
+  double top = at(ix, iy) + (at(ix + 1, iy) - at(ix, iy)) * tx;
+  double bottom = at(ix, iy + 1) + (at(ix + 1, iy + 1) - at(ix, iy + 1)) * tx;
+  return top + (bottom - top) * ty;
+}
+
+struct Colour {
+  double r, g, b;
+};
+
+Colour Mix(Colour a, Colour b, double t) {
+  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+
+uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0l, 255l)); }
+
+bool WriteOut(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::error_code ec;
+  std::filesystem::create_directories(path.parent_path(), ec);
+  std::string error;
+  if (bytes.empty() || !eng::WriteBytesToFile(path.string(), bytes, &error)) {
+    std::fprintf(stderr, "assetgen textures: %s\n", error.empty() ? ("cannot encode " + path.string()).c_str() : error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Grass: a mottled ground of four noise octaves, then a few thousand short blades stroked over it,
+// every coordinate taken modulo the size so that the edges meet.
+std::vector<uint8_t> MakeGrass() {
+  const int n = kGrassSize;
+  std::vector<Colour> field(static_cast<size_t>(n) * n);
+  const Colour dark{34, 62, 20}, light{92, 132, 44}, dry{118, 122, 58};
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      double v = 0, weight = 0, amplitude = 1;
+      for (int octave = 0; octave < 4; ++octave) {
+        int cells = 4 << octave;  // 4, 8, 16, 32 cells across
+        double scale = static_cast<double>(cells) / n;
+        v += amplitude * TileableNoise(x * scale, y * scale, cells, 11u + static_cast<uint32_t>(octave));
+        weight += amplitude;
+        amplitude *= 0.55;
+      }
+      v /= weight;
+      double patches = TileableNoise(x * 6.0 / n, y * 6.0 / n, 6, 97u);
+      Colour c = Mix(dark, light, std::clamp(0.15 + (v - 0.3) * 1.5, 0.0, 1.0));
+      c = Mix(c, dry, std::clamp((patches - 0.62) * 2.0, 0.0, 0.45));
+      field[static_cast<size_t>(y) * n + static_cast<size_t>(x)] = c;
+    }
+  }
+
+  Random rng{0x67726173735F3031ull};
+  for (int blade = 0; blade < 5200; ++blade) {
+    double x0 = rng.Range(0, n), y0 = rng.Range(0, n);
+    double lean = rng.Range(-0.6, 0.6);
+    double length = rng.Range(3.0, 9.0);
+    double norm = std::sqrt(lean * lean + 1.0);
+    double dx = lean / norm, dy = -1.0 / norm;
+    double shade = rng.Range(0.0, 1.0);
+    Colour tip = Mix(Colour{70, 118, 32}, Colour{150, 186, 74}, shade);
+    Colour root = Mix(Colour{28, 52, 16}, Colour{60, 96, 28}, shade);
+    int steps = static_cast<int>(length * 2);
+    for (int s = 0; s <= steps; ++s) {
+      double t = static_cast<double>(s) / steps;
+      double px = x0 + dx * length * t, py = y0 + dy * length * t;
+      int ix = ((static_cast<int>(std::floor(px)) % n) + n) % n;
+      int iy = ((static_cast<int>(std::floor(py)) % n) + n) % n;
+      Colour& dst = field[static_cast<size_t>(iy) * n + static_cast<size_t>(ix)];
+      dst = Mix(dst, Mix(root, tip, t), 0.55 * (1.0 - 0.4 * t));
+    }
+  }
+
+  std::vector<uint8_t> rgba(static_cast<size_t>(n) * n * 4);
+  for (size_t i = 0; i < field.size(); ++i) {
+    rgba[i * 4] = Byte(field[i].r);
+    rgba[i * 4 + 1] = Byte(field[i].g);
+    rgba[i * 4 + 2] = Byte(field[i].b);
+    rgba[i * 4 + 3] = 255;
+  }
+  return rgba;
+}
+
+// The selection ring: one soft band of light green around the centre, transparent elsewhere.
+// Transparent pixels keep the ring's colour so filtering never darkens its edge.
+std::vector<uint8_t> MakeRing() {
+  const int n = kRingSize;
+  std::vector<uint8_t> rgba(static_cast<size_t>(n) * n * 4);
+  const double centre = (n - 1) / 2.0;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      double dx = x - centre, dy = y - centre;
+      double r = std::sqrt(dx * dx + dy * dy) / (n / 2.0);
+      double t = (r - 0.80) / 0.13;
+      double a = std::max(0.0, 1.0 - t * t);
+      a = a * a;
+      uint8_t* p = &rgba[(static_cast<size_t>(y) * n + static_cast<size_t>(x)) * 4];
+      p[0] = 150;
+      p[1] = 255;
+      p[2] = 90;
+      p[3] = Byte(a * 255);
+    }
+  }
+  return rgba;
+}
+
+struct Point {
+  double x, y;
+};
+
+// The arrow's outline, in pixels from the top-left corner; the tip is at (4, 4), where the GUI
+// puts the mouse position.
+const Point kArrow[] = {{4, 4}, {4, 25}, {9, 20.5}, {13, 29}, {16.5, 27.5}, {12.5, 19}, {19.5, 19}};
+
+bool InsideArrow(Point p) {
+  bool inside = false;
+  size_t count = std::size(kArrow);
+  for (size_t i = 0, j = count - 1; i < count; j = i++) {
+    const Point& a = kArrow[i];
+    const Point& b = kArrow[j];
+    if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) inside = !inside;
+  }
+  return inside;
+}
+
+double DistanceToArrowEdge(Point p) {
+  double best = 1e9;
+  size_t count = std::size(kArrow);
+  for (size_t i = 0; i < count; ++i) {
+    const Point& a = kArrow[i];
+    const Point& b = kArrow[(i + 1) % count];
+    double ex = b.x - a.x, ey = b.y - a.y;
+    double t = std::clamp(((p.x - a.x) * ex + (p.y - a.y) * ey) / (ex * ex + ey * ey), 0.0, 1.0);
+    double qx = a.x + ex * t - p.x, qy = a.y + ey * t - p.y;
+    best = std::min(best, std::sqrt(qx * qx + qy * qy));
+  }
+  return best;
+}
+
+// The cursor: a white arrow with a black border, edges smoothed by 4 x 4 samples per pixel.
+// Stored top row first here; written bottom row first.
+std::vector<uint8_t> MakeCursor() {
+  const int n = kCursorSize;
+  const int samples = 4;
+  std::vector<uint8_t> rgba(static_cast<size_t>(n) * n * 4);
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      int covered = 0, white = 0;
+      for (int sy = 0; sy < samples; ++sy) {
+        for (int sx = 0; sx < samples; ++sx) {
+          Point p{x + (sx + 0.5) / samples, y + (sy + 0.5) / samples};
+          bool inside = InsideArrow(p);
+          double d = DistanceToArrowEdge(p);
+          if (inside || d <= 0.6) ++covered;
+          if (inside && d >= 1.4) ++white;
+        }
+      }
+      uint8_t* p = &rgba[(static_cast<size_t>(y) * n + static_cast<size_t>(x)) * 4];
+      double level = covered ? 255.0 * white / covered : 0.0;
+      p[0] = p[1] = p[2] = Byte(level);
+      p[3] = Byte(255.0 * covered / (samples * samples));
+    }
+  }
+  return rgba;
+}
+
+bool Run(const std::filesystem::path& outDir) {
+  std::vector<uint8_t> grass = MakeGrass();
+  std::vector<uint8_t> ring = MakeRing();
+  std::vector<uint8_t> cursor = MakeCursor();
+  // The pictures above are built top row first.
+  bool ok = WriteOut(outDir / "Data/Textures/grass.jpg",
+                     eng::EncodeJpeg(kGrassSize, kGrassSize, grass.data(), false, {.quality = 90}));
+  ok = WriteOut(outDir / "Data/Textures/select_ring.tga", eng::EncodeTga(kRingSize, kRingSize, ring.data(), false)) && ok;
+  ok = WriteOut(outDir / "Data/GUI/cursor.tga", eng::EncodeTga(kCursorSize, kCursorSize, cursor.data(), false)) && ok;
+  return ok;
+}
+
+const Registration kRegistration({"textures", "grass.jpg, select_ring.tga (Data/Textures) and cursor.tga (Data/GUI)", Run});
+
+}  // namespace
+
+}  // namespace assetgen
