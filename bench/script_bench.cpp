@@ -9,6 +9,7 @@
 #include <string>
 
 #include "script_engine/script.h"
+#include "game/script/declarations.h"
 
 #if TESSERA_HAVE_LUA
 extern "C" {
@@ -101,40 +102,6 @@ const Program kPrograms[] = {
      "return s"},
 };
 
-// The game's declarations, as its script host adds them on every compile.
-const char* const kGameDeclarations[31] = {
-    "procedure SetInt( IntName: string; IntValue: integer )",
-    "function GetInt( IntName: string ): integer",
-    "procedure SetBool( BoolName: string; BoolValue: boolean )",
-    "function GetBool( BoolName: string ): boolean",
-    "procedure GameMessage( MsgText: string )",
-    "procedure EndTurn",
-    "procedure Cam_SetPos( X, Y, Z, CX, CZ: single )",
-    "function Cr_ID: word",
-    "function Cr_GetName( CrID: word ): string",
-    "procedure Cr_SetParam( CrID: word; ParamName: string; ParamValue: integer )",
-    "function Cr_GetParam( CrID: word; ParamName: string ): integer",
-    "procedure Cr_SetAngle( CrID: word; Angle: single )",
-    "procedure Cr_LookAtWall( CrID, WallID: word )",
-    "procedure Cr_GiveItem( CrID: word; ItemName: string )",
-    "procedure Cr_RemoveItem( CrID: word; ItemName: string )",
-    "procedure Cr_EffectCreate( CrID: word; EffectName: string )",
-    "procedure Cr_Damage( CrID: word; Damage: integer )",
-    "function Wall_ID: word",
-    "procedure Wall_IgnoreStandardScript",
-    "procedure Wall_SetFrame( WallID: word; Frame: single )",
-    "procedure Wall_SetGhost( WallID: word; Ghost: boolean )",
-    "procedure Wall_PlayAnim( WallID: word )",
-    "procedure Window_Create( WndName: string )",
-    "procedure Window_Close( WndName: string )",
-    "procedure Window_SetSize( WndName: string; Width, Height: integer )",
-    "procedure Button_SetCaption( WndName, BtnName, Caption: string )",
-    "procedure Button_SetPos( WndName, BtnName: string; x, y: integer )",
-    "procedure Label_SetCaption( WndName, LabName, Caption: string )",
-    "procedure Label_SetPos( WndName, LabName: string; x, y: integer )",
-    "function Label_GetWidth( WndName, LabName: string ): integer",
-    "procedure ItemSlot_SetOwnerID( WndName, ItemSlotName: string; CrID: word )",
-};
 
 // A typical game script of 40 lines: a touch handler with a small inventory check and messages.
 const char* const kTypical40Lines =
@@ -181,7 +148,7 @@ const char* const kTypical40Lines =
 
 bool DeclareGame(script::TScriptCompiler& c, const std::string& unit) {
   if (unit != "SYSTEM") return false;
-  for (const char* d : kGameDeclarations) c.AddFunction(d);
+  for (const char* d : game::kScriptDeclarations) c.AddFunction(d);
   return true;
 }
 
@@ -248,7 +215,7 @@ void BM_CompileAndLoadTypical40Lines(benchmark::State& state) {
     compiler.OnUses = DeclareGame;
     compiler.Compile(kTypical40Lines);
     script::TScriptExec exec;
-    for (const char* d : kGameDeclarations) {
+    for (const char* d : game::kScriptDeclarations) {
       std::string decl = d;
       size_t start = decl.find(' ') + 1;
       std::string name = decl.substr(start, decl.find_first_of(" (:", start) - start);

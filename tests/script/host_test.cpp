@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "script_engine/script.h"
+#include "game/script/declarations.h"
 
 namespace {
 
@@ -16,44 +17,10 @@ using script::TNativeCall;
 using script::TScriptCompiler;
 using script::TScriptExec;
 
-// The game's declarations, in its registration order.
-const char* const kGameDeclarations[31] = {
-    "procedure SetInt( IntName: string; IntValue: integer )",
-    "function GetInt( IntName: string ): integer",
-    "procedure SetBool( BoolName: string; BoolValue: boolean )",
-    "function GetBool( BoolName: string ): boolean",
-    "procedure GameMessage( MsgText: string )",
-    "procedure EndTurn",
-    "procedure Cam_SetPos( X, Y, Z, CX, CZ: single )",
-    "function Cr_ID: word",
-    "function Cr_GetName( CrID: word ): string",
-    "procedure Cr_SetParam( CrID: word; ParamName: string; ParamValue: integer )",
-    "function Cr_GetParam( CrID: word; ParamName: string ): integer",
-    "procedure Cr_SetAngle( CrID: word; Angle: single )",
-    "procedure Cr_LookAtWall( CrID, WallID: word )",
-    "procedure Cr_GiveItem( CrID: word; ItemName: string )",
-    "procedure Cr_RemoveItem( CrID: word; ItemName: string )",
-    "procedure Cr_EffectCreate( CrID: word; EffectName: string )",
-    "procedure Cr_Damage( CrID: word; Damage: integer )",
-    "function Wall_ID: word",
-    "procedure Wall_IgnoreStandardScript",
-    "procedure Wall_SetFrame( WallID: word; Frame: single )",
-    "procedure Wall_SetGhost( WallID: word; Ghost: boolean )",
-    "procedure Wall_PlayAnim( WallID: word )",
-    "procedure Window_Create( WndName: string )",
-    "procedure Window_Close( WndName: string )",
-    "procedure Window_SetSize( WndName: string; Width, Height: integer )",
-    "procedure Button_SetCaption( WndName, BtnName, Caption: string )",
-    "procedure Button_SetPos( WndName, BtnName: string; x, y: integer )",
-    "procedure Label_SetCaption( WndName, LabName, Caption: string )",
-    "procedure Label_SetPos( WndName, LabName: string; x, y: integer )",
-    "function Label_GetWidth( WndName, LabName: string ): integer",
-    "procedure ItemSlot_SetOwnerID( WndName, ItemSlotName: string; CrID: word )",
-};
 
 bool DeclareGame(TScriptCompiler& c, const std::string& unit) {
   if (unit != "SYSTEM") return false;
-  for (const char* d : kGameDeclarations) {
+  for (const char* d : game::kScriptDeclarations) {
     if (!c.AddFunction(d)) return false;
   }
   return true;
@@ -150,7 +117,7 @@ TEST(ScriptHost, AllGameDeclarationsReachNativesWithTheirValues) {
   TScriptExec exec;
   std::vector<std::string> calls;
   // One generic recorder per routine: name and the arguments as the native sees them.
-  for (const char* d : kGameDeclarations) {
+  for (const char* d : game::kScriptDeclarations) {
     std::string decl = d;
     size_t start = decl.find(' ') + 1;
     size_t end = decl.find_first_of(" (:", start);

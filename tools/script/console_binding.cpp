@@ -1,44 +1,12 @@
 // Console implementations of the game's script functions.
 #include "tools/script/console_binding.h"
+#include "game/script/declarations.h"
 
 #include <cctype>
 #include <string_view>
 
 namespace tool {
 
-const char* const kGameDeclarations[31] = {
-    "procedure SetInt( IntName: string; IntValue: integer )",
-    "function GetInt( IntName: string ): integer",
-    "procedure SetBool( BoolName: string; BoolValue: boolean )",
-    "function GetBool( BoolName: string ): boolean",
-    "procedure GameMessage( MsgText: string )",
-    "procedure EndTurn",
-    "procedure Cam_SetPos( X, Y, Z, CX, CZ: single )",
-    "function Cr_ID: word",
-    "function Cr_GetName( CrID: word ): string",
-    "procedure Cr_SetParam( CrID: word; ParamName: string; ParamValue: integer )",
-    "function Cr_GetParam( CrID: word; ParamName: string ): integer",
-    "procedure Cr_SetAngle( CrID: word; Angle: single )",
-    "procedure Cr_LookAtWall( CrID, WallID: word )",
-    "procedure Cr_GiveItem( CrID: word; ItemName: string )",
-    "procedure Cr_RemoveItem( CrID: word; ItemName: string )",
-    "procedure Cr_EffectCreate( CrID: word; EffectName: string )",
-    "procedure Cr_Damage( CrID: word; Damage: integer )",
-    "function Wall_ID: word",
-    "procedure Wall_IgnoreStandardScript",
-    "procedure Wall_SetFrame( WallID: word; Frame: single )",
-    "procedure Wall_SetGhost( WallID: word; Ghost: boolean )",
-    "procedure Wall_PlayAnim( WallID: word )",
-    "procedure Window_Create( WndName: string )",
-    "procedure Window_Close( WndName: string )",
-    "procedure Window_SetSize( WndName: string; Width, Height: integer )",
-    "procedure Button_SetCaption( WndName, BtnName, Caption: string )",
-    "procedure Button_SetPos( WndName, BtnName: string; x, y: integer )",
-    "procedure Label_SetCaption( WndName, LabName, Caption: string )",
-    "procedure Label_SetPos( WndName, LabName: string; x, y: integer )",
-    "function Label_GetWidth( WndName, LabName: string ): integer",
-    "procedure ItemSlot_SetOwnerID( WndName, ItemSlotName: string; CrID: word )",
-};
 
 namespace {
 
@@ -90,7 +58,7 @@ std::string Trace(const std::string& name, script::TNativeCall& call) {
 bool DeclareGameFunctions(script::TScriptCompiler& compiler, const std::string& unit) {
   if (unit != "SYSTEM") return false;
   bool ok = true;
-  for (const char* d : kGameDeclarations) ok = compiler.AddFunction(d) && ok;
+  for (const char* d : game::kScriptDeclarations) ok = compiler.AddFunction(d) && ok;
   return ok;
 }
 
@@ -115,9 +83,9 @@ void BindGameFunctions(script::TScriptExec& exec, ConsoleBinding& b) {
   for (const auto& entry : stores) exec.RegisterFunction(entry.name, entry.function);
   // Everything else prints a trace line (procedures) or returns its type's zero (functions).
   for (size_t i = 5; i < 31; ++i) {
-    std::string display = DisplayName(kGameDeclarations[i]);
-    bool isFunction = std::string_view(kGameDeclarations[i]).substr(0, 8) == "function";
-    exec.RegisterFunction(UpperName(kGameDeclarations[i]), [&b, display, isFunction](script::TNativeCall& call) {
+    std::string display = DisplayName(game::kScriptDeclarations[i]);
+    bool isFunction = std::string_view(game::kScriptDeclarations[i]).substr(0, 8) == "function";
+    exec.RegisterFunction(UpperName(game::kScriptDeclarations[i]), [&b, display, isFunction](script::TNativeCall& call) {
       if (isFunction) {
         if (call.ResultType() == script::TScriptType::String) {
           call.ReturnStr("");

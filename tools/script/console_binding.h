@@ -10,9 +10,6 @@
 
 namespace tool {
 
-// The function declarations in registration order, exactly as the game declares them.
-extern const char* const kGameDeclarations[31];
-
 // The state behind the console functions: the two variable stores and the output stream.
 struct ConsoleBinding {
   std::map<std::string, int32_t> ints;
