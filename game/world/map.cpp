@@ -16,8 +16,7 @@ namespace game {
 
 namespace {
 
-// The reasons MapFileLoad gives.
-const char kFileNotFound[] = "File not found";
+// The reason MapFileReadFromMemory gives for a size the grids cannot hold.
 const char kSizeTooLarge[] = "Map size exceeds 100 x 100 tiles.";
 
 TMapState g_map;
@@ -50,10 +49,14 @@ void Report(const std::string& text) {
 TMapState& MapState() { return g_map; }
 
 std::string MapLoad(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);  // FatalError "File not found" naming the file
+  return MapLoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+}
+
+std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName) {
   TMapFile map;
   std::string readError;
-  bool complete = MapFileLoad(fileName, &map, &readError);
-  if (!complete && readError == kFileNotFound) throw FatalError(readError, fileName);
+  bool complete = MapFileReadFromMemory(data, size, &map, &readError);
   // Refused before the size is taken: nothing of the map reaches the world.
   if (!complete && readError == kSizeTooLarge) return readError;
   // NOTE: a file that ends early still has what came before its end applied, in file order: a

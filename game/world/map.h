@@ -2,6 +2,8 @@
 // and the map's script blocks; then the report of a failed placement and the start script.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,8 @@ TMapState& MapState();
 // script blocks. Returns the empty text on success, else that message. Throws FatalError naming
 // the file when it is missing or ends before its counts say.
 std::string MapLoad(const std::string& fileName);
+// MapLoad on the bytes of a map file; `fileName` names the file in a FatalError.
+std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName);
 // MapLoad, the report of its message, comment stripping of every script line, then the start
 // script "Start Map" (also after a failed load).
 void MapStart(const std::string& fileName);
