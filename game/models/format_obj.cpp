@@ -1,14 +1,10 @@
 // The OBJ model reader.
 #include "game/models/format_obj.h"
 
-#include <locale.h>  // newlocale, strtod_l: numbers use "." whatever the user's locale says
-
-#include <cfloat>
-#include <cmath>
-#include <cstdlib>
 #include <fstream>
 
 #include "game/core/fatal.h"
+#include "game/world/defs.h"
 
 namespace game {
 
@@ -16,40 +12,16 @@ namespace {
 
 TObjMdl g_obj;
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
-[[noreturn]] void ConversionError(const std::string& fileName, int line, const std::string& text,
-                                  bool integer) {
-  std::string message =
-      "'" + text + "' is not a valid " + (integer ? "integer" : "floating point") + " value";
-  throw FatalError(message, fileName, line);
-}
-
 float ToFloat(const std::string& fileName, int line, const std::string& text) {
   float value = 0.0f;
-  if (!ObjTextToFloat(text, &value)) ConversionError(fileName, line, text, false);
+  if (!TryStrToFloat(text, &value)) throw FatalError(InvalidFloatMessage(text), fileName, line);
   return value;
 }
 
 // A 1-based index of the file made 0-based; wide, since the file may hold any 32-bit value.
 int64_t ToIndex(const std::string& fileName, int line, const std::string& text) {
   int32_t value = 0;
-  if (!ObjTextToInt(text, &value)) ConversionError(fileName, line, text, true);
+  if (!TryStrToInt(text, &value)) throw FatalError(InvalidIntegerMessage(text), fileName, line);
   return static_cast<int64_t>(value) - 1;
 }
 
@@ -177,73 +149,6 @@ int ObjFieldCount(const std::string& line, char delimiter) {
   for (size_t i = 0; i < line.size(); ++i)
     if (line[i] != delimiter && (i == 0 || line[i - 1] == delimiter)) ++count;
   return count;
-}
-
-bool ObjTextToInt(const std::string& text, int32_t* value) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  bool hex = false;
-  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-    hex = true;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i >= text.size()) return false;
-  uint64_t magnitude = 0;
-  for (; i < text.size(); ++i) {
-    int digit = hex ? HexValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
-    if (digit < 0) return false;
-    magnitude = magnitude * (hex ? 16u : 10u) + static_cast<uint64_t>(digit);
-    if (magnitude > 0xFFFFFFFFull) return false;
-  }
-  if (hex) {
-    // Hexadecimal gives the 32-bit pattern, so $FFFFFFFF is -1.
-    auto bits = static_cast<uint32_t>(magnitude);
-    if (negative) bits = 0u - bits;
-    *value = static_cast<int32_t>(bits);
-    return true;
-  }
-  if (magnitude > (negative ? 2147483648ull : 2147483647ull)) return false;
-  int64_t signedValue = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  *value = static_cast<int32_t>(signedValue);
-  return true;
-}
-
-bool ObjTextToFloat(const std::string& text, float* value) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && text[begin] == ' ') ++begin;
-  while (end > begin && text[end - 1] == ' ') --end;
-  // Syntax first: [sign] digits [. digits] [e [sign] digits], at least one mantissa digit.
-  size_t i = begin;
-  if (i < end && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  while (i < end && IsDigit(text[i])) ++i, ++digits;
-  if (i < end && text[i] == '.') {
-    ++i;
-    while (i < end && IsDigit(text[i])) ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < end && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t expDigits = 0;
-    while (i < end && IsDigit(text[i])) ++i, ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  if (i != end) return false;
-
-  static locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  std::string number = text.substr(begin, end - begin);
-  double d = strtod_l(number.c_str(), nullptr, cLocale);
-  // Beyond the 32-bit float range the value cannot be stored; tiny values become 0 or denormals.
-  if (!std::isfinite(d) || std::fabs(d) > static_cast<double>(FLT_MAX)) return false;
-  *value = static_cast<float>(d);
-  return true;
 }
 
 }  // namespace game

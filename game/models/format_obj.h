@@ -40,10 +40,4 @@ std::string ObjField(const std::string& line, int n, char delimiter);
 // The number of runs of characters other than `delimiter` in `line`.
 int ObjFieldCount(const std::string& line, char delimiter);
 
-// The conversions of definition files, used for OBJ numbers: a 32-bit signed integer (blanks,
-// sign, decimal or hexadecimal after "$", "x", "X", "0x", "0X") and a decimal float with "."
-// and an optional exponent. False when the whole text does not convert.
-bool ObjTextToInt(const std::string& text, int32_t* value);
-bool ObjTextToFloat(const std::string& text, float* value);
-
 }  // namespace game

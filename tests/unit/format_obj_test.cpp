@@ -130,38 +130,6 @@ TEST(ObjReader, FieldSplitter) {
   EXPECT_EQ(game::ObjFieldCount("", ' '), 0);
 }
 
-TEST(ObjReader, Conversions) {
-  int32_t i = 0;
-  EXPECT_TRUE(game::ObjTextToInt("42", &i));
-  EXPECT_EQ(i, 42);
-  EXPECT_TRUE(game::ObjTextToInt("  -7", &i));
-  EXPECT_EQ(i, -7);
-  EXPECT_TRUE(game::ObjTextToInt("$1F", &i));
-  EXPECT_EQ(i, 31);
-  EXPECT_TRUE(game::ObjTextToInt("0x10", &i));
-  EXPECT_EQ(i, 16);
-  EXPECT_TRUE(game::ObjTextToInt("X10", &i));
-  EXPECT_EQ(i, 16);
-  EXPECT_TRUE(game::ObjTextToInt("$FFFFFFFF", &i));
-  EXPECT_EQ(i, -1);
-  EXPECT_TRUE(game::ObjTextToInt("-2147483648", &i));
-  EXPECT_EQ(i, INT32_MIN);
-  for (const char* bad : {"", " ", "-", "$", "0x", "2147483648", "$100000000", "1.0", "12a", "1 "})
-    EXPECT_FALSE(game::ObjTextToInt(bad, &i)) << bad;
-
-  float f = 0;
-  EXPECT_TRUE(game::ObjTextToFloat("1e3", &f));
-  EXPECT_EQ(f, 1000.0f);
-  EXPECT_TRUE(game::ObjTextToFloat("-.5", &f));
-  EXPECT_EQ(f, -0.5f);
-  EXPECT_TRUE(game::ObjTextToFloat("+2.", &f));
-  EXPECT_EQ(f, 2.0f);
-  EXPECT_TRUE(game::ObjTextToFloat("1E-60", &f));
-  EXPECT_EQ(f, 0.0f);
-  for (const char* bad : {"", ".", "e5", "1e", "1,5", "inf", "nan", "0x1p3", "1e39", "--1", "1.2.3"})
-    EXPECT_FALSE(game::ObjTextToFloat(bad, &f)) << bad;
-}
-
 TEST(ObjMesh, OneStillFrameCopiedFromTheFile) {
   game::MeshFreeAll();
   const std::string text =
