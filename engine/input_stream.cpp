@@ -208,8 +208,11 @@ long InputStreamTick() { return g_stream.tick; }
 
 bool InputStreamAcceptsLiveEvent(const platform::Event& event) {
   using platform::EventType;
-  if (platform::IsHeadless() &&
-      (event.type == EventType::FocusLost || event.type == EventType::FocusGained))
+  // Headless runs have no one to switch focus or to uncover the window; a repaint request would
+  // draw a frame outside the loop's own passes, at a moment the display server chooses, and make
+  // fixed-clock runs differ from one another.
+  if (platform::IsHeadless() && (event.type == EventType::FocusLost || event.type == EventType::FocusGained ||
+                                 event.type == EventType::Paint))
     return false;
   return !(g_stream.replaying && IsInputEvent(event.type));
 }

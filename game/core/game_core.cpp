@@ -17,10 +17,16 @@
 #include "engine/screenshot.h"
 #include "engine/timers.h"
 #include "engine/utils.h"
+#include "game/actors/creatures.h"
+#include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/fatal.h"
+#include "game/core/players.h"
 #include "game/core/random.h"
+#include "game/models/mesh.h"
+#include "game/world/defs.h"
 #include "game/world/floor.h"
+#include "game/world/map.h"
 #include "game/world/registry.h"
 
 namespace game {
@@ -33,8 +39,6 @@ constexpr int32_t kTickInterval = 16;  // ms of engine time per game tick
 constexpr bool kModalOpen = false;
 constexpr bool kMouseOverGui = false;
 constexpr bool kGameFrozen = false;
-// Until the player table exists, the current player is player 0, who is human.
-constexpr bool kCurrentPlayerHuman = true;
 
 TGameCore g_core;
 bool g_engineRan = false;
@@ -55,7 +59,7 @@ void DrawLightAndTileCursor() {
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT1);
   glLightfv(GL_LIGHT1, GL_POSITION, direction);  // after the view matrix: fixed in the world
-  if (g_core.CursorTileX != 10000 && !kModalOpen && !kMouseOverGui && kCurrentPlayerHuman) {
+  if (g_core.CursorTileX != 10000 && !kModalOpen && !kMouseOverGui && CurrentPlayerHuman()) {
     // The translation stays on the matrix; what is drawn next loads the camera's matrix itself.
     glTranslatef(2.0f * static_cast<float>(g_core.CursorTileX), 0.0f,
                  2.0f * static_cast<float>(g_core.CursorTileY));
@@ -122,11 +126,14 @@ void GameLoad() {
   else
     Randomize();
   eng::SetDepthRange(0.1f, 200.0f);
-  // The GUI and the selection ring are loaded here as those modules arrive.
+  // The GUI is built here once it exists.
+  LoadSelectRing();
+  SetKindLoader(KindWalls, LoadWallKind);
+  SetKindLoader(KindCreatures, LoadCreatureKind);
   LoadKinds();
-  // The player table is set up here.
+  PlayersStart();
   CameraStart();
-  // The map is loaded here.
+  MapStart(DataPath("maps/", "proba.map"));
 }
 
 void GameDraw() {
@@ -179,7 +186,8 @@ void GameTick() {
 }
 
 void GameExit() {
-  // Meshes and script executors are freed here once those modules exist.
+  MeshFreeAll();
+  // The script host's executors are freed here once it exists.
 }
 
 void ToggleFullScreen(bool desktopSize) {

@@ -5,6 +5,7 @@
 
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
+#include "game/models/mesh.h"
 #include "game/world/defs.h"
 #include "game/world/registry.h"
 
@@ -96,8 +97,10 @@ void FloorDraw() {
         bound = cell.Texture;
         ++g_floor.LastDrawBinds;
       }
-      // NOTE: a cell with a Mesh draws it at frame 0 once meshes exist; no floor kind has one.
-      if (cell.Mesh == nullptr) DrawPlane(1.0f, 1.0f);
+      if (cell.Mesh != nullptr)
+        MeshDraw(cell.Mesh, 0.0f);
+      else
+        DrawPlane(1.0f, 1.0f);
     }
   }
   glDisable(GL_CULL_FACE);

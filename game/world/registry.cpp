@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "game/actors/creatures.h"
+#include "game/actors/walls.h"
 #include "game/core/game_core.h"
 #include "game/world/floor.h"
 
@@ -86,16 +88,19 @@ void LoadKindFolders() {
 
 void DrawWorld() {
   FloorDraw();
-  // Walls, creatures, bullets and the selection rings are drawn here, in that order, by their
-  // modules.
+  DrawWalls();
+  DrawCreatures();
+  // The bullets are drawn here, between the creatures and the selection rings.
+  DrawSelectRings();
   glDepthMask(GL_FALSE);
   // Effects are drawn here, without writing depth, so that particles never hide one another.
   glDepthMask(GL_TRUE);
 }
 
 void UpdateWorld() {
-  // Walls (animation), creatures, bullets and effects advance here, in that order, by their
-  // modules.
+  UpdateWalls();
+  // Creatures (UpdateCreatures, which ends each creature's tick with CreaturePick), bullets and
+  // effects advance here, in that order.
 }
 
 void RegistryReset() {

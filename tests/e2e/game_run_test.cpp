@@ -27,7 +27,10 @@ PngSize ReadPngSize(const std::filesystem::path& path) {
 
 class GameRun : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = testsupport::ScratchDir(); }
+  void SetUp() override {
+    dir_ = testsupport::ScratchDir();
+    testsupport::LinkGameContent(dir_);
+  }
 
   ProcessResult Run(std::vector<std::string> args, const std::string& input = "") {
     std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock"};

@@ -13,7 +13,10 @@ using testsupport::ProcessResult;
 
 class WorldView : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = testsupport::ScratchDir(); }
+  void SetUp() override {
+    dir_ = testsupport::ScratchDir();
+    testsupport::LinkGameContent(dir_);
+  }
 
   // The final frame of a 40-tick run with the cursor in the middle of the window plus `input`.
   std::vector<uint8_t> Frame(const std::string& name, const std::string& input) {

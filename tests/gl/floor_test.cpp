@@ -11,6 +11,7 @@
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
 #include "game/world/registry.h"
+#include "tests/support/actor_models.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -142,6 +143,19 @@ TEST_F(FloorTest, BindsOnlyWhenTheTextureChanges) {
   for (int i = 0; i < 8; ++i) game::FloorCell(i % 4, i / 4).Texture = i % 2;
   game::FloorDraw();
   EXPECT_EQ(game::Floor().LastDrawBinds, 8);
+}
+
+TEST_F(FloorTest, ACellWithAMeshDrawsItInsteadOfTheQuad) {
+  // A box over the middle of tile (5, 5) only, in the cell's own space.
+  game::FloorCell(5, 5).Mesh = testsupport::BoxMesh({-0.5f, 0, -0.5f}, {0.5f, 0.2f, 0.5f});
+  TopDownView(50.0f);
+  game::FloorDraw();
+  auto px = ReadPixels();
+  EXPECT_EQ(Rgb(px, 10, 10), 0x0000FFu) << "the mesh, drawn with the cell's texture";
+  EXPECT_EQ(Rgb(px, 9.2f, 9.2f), 0u) << "no quad around it";
+  EXPECT_EQ(Rgb(px, 8.0f, 10), 0x0000FFu) << "the neighbours keep their quads";
+  game::MeshFreeAll();
+  game::FloorCell(5, 5).Mesh = nullptr;
 }
 
 TEST_F(FloorTest, FloorSetCopiesKnownKindsInsideTheMap) {

@@ -12,6 +12,7 @@
 #include "engine/screenshot.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
+#include "game/core/players.h"
 #include "game/world/floor.h"
 #include "game/world/registry.h"
 #include "tests/support/gl_fixture.h"
@@ -73,10 +74,12 @@ class PickingTest : public testsupport::GlTest {
     game::Core().ScreenHeight = 600;
     game::Core().AppDir = std::string(TESSERA_GAME_DIR) + "/";
     game::LoadKinds();
+    game::PlayersStart();  // the outline is drawn only for a human current player
     game::CameraStart();
     Clear();
   }
   void TearDown() override {
+    game::PlayersReset();
     game::FloorReset();
     game::RegistryReset();
     game::CameraReset();

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <system_error>
 
 namespace testsupport {
 
@@ -47,6 +48,15 @@ std::filesystem::path ScratchDir() {
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;
+}
+
+void LinkGameContent(const std::filesystem::path& dir, std::initializer_list<const char*> folders) {
+  const std::filesystem::path game(TESSERA_GAME_DIR);
+  for (const char* folder : folders) {
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(game / folder, dir / folder, ec);
+    EXPECT_FALSE(ec) << "cannot link " << (game / folder) << ": " << ec.message();
+  }
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::filesystem::path& cwd,

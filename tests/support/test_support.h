@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ struct ProcessResult {
   std::string out;
   std::string err;
 };
+
+// Makes `dir` a working directory for whole-game runs: the folders (Data/ and maps/ unless told
+// otherwise) link to the game content the build generated (TESSERA_GAME_DIR).
+void LinkGameContent(const std::filesystem::path& dir,
+                     std::initializer_list<const char*> folders = {"Data", "maps"});
 
 // Runs a program with arguments in a working directory and waits (up to timeoutSeconds).
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::filesystem::path& cwd,

@@ -6,6 +6,7 @@
 #include "engine/application.h"
 #include "engine/keyboard.h"
 #include "engine/mouse.h"
+#include "engine/platform/platform.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -90,6 +91,18 @@ TEST(InputStreamReplay, EventsReachTheTickTheyAreStampedWith) {
   EXPECT_FALSE(eng::InputStreamAcceptsLiveEvent(live)) << "live input is ignored while replaying";
   live.type = EventType::Close;
   EXPECT_TRUE(eng::InputStreamAcceptsLiveEvent(live));
+  // Headless runs drop focus changes and repaint requests, which would come at moments the display
+  // server chooses and make fixed-clock runs differ.
+  live.type = EventType::Paint;
+  EXPECT_TRUE(eng::InputStreamAcceptsLiveEvent(live));
+  eng::platform::SetHeadless(true);
+  for (EventType type : {EventType::Paint, EventType::FocusLost, EventType::FocusGained}) {
+    live.type = type;
+    EXPECT_FALSE(eng::InputStreamAcceptsLiveEvent(live));
+  }
+  live.type = EventType::Close;
+  EXPECT_TRUE(eng::InputStreamAcceptsLiveEvent(live));
+  eng::platform::SetHeadless(false);
 
   eng::InputStreamTickBegin();  // tick 1
   EXPECT_FALSE(eng::KeyDown(0x01));

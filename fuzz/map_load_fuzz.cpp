@@ -1,0 +1,73 @@
+// Fuzz target: a map file applied to the world (MapLoadFromMemory): sizes, cells, name indices,
+// walls and creatures on any tile, stored IDs and owners, files that end early. Whatever the
+// bytes, nothing is written outside the 100 x 100 grids, the size never exceeds 99, and a load
+// either succeeds, reports a placement, or ends with the start-up error.
+// NOTE: runs without a GL context; the floor's placeholder textures are made through GL calls
+// that do nothing then.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "engine/textures.h"
+#include "game/actors/creatures.h"
+#include "game/actors/walls.h"
+#include "game/core/fatal.h"
+#include "game/core/game_core.h"
+#include "game/models/mesh.h"
+#include "game/world/floor.h"
+#include "game/world/map.h"
+#include "game/world/registry.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+void ResetWorld() {
+  eng::TexturesReset();  // the placeholders of the last run
+  game::MapReset();
+  game::WallsReset();
+  game::CreaturesReset();
+  game::FloorReset();
+  game::RegistryReset();
+  game::Core().AppDir = "/nonexistent/";
+  game::Registry().MapWidth = 19;
+  game::Registry().MapHeight = 19;
+  game::FloorInit();
+  for (const char* name : {"Stone", "Bush", ""}) {
+    game::TWall wall;
+    wall.Name = name;
+    wall.Scale = 1.0f;
+    wall.Ghost = std::string(name) == "Bush";
+    game::WallLists().WallKinds.push_back(wall);
+  }
+  game::TCreature orc;
+  orc.Name = "Orc";
+  orc.Scale = 1.0f;
+  game::CreatureLists().CreatureKinds.push_back(orc);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  ResetWorld();
+  std::string message;
+  bool fatal = false;
+  try {
+    message = game::MapLoadFromMemory(data, size, "fuzz.map");
+  } catch (const game::FatalError& e) {
+    fatal = true;
+    Check(std::string(e.what()) == "Read beyond end of file" && e.file() == "fuzz.map");
+  }
+  Check(game::Registry().MapWidth <= 99 && game::Registry().MapHeight <= 99);
+  if (!fatal && !message.empty())
+    Check(message == "Map size exceeds 100 x 100 tiles." || message.rfind("Wall \"", 0) == 0 ||
+          message.rfind("Creature \"", 0) == 0);
+  for (const game::TWall& w : game::WallLists().Walls)
+    Check(w.X >= 0 && w.Y >= 0 && w.X <= game::Registry().MapWidth && w.Y <= game::Registry().MapHeight);
+  for (const game::TCreature& c : game::CreatureLists().Creatures)
+    Check(c.TileX >= 0 && c.TileY >= 0 && c.TileX <= game::Registry().MapWidth && c.TileY <= game::Registry().MapHeight);
+  Check(game::Floor().FloorGrid.size() == static_cast<size_t>(game::FloorGridSize) * game::FloorGridSize);
+  return 0;
+}

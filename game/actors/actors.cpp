@@ -1,0 +1,154 @@
+// The model matrix, the draw fraction and model picking shared by the actors.
+#include "game/actors/actors.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "game/core/camera.h"
+#include "game/core/game_core.h"
+#include "game/models/mesh.h"
+
+namespace game {
+
+namespace {
+
+eng::TMatrix4 Translation(float x, float y, float z) {
+  eng::TMatrix4 m = eng::MatrixIdentity();
+  m[12] = x;
+  m[13] = y;
+  m[14] = z;
+  return m;
+}
+
+// Right-handed rotations about the world axes (column-major).
+eng::TMatrix4 RotationX(double a) {
+  eng::TMatrix4 m = eng::MatrixIdentity();
+  float c = static_cast<float>(std::cos(a)), s = static_cast<float>(std::sin(a));
+  m[5] = c;
+  m[6] = s;
+  m[9] = -s;
+  m[10] = c;
+  return m;
+}
+
+eng::TMatrix4 RotationY(double a) {
+  eng::TMatrix4 m = eng::MatrixIdentity();
+  float c = static_cast<float>(std::cos(a)), s = static_cast<float>(std::sin(a));
+  m[0] = c;
+  m[2] = -s;
+  m[8] = s;
+  m[10] = c;
+  return m;
+}
+
+eng::TMatrix4 RotationZ(double a) {
+  eng::TMatrix4 m = eng::MatrixIdentity();
+  float c = static_cast<float>(std::cos(a)), s = static_cast<float>(std::sin(a));
+  m[0] = c;
+  m[1] = s;
+  m[4] = -s;
+  m[5] = c;
+  return m;
+}
+
+eng::TMatrix4 Scaling(float s) {
+  eng::TMatrix4 m{};
+  m[0] = m[5] = m[10] = s;
+  m[15] = 1.0f;
+  return m;
+}
+
+// Whether the whole line s + (t - s) * u meets the box [lo, hi] (faces included).
+bool LineMeetsBox(eng::TVec3 s, eng::TVec3 t, const float lo[3], const float hi[3]) {
+  const float start[3] = {s.X, s.Y, s.Z};
+  const float dir[3] = {t.X - s.X, t.Y - s.Y, t.Z - s.Z};
+  double enter = -std::numeric_limits<double>::infinity();
+  double leave = std::numeric_limits<double>::infinity();
+  for (int axis = 0; axis < 3; ++axis) {
+    if (dir[axis] == 0.0f) {
+      if (start[axis] < lo[axis] || start[axis] > hi[axis]) return false;
+      continue;
+    }
+    double a = (static_cast<double>(lo[axis]) - start[axis]) / dir[axis];
+    double b = (static_cast<double>(hi[axis]) - start[axis]) / dir[axis];
+    if (a > b) std::swap(a, b);
+    enter = std::max(enter, a);
+    leave = std::min(leave, b);
+    if (enter > leave) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+eng::TMatrix4 ActorMatrix(float x, float z, float angleDegrees, float rotateX, float rotateY,
+                          float rotateZ, float scale) {
+  double turn = -(static_cast<double>(angleDegrees) * std::numbers::pi / 180.0) - rotateY;
+  eng::TMatrix4 m = Translation(x, 0.0f, z);
+  m = eng::MatrixMultiply(m, RotationZ(rotateZ));
+  m = eng::MatrixMultiply(m, RotationY(turn));
+  m = eng::MatrixMultiply(m, RotationX(rotateX));
+  return eng::MatrixMultiply(m, Scaling(scale));
+}
+
+float DrawFraction() {
+  // NOTE: while the message box freezes the game (the GUI's GameFrozen), drawing must not
+  // interpolate either; that flag joins here with the GUI.
+  const TGameCore& core = Core();
+  if (core.FramesPerTick <= 0) return 0.0f;
+  return static_cast<float>(core.FramesThisTick) / static_cast<float>(core.FramesPerTick);
+}
+
+bool MeshRayHit(const TGmMesh& mesh, uint32_t frame, const eng::TMatrix4& matrix, eng::TVec3 eye,
+                eng::TVec3 farPoint, float* distance) {
+  if (mesh.FrameCount == 0 || mesh.Frames.empty() || mesh.TriangleCount == 0) return false;
+  // A frame past the end (a looping wall between its last frame and the wrap) is the last one.
+  frame = std::min<uint32_t>(frame, static_cast<uint32_t>(mesh.Frames.size()) - 1);
+  const TGmMeshFrame& f = mesh.Frames[frame];
+
+  // The box test in the model's own space: the line brought back through the inverse matrix.
+  eng::TMatrix4 inverse;
+  if (!eng::MatrixInverse(matrix, &inverse)) return false;
+  const float lo[3] = {f.MinX, f.MinY, f.MinZ};
+  const float hi[3] = {f.MaxX, f.MaxY, f.MaxZ};
+  if (!LineMeetsBox(eng::MatrixTransformPoint(inverse, eye), eng::MatrixTransformPoint(inverse, farPoint),
+                    lo, hi))
+    return false;
+
+  bool hit = false;
+  for (const TGmTriangle& tri : mesh.Triangles) {
+    eng::TVec3 p[3];
+    const uint32_t corners[3] = {tri.VertexA, tri.VertexB, tri.VertexC};
+    for (int i = 0; i < 3; ++i) {
+      const TGmVector& v = f.Vertices[corners[i]];
+      p[i] = eng::MatrixTransformPoint(matrix, {v.X, v.Y, v.Z});
+    }
+    eng::TVec3 at;
+    if (!RayTriangleHit(eye, farPoint, p[0], p[1], p[2], &at)) continue;
+    float d = eng::Length(eye - at);
+    if (d < *distance) {
+      *distance = d;
+      hit = true;
+    }
+  }
+  return hit;
+}
+
+bool PickActorModel(const TGmMesh* mesh, float frame, const eng::TMatrix4& matrix, int32_t tileX,
+                    int32_t tileY) {
+  if (mesh == nullptr) return false;
+  TGameCore& core = Core();
+  // Trunc of the frame; a negative frame is frame 0.
+  uint32_t key = frame > 0.0f ? static_cast<uint32_t>(std::min(frame, 4.0e9f)) : 0u;
+  float distance = core.PickDistance;
+  if (!MeshRayHit(*mesh, key, matrix, GmCamera().Camera.Position, core.CursorWorldPoint, &distance))
+    return false;
+  core.PickDistance = distance;
+  core.CursorTileX = tileX;
+  core.CursorTileY = tileY;
+  return true;
+}
+
+}  // namespace game

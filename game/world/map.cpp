@@ -1,0 +1,109 @@
+// Map loading: the map file applied to the world in file order.
+#include "game/world/map.h"
+
+#include <cstdio>
+
+#include "engine/log.h"
+#include "game/actors/creatures.h"
+#include "game/actors/walls.h"
+#include "game/core/fatal.h"
+#include "game/core/game_core.h"
+#include "game/world/defs.h"
+#include "game/world/floor.h"
+#include "game/world/registry.h"
+
+namespace game {
+
+namespace {
+
+// The reason MapFileReadFromMemory gives for a size the grids cannot hold.
+const char kSizeTooLarge[] = "Map size exceeds 100 x 100 tiles.";
+
+TMapState g_map;
+
+// A floor cell of the map: its kind, and for a "Plane" its texture, shared with every cell that
+// names the same file.
+void ApplyCell(const TMapFile& map, int32_t x, int32_t y) {
+  const TMapCell& cell = map.Cell(x, y);
+  const std::string& kindName = MapTableName(map.FloorKindNames, cell.Kind);
+  FloorSet(kindName, x, y);
+  if (!MapCellHasTexture(kindName)) return;
+  TFloor& floor = FloorCell(x, y);
+  floor.Texture = -1;
+  const std::string& textureName = MapTableName(map.FloorTextureNames, cell.Texture);
+  const std::vector<std::string>& names = Floor().FloorTextureNames;
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i] == textureName) floor.Texture = static_cast<int32_t>(i);  // the last equal one wins
+  if (floor.Texture < 0) floor.Texture = FloorAddTexture(Core().AppDir + "Data/Textures/" + textureName);
+}
+
+// Until the GUI's message box exists, a map message goes to the log and to standard error.
+void Report(const std::string& text) {
+  g_map.Messages.push_back(text);
+  eng::LogAdd(text);
+  std::fprintf(stderr, "tessera: %s\n", text.c_str());
+}
+
+}  // namespace
+
+TMapState& MapState() { return g_map; }
+
+std::string MapLoad(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);  // FatalError "File not found" naming the file
+  return MapLoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+}
+
+std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName) {
+  TMapFile map;
+  std::string readError;
+  bool complete = MapFileReadFromMemory(data, size, &map, &readError);
+  // Refused before the size is taken: nothing of the map reaches the world.
+  if (!complete && readError == kSizeTooLarge) return readError;
+  // NOTE: a file that ends early still has what came before its end applied, in file order: a
+  // placement that fails there stops the load before the end is reached, as reading front to
+  // back would; only otherwise does the end of the file end the program.
+
+  Registry().MapWidth = map.MapWidth;
+  Registry().MapHeight = map.MapHeight;
+  for (int32_t y = 0; y <= map.MapHeight; ++y)
+    for (int32_t x = 0; x <= map.MapWidth; ++x)
+      if (map.Cells.size() > static_cast<size_t>(y) * (map.MapWidth + 1u) + static_cast<size_t>(x))
+        ApplyCell(map, x, y);
+
+  std::vector<TWall>& walls = WallLists().Walls;
+  for (const TMapWall& w : map.Walls) {
+    // An index outside the name table names no kind (not even a kind without a name).
+    bool named = w.Kind < map.WallKindNames.size();
+    const std::string& name = MapTableName(map.WallKindNames, w.Kind);
+    // ID 1, so that no free ID is searched; the stored one replaces it.
+    if (!named || CreateWall(name, w.X, w.Y, w.Angle, 1) == 0) return "Wall \"" + name + "\" not found.";
+    walls.back().ID = w.ID;
+  }
+
+  std::vector<TCreature>& creatures = CreatureLists().Creatures;
+  for (const TMapCreature& c : map.Creatures) {
+    bool named = c.Kind < map.CreatureKindNames.size();
+    const std::string& name = MapTableName(map.CreatureKindNames, c.Kind);
+    if (!named || CreateCreature(name, c.X, c.Y, c.Angle) == 0) return "Creature \"" + name + "\" not found.";
+    creatures.back().ID = c.ID;
+    creatures.back().Owner = c.Owner;
+  }
+
+  if (!complete) throw FatalError(readError, fileName);
+  g_map.ScriptBlocks = std::move(map.Blocks);
+  return {};
+}
+
+void MapStart(const std::string& fileName) {
+  std::string error = MapLoad(fileName);
+  // NOTE: the game's message box (GameMessage) shows this once the GUI exists.
+  if (!error.empty()) Report(error);
+  for (TMapScriptBlock& block : g_map.ScriptBlocks)
+    for (std::string& line : block.Lines) line = StripComment(line);
+  // The start script, "Start Map", runs here through the script host (Script_RunBlock), also
+  // after a load that failed.
+}
+
+void MapReset() { g_map = TMapState{}; }
+
+}  // namespace game

@@ -1,0 +1,40 @@
+// Loading the one map: the size, the floor, the walls and creatures placed through their kinds,
+// and the map's script blocks; then the report of a failed placement and the start script.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/world/map_file.h"
+
+namespace game {
+
+struct TMapState {
+  // The map's script blocks, as read (MapLoad) and then with comments stripped (MapStart).
+  // NOTE: the script host takes this table over when it arrives; it runs "Start Map" and
+  // "Touch Wall" from it.
+  std::vector<TMapScriptBlock> ScriptBlocks;
+  std::vector<std::string> Messages;  // what MapStart reported, in order (tests)
+};
+
+TMapState& MapState();
+
+// Reads the map file and places what it holds: the size (a size above 99 is refused with
+// "Map size exceeds 100 x 100 tiles." before anything changes), the floor cells, the walls and
+// creatures in file order until the first that cannot be placed ("Wall \"NAME\" not found." or
+// "Creature \"NAME\" not found.", later records and the script blocks left unread), then the
+// script blocks. Returns the empty text on success, else that message. Throws FatalError naming
+// the file when it is missing or ends before its counts say.
+std::string MapLoad(const std::string& fileName);
+// MapLoad on the bytes of a map file; `fileName` names the file in a FatalError.
+std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName);
+// MapLoad, the report of its message, comment stripping of every script line, then the start
+// script "Start Map" (also after a failed load).
+void MapStart(const std::string& fileName);
+
+// Back to the state at process start (tests).
+void MapReset();
+
+}  // namespace game
