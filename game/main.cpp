@@ -18,6 +18,7 @@ const char kUsage[] =
     "  --fixed-clock      advance the clock by fixed steps: deterministic, faster than real time\n"
     "  --seed N           seed the random numbers with N instead of the clock\n"
     "  --log              write the engine's log file log.txt\n"
+    "  --map FILE         load FILE instead of maps/proba.map\n"
     "  --help             show this text\n"
     "The game reads Data/ and maps/ from the current directory.\n";
 
@@ -69,6 +70,8 @@ int main(int argc, char** argv) {
       options.seed = static_cast<uint32_t>(number);
     } else if (arg == "--log") {
       options.log = true;
+    } else if (arg == "--map") {
+      options.map = value("a file name");
     } else {
       std::fprintf(stderr, "tessera: unknown option %s\n%s", arg.c_str(), kUsage);
       return 2;

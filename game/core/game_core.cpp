@@ -133,7 +133,8 @@ void GameLoad() {
   LoadKinds();
   PlayersStart();
   CameraStart();
-  MapStart(DataPath("maps/", "proba.map"));
+  // A map named on the command line is taken as given, relative to the working directory.
+  MapStart(g_core.Options.map.empty() ? DataPath("maps/", "proba.map") : ResolvePathCase(g_core.Options.map));
 }
 
 void GameDraw() {

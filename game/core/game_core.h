@@ -20,6 +20,7 @@ struct GameOptions {
   bool seeded = false;
   uint32_t seed = 0;
   bool log = false;             // keep the engine's log file on
+  std::string map;              // load this map instead of maps/proba.map
 };
 
 struct TGameCore {

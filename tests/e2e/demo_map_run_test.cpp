@@ -15,16 +15,18 @@ using testsupport::ProcessResult;
 class MapRun : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = testsupport::ScratchDir(); }
-  ProcessResult Run() {
-    return testsupport::RunProcess(
-        {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock", "--ticks", "20"}, dir_);
+  ProcessResult Run(std::vector<std::string> extra = {}) {
+    std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock",
+                                     "--ticks", "20"};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    return testsupport::RunProcess(argv, dir_);
   }
-  void WriteMap(const std::string& text) {
+  void WriteMap(const std::string& text, const std::string& path = "maps/proba.map") {
     game::TMapFile map;
     game::TMapTextError error;
     ASSERT_TRUE(game::MapCompileText(text, "test.txt", &map, &error)) << error.Text();
     std::string reason;
-    ASSERT_TRUE(game::MapFileSave((dir_ / "maps/proba.map").string(), map, &reason)) << reason;
+    ASSERT_TRUE(game::MapFileSave((dir_ / path).string(), map, &reason)) << reason;
   }
   std::filesystem::path dir_;
 };
@@ -45,6 +47,18 @@ TEST_F(MapRun, AWallThatCannotBePlacedIsReportedAndTheGamePlaysOn) {
   ProcessResult r = Run();
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("Wall \"Marble\" not found."), std::string::npos) << r.err;
+}
+
+TEST_F(MapRun, TheMapOptionLoadsAnotherMap) {
+  testsupport::LinkGameContent(dir_, {"Data"});
+  std::filesystem::create_directories(dir_ / "maps");
+  WriteMap("size 3 3\nlegend . Plane grass.jpg\nfloor\n...\n...\n...\nend\nwall Granite 1 1 0 1\n", "other.map");
+  ProcessResult r = Run({"--map", "other.map"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Wall \"Granite\" not found."), std::string::npos) << "the other map was read: " << r.err;
+  r = Run({"--map", "nowhere.map"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("nowhere.map"), std::string::npos) << r.err;
 }
 
 TEST_F(MapRun, AMissingOrShortMapEndsTheStartNamingTheFile) {
