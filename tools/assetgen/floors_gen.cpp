@@ -12,44 +12,13 @@
 
 #include "engine/image_write.h"
 #include "tools/assetgen/assetgen.h"
+#include "tools/assetgen/texture_kit.h"
 
 namespace assetgen {
 
 namespace {
 
 constexpr int kSize = 256;  // a power of two: the floor repeats it
-
-// splitmix64: the same numbers on every machine.
-struct Random {
-  uint64_t state;
-  uint64_t Next() {
-    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
-  double Range(double lo, double hi) { return lo + (hi - lo) * Unit(); }
-};
-
-double LatticeValue(int x, int y, uint32_t seed) {
-  Random r{(static_cast<uint64_t>(static_cast<uint32_t>(x)) * 0x8DA6B343u) ^
-           (static_cast<uint64_t>(static_cast<uint32_t>(y)) * 0xD8163841u) ^ (uint64_t{seed} * 0xCB1AB31Fu)};
-  return r.Unit();
-}
-
-// Value noise on `period` lattice cells across the picture, wrapping so that the edges meet.
-double TileableNoise(double x, double y, int period, uint32_t seed) {
-  double fx = std::floor(x), fy = std::floor(y);
-  int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
-  double tx = x - fx, ty = y - fy;
-  tx = tx * tx * (3 - 2 * tx);
-  ty = ty * ty * (3 - 2 * ty);
-  auto at = [&](int cx, int cy) { return LatticeValue(((cx % period) + period) % period, ((cy % period) + period) % period, seed); };
-  double top = at(ix, iy) + (at(ix + 1, iy) - at(ix, iy)) * tx;
-  double bottom = at(ix, iy + 1) + (at(ix + 1, iy + 1) - at(ix, iy + 1)) * tx;
-  return top + (bottom - top) * ty;
-}
 
 // Noise of several octaves, 0..1, over a picture of kSize pixels.
 double Fractal(int x, int y, int firstCells, int octaves, uint32_t seed) {
@@ -62,26 +31,6 @@ double Fractal(int x, int y, int firstCells, int octaves, uint32_t seed) {
     amplitude *= 0.5;
   }
   return v / weight;
-}
-
-struct Colour {
-  double r, g, b;
-};
-
-Colour Mix(Colour a, Colour b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
-Colour Scale(Colour c, double s) { return {c.r * s, c.g * s, c.b * s}; }
-uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0l, 255l)); }
-
-// RGBA bytes, opaque, in the field's row order (top row first).
-std::vector<uint8_t> ToRgba(const std::vector<Colour>& field) {
-  std::vector<uint8_t> rgba(field.size() * 4);
-  for (size_t i = 0; i < field.size(); ++i) {
-    rgba[i * 4] = Byte(field[i].r);
-    rgba[i * 4 + 1] = Byte(field[i].g);
-    rgba[i * 4 + 2] = Byte(field[i].b);
-    rgba[i * 4 + 3] = 255;
-  }
-  return rgba;
 }
 
 // Flagstones: three rows of stones of uneven length (a row wraps around), each stone with its own
@@ -179,22 +128,11 @@ std::vector<uint8_t> MakeDirt() {
   return ToRgba(field);
 }
 
-bool WriteOut(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::error_code ec;
-  std::filesystem::create_directories(path.parent_path(), ec);
-  std::string error;
-  if (bytes.empty() || !eng::WriteBytesToFile(path.string(), bytes, &error)) {
-    std::fprintf(stderr, "assetgen floors: %s\n", error.empty() ? ("cannot encode " + path.string()).c_str() : error.c_str());
-    return false;
-  }
-  return true;
-}
-
 bool Run(const std::filesystem::path& outDir) {
   std::vector<uint8_t> paving = MakePaving();
   std::vector<uint8_t> dirt = MakeDirt();
-  bool ok = WriteOut(outDir / "Data/Textures/paving.jpg", eng::EncodeJpeg(kSize, kSize, paving.data(), false, {.quality = 90}));
-  ok = WriteOut(outDir / "Data/Textures/dirt.jpg", eng::EncodeJpeg(kSize, kSize, dirt.data(), false, {.quality = 90})) && ok;
+  bool ok = WriteOut("floors", outDir / "Data/Textures/paving.jpg", eng::EncodeJpeg(kSize, kSize, paving.data(), false, {.quality = 90}));
+  ok = WriteOut("floors", outDir / "Data/Textures/dirt.jpg", eng::EncodeJpeg(kSize, kSize, dirt.data(), false, {.quality = 90})) && ok;
   return ok;
 }
 

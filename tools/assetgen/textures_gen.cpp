@@ -12,6 +12,7 @@
 
 #include "engine/image_write.h"
 #include "tools/assetgen/assetgen.h"
+#include "tools/assetgen/texture_kit.h"
 
 namespace assetgen {
 
@@ -20,62 +21,6 @@ namespace {
 constexpr int kGrassSize = 256;  // a power of two: the floor repeats it
 constexpr int kRingSize = 128;
 constexpr int kCursorSize = 32;  // the GUI draws the cursor 32 x 32, its tip 4 pixels in
-
-// A small deterministic generator (splitmix64): the same numbers on every machine.
-struct Random {
-  uint64_t state;
-  uint64_t Next() {
-    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }  // [0, 1)
-  double Range(double lo, double hi) { return lo + (hi - lo) * Unit(); }
-};
-
-// Value noise on a lattice of `period` cells that wraps around, so the result tiles.
-double LatticeValue(uint32_t x, uint32_t y, uint32_t seed) {
-  uint64_t h = (uint64_t{x} * 0x8DA6B343u) ^ (uint64_t{y} * 0xD8163841u) ^ (uint64_t{seed} * 0xCB1AB31Fu);
-  Random r{h};
-  return r.Unit();
-}
-
-double TileableNoise(double x, double y, int period, uint32_t seed) {
-  double fx = std::floor(x), fy = std::floor(y);
-  int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
-  double tx = x - fx, ty = y - fy;
-  tx = tx * tx * (3 - 2 * tx);
-  ty = ty * ty * (3 - 2 * ty);
-  auto at = [&](int cx, int cy) {
-    return LatticeValue(static_cast<uint32_t>(((cx % period) + period) % period),
-                        static_cast<uint32_t>(((cy % period) + period) % period), seed);
-  };
-  double top = at(ix, iy) + (at(ix + 1, iy) - at(ix, iy)) * tx;
-  double bottom = at(ix, iy + 1) + (at(ix + 1, iy + 1) - at(ix, iy + 1)) * tx;
-  return top + (bottom - top) * ty;
-}
-
-struct Colour {
-  double r, g, b;
-};
-
-Colour Mix(Colour a, Colour b, double t) {
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0l, 255l)); }
-
-bool WriteOut(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::error_code ec;
-  std::filesystem::create_directories(path.parent_path(), ec);
-  std::string error;
-  if (bytes.empty() || !eng::WriteBytesToFile(path.string(), bytes, &error)) {
-    std::fprintf(stderr, "assetgen textures: %s\n", error.empty() ? ("cannot encode " + path.string()).c_str() : error.c_str());
-    return false;
-  }
-  return true;
-}
 
 // Grass: a mottled ground of four noise octaves, then a few thousand short blades stroked over it,
 // every coordinate taken modulo the size so that the edges meet.
@@ -122,14 +67,7 @@ std::vector<uint8_t> MakeGrass() {
     }
   }
 
-  std::vector<uint8_t> rgba(static_cast<size_t>(n) * n * 4);
-  for (size_t i = 0; i < field.size(); ++i) {
-    rgba[i * 4] = Byte(field[i].r);
-    rgba[i * 4 + 1] = Byte(field[i].g);
-    rgba[i * 4 + 2] = Byte(field[i].b);
-    rgba[i * 4 + 3] = 255;
-  }
-  return rgba;
+  return ToRgba(field);
 }
 
 // The selection ring: one soft band of light green around the centre, transparent elsewhere.
@@ -220,10 +158,10 @@ bool Run(const std::filesystem::path& outDir) {
   std::vector<uint8_t> ring = MakeRing();
   std::vector<uint8_t> cursor = MakeCursor();
   // The pictures above are built top row first.
-  bool ok = WriteOut(outDir / "Data/Textures/grass.jpg",
+  bool ok = WriteOut("textures", outDir / "Data/Textures/grass.jpg",
                      eng::EncodeJpeg(kGrassSize, kGrassSize, grass.data(), false, {.quality = 90}));
-  ok = WriteOut(outDir / "Data/Textures/select_ring.tga", eng::EncodeTga(kRingSize, kRingSize, ring.data(), false)) && ok;
-  ok = WriteOut(outDir / "Data/GUI/cursor.tga", eng::EncodeTga(kCursorSize, kCursorSize, cursor.data(), false)) && ok;
+  ok = WriteOut("textures", outDir / "Data/Textures/select_ring.tga", eng::EncodeTga(kRingSize, kRingSize, ring.data(), false)) && ok;
+  ok = WriteOut("textures", outDir / "Data/GUI/cursor.tga", eng::EncodeTga(kCursorSize, kCursorSize, cursor.data(), false)) && ok;
   return ok;
 }
 
