@@ -192,6 +192,7 @@ class CodeGen {
   bool IsPure(const Node* n) const;
   bool Mentions(const Node* n, const std::string& upper) const;
   void If(const Node* n);
+  void CloseLoop(int continueTarget);
   void While(const Node* n);
   void Repeat(const Node* n);
   void For(const Node* n);
@@ -907,6 +908,14 @@ void CodeGen::If(const Node* n) {
   }
 }
 
+// Ends the innermost loop: its continues go to `continueTarget`, its breaks to here.
+void CodeGen::CloseLoop(int continueTarget) {
+  LoopCtx ctx = std::move(fs_->loops.back());
+  fs_->loops.pop_back();
+  PatchList(ctx.continues, continueTarget);
+  PatchList(ctx.breaks, Here());
+}
+
 void CodeGen::While(const Node* n) {
   int toCond = Emit(OP_JMP);
   int body = Here();
@@ -918,10 +927,7 @@ void CodeGen::While(const Node* n) {
   std::vector<int> loop;
   Cond(n->a, true, loop);
   PatchList(loop, body);
-  LoopCtx ctx = std::move(fs_->loops.back());
-  fs_->loops.pop_back();
-  PatchList(ctx.continues, cond);
-  PatchList(ctx.breaks, Here());
+  CloseLoop(cond);
 }
 
 void CodeGen::Repeat(const Node* n) {
@@ -933,10 +939,7 @@ void CodeGen::Repeat(const Node* n) {
   std::vector<int> loop;
   Cond(n->a, false, loop);
   PatchList(loop, body);
-  LoopCtx ctx = std::move(fs_->loops.back());
-  fs_->loops.pop_back();
-  PatchList(ctx.continues, cond);
-  PatchList(ctx.breaks, Here());
+  CloseLoop(cond);
 }
 
 void CodeGen::For(const Node* n) {
@@ -967,10 +970,7 @@ void CodeGen::For(const Node* n) {
   int cont = Here();
   SetPos(n);
   Emit(n->flag ? OP_FORD : OP_FORI, slot, limit, body);
-  LoopCtx ctx = std::move(fs_->loops.back());
-  fs_->loops.pop_back();
-  PatchList(ctx.continues, cont);
-  PatchList(ctx.breaks, Here());
+  CloseLoop(cont);
   PatchTo(skip, Here());
 }
 
