@@ -5,6 +5,7 @@
 // NOTE: runs without a GL context; the floor's placeholder textures are made through GL calls
 // that do nothing then.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -20,8 +21,11 @@
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
+// Aborts (a finding) with the broken promise named, so a crash report says which one.
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "map load broke its promise: %s\n", what);
+  std::abort();
 }
 
 void ResetWorld() {
@@ -58,16 +62,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     message = game::MapLoadFromMemory(data, size, "fuzz.map");
   } catch (const game::FatalError& e) {
     fatal = true;
-    Check(std::string(e.what()) == "Read beyond end of file" && e.file() == "fuzz.map");
+    Check(std::string(e.what()) == "Read beyond end of file" && e.file() == "fuzz.map",
+          "a failed load ends with the start-up error naming the file");
   }
-  Check(game::Registry().MapWidth <= 99 && game::Registry().MapHeight <= 99);
+  Check(game::Registry().MapWidth <= 99 && game::Registry().MapHeight <= 99, "the size stays within 99");
   if (!fatal && !message.empty())
     Check(message == "Map size exceeds 100 x 100 tiles." || message.rfind("Wall \"", 0) == 0 ||
-          message.rfind("Creature \"", 0) == 0);
+          message.rfind("Creature \"", 0) == 0,
+          "a load reports only the size or a placement");
   for (const game::TWall& w : game::WallLists().Walls)
-    Check(w.X >= 0 && w.Y >= 0 && w.X <= game::Registry().MapWidth && w.Y <= game::Registry().MapHeight);
+    Check(w.X >= 0 && w.Y >= 0 && w.X <= game::Registry().MapWidth && w.Y <= game::Registry().MapHeight,
+          "walls stand inside the map");
   for (const game::TCreature& c : game::CreatureLists().Creatures)
-    Check(c.TileX >= 0 && c.TileY >= 0 && c.TileX <= game::Registry().MapWidth && c.TileY <= game::Registry().MapHeight);
-  Check(game::Floor().FloorGrid.size() == static_cast<size_t>(game::FloorGridSize) * game::FloorGridSize);
+    Check(c.TileX >= 0 && c.TileY >= 0 && c.TileX <= game::Registry().MapWidth &&
+              c.TileY <= game::Registry().MapHeight,
+          "creatures stand inside the map");
+  Check(game::Floor().FloorGrid.size() == static_cast<size_t>(game::FloorGridSize) * game::FloorGridSize,
+        "the floor grid keeps its size");
   return 0;
 }

@@ -135,8 +135,12 @@ bool MapFileReadFromMemory(const uint8_t* data, size_t size, TMapFile* map, std:
   if (!in.Table(&map->FloorKindNames) || !in.Table(&map->FloorTextureNames) ||
       !in.Table(&map->WallKindNames) || !in.Table(&map->CreatureKindNames))
     return Fail(error, kReadBeyondEnd);
-  if (!in.U16(&map->MapWidth) || !in.U16(&map->MapHeight)) return Fail(error, kReadBeyondEnd);
-  if (map->MapWidth > MapMaxIndex || map->MapHeight > MapMaxIndex) return Fail(error, kSizeTooLarge);
+  // Each size is checked as soon as it is read: a file that ends between the two must not leave
+  // an oversized width behind for a caller that applies what was read.
+  if (!in.U16(&map->MapWidth)) return Fail(error, kReadBeyondEnd);
+  if (map->MapWidth > MapMaxIndex) return Fail(error, kSizeTooLarge);
+  if (!in.U16(&map->MapHeight)) return Fail(error, kReadBeyondEnd);
+  if (map->MapHeight > MapMaxIndex) return Fail(error, kSizeTooLarge);
 
   size_t cells = (map->MapWidth + 1u) * (map->MapHeight + 1u);
   map->Cells.resize(cells);

@@ -113,6 +113,12 @@ TEST(MapFile, SizeLimitAndCellOrder) {
   std::vector<uint8_t> tall = Header("Water", 0, 0xFFFF);
   EXPECT_FALSE(game::MapFileReadFromMemory(tall.data(), tall.size(), &map, &error));
   EXPECT_EQ(error, "Map size exceeds 100 x 100 tiles.");
+  // A file that ends between the two sizes: an oversized width is still refused as too large,
+  // so nothing that applies what was read can take it.
+  std::vector<uint8_t> cut = Header("Water", 0x3A00, 0);
+  cut.resize(cut.size() - 2);
+  EXPECT_FALSE(game::MapFileReadFromMemory(cut.data(), cut.size(), &map, &error));
+  EXPECT_EQ(error, "Map size exceeds 100 x 100 tiles.");
 
   // MapWidth 9, MapHeight 4: 50 cells, rows of Y, X inside a row. Cell (x, y) names kind x + 10y
   // (an index outside the one-name table: kept as stored, and no texture follows).
