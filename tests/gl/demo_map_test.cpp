@@ -79,15 +79,8 @@ class DemoMapTest : public testsupport::GlTest {
   }
   // Window position of a world point under the start view (x from the left, y from the top).
   static bool Project(float wx, float wy, float wz, int* x, int* y) {
-    eng::SetMode3D(45.0f);
-    eng::CameraLoadMatrix(game::GmCamera().Camera);
-    GLint viewport[4];
-    GLdouble mv[16], pr[16];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-    glGetDoublev(GL_PROJECTION_MATRIX, pr);
-    double px, py, pz;
-    if (!gluProject(wx, wy, wz, mv, pr, viewport, &px, &py, &pz)) return false;
+    double px, py;
+    if (!testsupport::ProjectToWindow({wx, wy, wz}, &px, &py)) return false;
     *x = static_cast<int>(std::lround(px));
     *y = 600 - 1 - static_cast<int>(std::lround(py));
     return *x >= 3 && *y >= 3 && *x < 797 && *y < 597;

@@ -11,24 +11,10 @@
 
 namespace {
 
+using testsupport::RawTexture;
+
 constexpr uint32_t kRed = 0x0000FF;
 constexpr uint32_t kWhite = 0xFFFFFF;
-
-// A GL texture outside the texture manager, for drawing tests.
-struct RawTexture {
-  eng::TTexture tex;
-  RawTexture(int w, int h, const std::vector<uint8_t>& rgba) {
-    glGenTextures(1, &tex.ID);
-    glBindTexture(GL_TEXTURE_2D, tex.ID);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    tex.Width = static_cast<uint16_t>(w);
-    tex.Height = static_cast<uint16_t>(h);
-  }
-  ~RawTexture() { glDeleteTextures(1, &tex.ID); }
-};
 
 class Draw2DTest : public testsupport::GlTest {
  protected:

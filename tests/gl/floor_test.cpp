@@ -17,19 +17,12 @@
 
 namespace {
 
-// A one-colour GL texture made here, so that the pictures do not depend on image files.
-struct SolidTexture {
-  eng::TTexture tex;
-  explicit SolidTexture(uint32_t rgba) {
-    glGenTextures(1, &tex.ID);
-    glBindTexture(GL_TEXTURE_2D, tex.ID);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &rgba);
-    glBindTexture(GL_TEXTURE_2D, 0);
-  }
-  ~SolidTexture() { glDeleteTextures(1, &tex.ID); }
-};
+// A one-pixel texture of one colour (R, G, B, A bytes in memory order).
+std::unique_ptr<testsupport::RawTexture> SolidTexture(uint32_t rgba) {
+  return std::make_unique<testsupport::RawTexture>(
+      1, 1, std::vector<uint8_t>{static_cast<uint8_t>(rgba), static_cast<uint8_t>(rgba >> 8),
+                                 static_cast<uint8_t>(rgba >> 16), static_cast<uint8_t>(rgba >> 24)});
+}
 
 constexpr uint32_t kRed = 0xFF0000FF;   // R, G, B, A in memory
 constexpr uint32_t kBlue = 0xFFFF0000;
@@ -48,8 +41,8 @@ class FloorTest : public testsupport::GlTest {
     game::Registry().MapHeight = 19;
     game::FloorInit();
     // Made here, not in the constructor: the GL context exists only from GlTest::SetUp on.
-    red_ = std::make_unique<SolidTexture>(kRed);
-    blue_ = std::make_unique<SolidTexture>(kBlue);
+    red_ = SolidTexture(kRed);
+    blue_ = SolidTexture(kBlue);
     game::Floor().FloorTextures[0] = &red_->tex;
     game::Floor().FloorTextures.push_back(&blue_->tex);
     game::Floor().FloorTextureNames.push_back("blue");
@@ -81,8 +74,8 @@ class FloorTest : public testsupport::GlTest {
   static int Py(float z) { return static_cast<int>((z + 5.0f) * 12.0f); }
   static uint32_t Rgb(const std::vector<uint8_t>& px, float x, float z) { return PixelAt(px, Px(x), Py(z)) & 0xFFFFFF; }
 
-  std::unique_ptr<SolidTexture> red_;
-  std::unique_ptr<SolidTexture> blue_;
+  std::unique_ptr<testsupport::RawTexture> red_;
+  std::unique_ptr<testsupport::RawTexture> blue_;
 };
 
 TEST_F(FloorTest, InitMakesEveryDefaultTileAPlane) {

@@ -126,15 +126,9 @@ TEST_F(PickingTest, TheCursorPicksTheTileComputedIndependently) {
 
 // Window position (x from the left, y from the top) of a world point under the 3D view.
 bool Project(double wx, double wy, double wz, double* x, double* y) {
-  eng::SetMode3D(45.0f);
-  eng::CameraLoadMatrix(game::GmCamera().Camera);
-  GLint viewport[4];
-  GLdouble mv[16], pr[16];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-  glGetDoublev(GL_PROJECTION_MATRIX, pr);
-  double winZ;
-  if (!gluProject(wx, wy, wz, mv, pr, viewport, x, y, &winZ)) return false;
+  if (!testsupport::ProjectToWindow(
+          {static_cast<float>(wx), static_cast<float>(wy), static_cast<float>(wz)}, x, y))
+    return false;
   *y = 600.0 - *y - 0.5;  // pixel rows from the top; pixel centres at .5
   return true;
 }

@@ -2,6 +2,7 @@
 #include "tests/support/gl_fixture.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <cstdlib>
 
@@ -11,6 +12,7 @@
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
 #include "engine/textures.h"
+#include "game/core/camera.h"
 
 namespace testsupport {
 
@@ -57,6 +59,31 @@ uint32_t GlTest::PixelAt(const std::vector<uint8_t>& pixels, int x, int y) {
   size_t i = (row * static_cast<size_t>(s.RenderWidth) + static_cast<size_t>(x)) * 4;
   return static_cast<uint32_t>(pixels[i]) | (static_cast<uint32_t>(pixels[i + 1]) << 8) |
          (static_cast<uint32_t>(pixels[i + 2]) << 16) | (static_cast<uint32_t>(pixels[i + 3]) << 24);
+}
+
+RawTexture::RawTexture(int width, int height, const std::vector<uint8_t>& rgba) {
+  glGenTextures(1, &tex.ID);
+  glBindTexture(GL_TEXTURE_2D, tex.ID);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  tex.Width = static_cast<uint16_t>(width);
+  tex.Height = static_cast<uint16_t>(height);
+}
+
+RawTexture::~RawTexture() { glDeleteTextures(1, &tex.ID); }
+
+bool ProjectToWindow(eng::TVec3 world, double* x, double* yFromBottom) {
+  eng::SetMode3D(45.0f);
+  eng::CameraLoadMatrix(game::GmCamera().Camera);
+  GLint viewport[4];
+  GLdouble mv[16], pr[16];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  glGetDoublev(GL_PROJECTION_MATRIX, pr);
+  double z = 0.0;
+  return gluProject(world.X, world.Y, world.Z, mv, pr, viewport, x, yFromBottom, &z) == GL_TRUE;
 }
 
 void GlTest::Clear() {

@@ -7,7 +7,24 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/math3d.h"
+#include "engine/textures.h"
+
 namespace testsupport {
+
+// A GL texture made from pixels in the test, outside the texture manager, so that pictures do not
+// depend on image files. Nearest filtering; deleted with the object.
+struct RawTexture {
+  eng::TTexture tex;
+  RawTexture(int width, int height, const std::vector<uint8_t>& rgba);
+  ~RawTexture();
+  RawTexture(const RawTexture&) = delete;
+  RawTexture& operator=(const RawTexture&) = delete;
+};
+
+// Window coordinates (GL's, y from the bottom, unrounded) of a world point under the game's 3D
+// projection and the game camera's view matrix; false when it cannot be projected.
+bool ProjectToWindow(eng::TVec3 world, double* x, double* yFromBottom);
 
 class GlTest : public ::testing::Test {
  protected:
