@@ -23,7 +23,9 @@
 #include "game/core/fatal.h"
 #include "game/core/players.h"
 #include "game/core/random.h"
+#include "game/gui/gui.h"
 #include "game/models/mesh.h"
+#include "game/script/script_host.h"
 #include "game/world/defs.h"
 #include "game/world/floor.h"
 #include "game/world/map.h"
@@ -126,7 +128,7 @@ void GameLoad() {
   else
     Randomize();
   eng::SetDepthRange(0.1f, 200.0f);
-  // The GUI is built here once it exists.
+  GUI_Init();
   LoadSelectRing();
   SetKindLoader(KindWalls, LoadWallKind);
   SetKindLoader(KindCreatures, LoadCreatureKind);
@@ -188,7 +190,7 @@ void GameTick() {
 
 void GameExit() {
   MeshFreeAll();
-  // The script host's executors are freed here once it exists.
+  Script_FreeAll();
 }
 
 void ToggleFullScreen(bool desktopSize) {

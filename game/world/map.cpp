@@ -1,13 +1,13 @@
 // Map loading: the map file applied to the world in file order.
 #include "game/world/map.h"
 
-#include <cstdio>
 
-#include "engine/log.h"
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
+#include "game/gui/gui.h"
+#include "game/script/script_host.h"
 #include "game/world/defs.h"
 #include "game/world/floor.h"
 #include "game/world/registry.h"
@@ -37,11 +37,10 @@ void ApplyCell(const TMapFile& map, int32_t x, int32_t y) {
   if (floor.Texture < 0) floor.Texture = FloorAddTexture(Core().AppDir + "Data/Textures/" + textureName);
 }
 
-// Until the GUI's message box exists, a map message goes to the log and to standard error.
+// A placement failure is shown in the game message box; the list keeps it for tests.
 void Report(const std::string& text) {
   g_map.Messages.push_back(text);
-  eng::LogAdd(text);
-  std::fprintf(stderr, "tessera: %s\n", text.c_str());
+  GameMessage(text);
 }
 
 }  // namespace
@@ -96,12 +95,10 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
 
 void MapStart(const std::string& fileName) {
   std::string error = MapLoad(fileName);
-  // NOTE: the game's message box (GameMessage) shows this once the GUI exists.
   if (!error.empty()) Report(error);
   for (TMapScriptBlock& block : g_map.ScriptBlocks)
     for (std::string& line : block.Lines) line = StripComment(line);
-  // The start script, "Start Map", runs here through the script host (Script_RunBlock), also
-  // after a load that failed.
+  Script_RunBlock("Start Map");  // also after a load that failed
 }
 
 void MapReset() { g_map = TMapState{}; }
