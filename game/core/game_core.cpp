@@ -21,6 +21,7 @@
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/fatal.h"
+#include "game/core/game_data.h"
 #include "game/core/players.h"
 #include "game/core/random.h"
 #include "game/gui/gui.h"
@@ -130,8 +131,7 @@ void GameLoad() {
   eng::SetDepthRange(0.1f, 200.0f);
   GUI_Init();
   LoadSelectRing();
-  SetKindLoader(KindWalls, LoadWallKind);
-  SetKindLoader(KindCreatures, LoadCreatureKind);
+  PlugKindLoaders();
   LoadKinds();
   PlayersStart();
   CameraStart();

@@ -36,6 +36,16 @@ void GameMessage(const std::string& text) {
   Script_PauseAll();
 }
 
+void Window_Create(const std::string&) {}
+void Window_Close(const std::string&) {}
+void Window_SetSize(const std::string&, int32_t, int32_t) {}
+void Button_SetCaption(const std::string&, const std::string&, const std::string&) {}
+void Button_SetPos(const std::string&, const std::string&, int32_t, int32_t) {}
+void Label_SetCaption(const std::string&, const std::string&, const std::string&) {}
+void Label_SetPos(const std::string&, const std::string&, int32_t, int32_t) {}
+int32_t Label_GetWidth(const std::string&, const std::string&) { return 0; }
+void ItemSlot_SetOwnerID(const std::string&, const std::string&, uint16_t) {}
+
 void GuiDragEndForCreature(int32_t) {}
 void GuiDragEndForItem(int32_t, const std::string&) {}
 

@@ -31,6 +31,19 @@ void GUI_FireEvent(const std::string& event);
 // The game message box: shows `text`, freezes the world and pauses every running script until OK.
 void GameMessage(const std::string& text);
 
+// Opening and closing windows by name (case-insensitive): Window_Create runs the create script;
+// Window_Close marks every open window of that name for removal.
+void Window_Create(const std::string& name);
+void Window_Close(const std::string& name);
+// The script library's setters and queries; they act on open windows only.
+void Window_SetSize(const std::string& window, int32_t width, int32_t height);
+void Button_SetCaption(const std::string& window, const std::string& button, const std::string& caption);
+void Button_SetPos(const std::string& window, const std::string& button, int32_t x, int32_t y);
+void Label_SetCaption(const std::string& window, const std::string& label, const std::string& caption);
+void Label_SetPos(const std::string& window, const std::string& label, int32_t x, int32_t y);
+int32_t Label_GetWidth(const std::string& window, const std::string& label);
+void ItemSlot_SetOwnerID(const std::string& window, const std::string& slot, uint16_t creatureID);
+
 // The dragged-item reference ends when its owner dies or its entry is removed.
 void GuiDragEndForCreature(int32_t creatureIndex);
 void GuiDragEndForItem(int32_t creatureIndex, const std::string& itemName);

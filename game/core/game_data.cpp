@@ -1,0 +1,34 @@
+// The kind loaders and the windowless load of the tools.
+#include "game/core/game_data.h"
+
+#include <filesystem>
+
+#include "game/actors/creatures.h"
+#include "game/actors/walls.h"
+#include "game/core/camera.h"
+#include "game/core/game_core.h"
+#include "game/core/players.h"
+#include "game/world/defs.h"
+#include "game/world/map.h"
+#include "game/world/registry.h"
+
+namespace game {
+
+void PlugKindLoaders() {
+  SetKindLoader(KindWalls, LoadWallKind);
+  SetKindLoader(KindCreatures, LoadCreatureKind);
+}
+
+std::string LoadGameData(const std::string& gameDir, const std::string& mapFile) {
+  std::string dir = gameDir.empty() ? std::string("./") : gameDir;
+  if (dir.back() != '/') dir += '/';
+  Core().AppDir = dir;
+  PlugKindLoaders();
+  LoadKinds();
+  PlayersStart();
+  CameraStart();
+  std::filesystem::path map(mapFile);
+  return MapLoad(ResolvePathCase(map.is_absolute() ? mapFile : dir + mapFile));
+}
+
+}  // namespace game

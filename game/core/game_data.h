@@ -1,0 +1,19 @@
+// What the game reads at start, in one place: the kind loaders of the five definition folders, and
+// loading the kinds and a map without a window for the designer's tools.
+#pragma once
+
+#include <string>
+
+namespace game {
+
+// Plugs the kind loader of every definition folder into the registry (the game's load step and
+// the tools both use it, so that they read the content alike).
+void PlugKindLoaders();
+
+// The game's load steps without a window, GUI or scripts: AppDir = `gameDir` (ending in "/"),
+// the kinds, the player table, the camera, then the map `mapFile` (relative to `gameDir` unless
+// absolute) placed as the game places it. Returns the map's message ("" when it loaded). Throws
+// FatalError as the game's load does (a missing map, a number that does not convert).
+std::string LoadGameData(const std::string& gameDir, const std::string& mapFile);
+
+}  // namespace game
