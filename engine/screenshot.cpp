@@ -16,17 +16,28 @@ namespace eng {
 namespace {
 
 struct ScreenshotState {
-  std::string path;
-  bool armed = false;
-  bool written = false;
-  std::string error;
+  std::vector<std::string> finals;   // written at shut-down
+  std::vector<std::string> next;     // written with the next frame
+  bool finalFrame = false;           // the frame being drawn is the final one
+  std::string failure;
 };
 
 ScreenshotState g_shot;
 
+void Save(const std::string& path) {
+  std::string error;
+  if (ScreenshotSaveBackBuffer(path, &error) || !g_shot.failure.empty()) return;
+  g_shot.failure = error;
+  std::fprintf(stderr, "tessera: screenshot: %s\n", error.c_str());
+}
+
 }  // namespace
 
-void ScreenshotRequest(const std::string& path) { g_shot.path = path; }
+void ScreenshotRequest(const std::string& path) { g_shot.finals.push_back(path); }
+
+void ScreenshotCaptureNext(const std::string& path) { g_shot.next.push_back(path); }
+
+bool ScreenshotPending() { return !g_shot.next.empty(); }
 
 bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
   // The drawable's real size, not the size the engine asked for: a screenshot is an observation.
@@ -34,7 +45,7 @@ bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
   int height = 0;
   platform::GetDrawableSize(&width, &height);
   if (width <= 0 || height <= 0) {
-    *error = "no window to read";
+    *error = "cannot write " + path + ": no window to read";
     return false;
   }
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
@@ -47,19 +58,26 @@ bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
 }
 
 void ScreenshotCaptureFrame() {
-  if (!g_shot.armed) return;
-  g_shot.armed = false;
-  g_shot.written = ScreenshotSaveBackBuffer(g_shot.path, &g_shot.error);
+  std::vector<std::string> paths = std::move(g_shot.next);
+  g_shot.next.clear();
+  if (g_shot.finalFrame) paths.insert(paths.end(), g_shot.finals.begin(), g_shot.finals.end());
+  bool failedBefore = !g_shot.failure.empty();
+  for (const std::string& path : paths) Save(path);
+  if (!failedBefore && !g_shot.failure.empty()) EngineExit();
 }
 
 bool ScreenshotWriteFinal() {
-  if (g_shot.path.empty()) return true;
-  g_shot.armed = true;
+  if (g_shot.finals.empty() && g_shot.next.empty()) return g_shot.failure.empty();
+  g_shot.finalFrame = true;
   ScreenClear();
   CallDraw();
   ScreenFlush();
-  if (!g_shot.written) std::fprintf(stderr, "screenshot: %s\n", g_shot.error.c_str());
-  return g_shot.written;
+  g_shot.finalFrame = false;
+  return g_shot.failure.empty();
 }
+
+const std::string& ScreenshotFailure() { return g_shot.failure; }
+
+void ScreenshotReset() { g_shot = ScreenshotState{}; }
 
 }  // namespace eng

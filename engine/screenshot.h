@@ -5,14 +5,27 @@
 
 namespace eng {
 
-// Asks for the final frame of the run to be written to `path` at shut-down.
+// Asks for the final frame of the run to be written to `path` at shut-down (every path asked for
+// gets the same frame).
 void ScreenshotRequest(const std::string& path);
-// Called by ScreenFlush before presenting: reads the back buffer when a capture is armed.
+// Asks for the next frame drawn to be written to `path` (a moment of the run); a capture that the
+// run ends before is written with the final frame.
+void ScreenshotCaptureNext(const std::string& path);
+// Whether a capture waits for the next frame (so that a frame that would be skipped is drawn).
+bool ScreenshotPending();
+// Called by ScreenFlush before presenting: writes the back buffer for the captures waiting. A
+// capture that cannot be written ends the loop (EngineExit) and is kept as the failure.
 void ScreenshotCaptureFrame();
 // At shut-down, while the context still exists: draws one more frame of the final state and
-// writes it. Returns false (with a message on standard error) when writing failed.
+// writes it for the final requests and the captures still waiting. Returns false (with a message
+// on standard error) when writing failed.
 bool ScreenshotWriteFinal();
+// The first screenshot that could not be written, as "cannot write PATH ..."; empty when none.
+const std::string& ScreenshotFailure();
 // Reads the back buffer (RGBA, bottom row first) and writes it to `path` now.
 bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error);
+
+// Back to the state at process start (tests).
+void ScreenshotReset();
 
 }  // namespace eng

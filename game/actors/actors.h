@@ -17,7 +17,7 @@ eng::TMatrix4 ActorMatrix(float x, float z, float angleDegrees, float rotateX, f
                           float rotateZ, float scale);
 
 // The part of one tick's motion or animation step that drawing adds to the last tick's state:
-// FramesThisTick / FramesPerTick, or 0 before any tick has been timed.
+// FramesThisTick / FramesPerTick, or 0 before any tick has been timed and while the game is frozen.
 float DrawFraction();
 
 // Whether the line from `eye` through `farPoint` meets key frame `frame` (clamped to the last) of

@@ -1,0 +1,314 @@
+// Whole-game runs of creatures acting, driven by recorded input on small maps with the demo's
+// kinds and observed through state dumps: selecting and walking, melee on arrival, shots,
+// damage and death, the keys T and E, the AI's turns, --autoplay, and the capture options.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "game/core/camera.h"
+#include "game/core/game_core.h"
+#include "game/world/map_file.h"
+#include "game/world/map_text.h"
+#include "game/world/registry.h"
+#include "tests/support/state_dump_reader.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testsupport::ProcessResult;
+using testsupport::StateDumpReader;
+
+// The window pixel (y from the top) over the centre of tile (x, y) at the start camera, checked
+// against the game's own picking so that a click there picks that tile.
+std::pair<int, int> TilePixel(int32_t x, int32_t y) {
+  game::CameraStart();
+  const eng::TMatrix4& view = game::GmCamera().Camera.Matrix;
+  double p[4] = {2.0 * x, 0.0, 2.0 * y, 1.0}, eye[4] = {};
+  for (int r = 0; r < 4; ++r)
+    for (int k = 0; k < 4; ++k) eye[r] += view[static_cast<size_t>(k * 4 + r)] * p[k];
+  double f = 1.0 / std::tan(game::GameFieldOfView / 2.0 * M_PI / 180.0);
+  double ndcX = f / (800.0 / 600.0) * eye[0] / -eye[2], ndcY = f * eye[1] / -eye[2];
+  int px = static_cast<int>(std::lround((ndcX + 1.0) / 2.0 * 800.0));
+  int py = static_cast<int>(std::lround(600.0 - 1.0 - (ndcY + 1.0) / 2.0 * 600.0));
+  game::Registry().MapWidth = game::Registry().MapHeight = 19;
+  game::Core().CursorWorldPoint = game::UnprojectWindowPixel(px, py, 800, 600);
+  game::PickFloorTile(game::GmCamera().Camera.Position);
+  EXPECT_EQ(game::Core().CursorTileX, x) << "pixel " << px << "," << py;
+  EXPECT_EQ(game::Core().CursorTileY, y) << "pixel " << px << "," << py;
+  return {px, py};
+}
+
+// Recorded input, built line by line.
+class Input {
+ public:
+  // Moves the cursor over the tile a few ticks before, so that a drawn frame has seen it.
+  Input& Click(long tick, int32_t x, int32_t y, int button = 0) {
+    auto [px, py] = TilePixel(x, y);
+    text_ << tick - 3 << " mouse_move " << px << " " << py << "\n"
+          << tick << " mouse_down " << button << " " << px << " " << py << "\n"
+          << tick + 1 << " mouse_up " << button << " " << px << " " << py << "\n";
+    return *this;
+  }
+  Input& Key(long tick, const char* code) {
+    text_ << tick << " key_down " << code << "\n" << tick + 1 << " key_up " << code << "\n";
+    return *this;
+  }
+  std::string Text() const { return text_.str(); }
+
+ private:
+  std::ostringstream text_;
+};
+
+class CreaturesRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = testsupport::ScratchDir();
+    testsupport::LinkGameContent(dir_, {"Data"});
+    std::filesystem::create_directories(dir_ / "maps");
+  }
+  // A 20 x 20 grass map with these wall and creature lines.
+  void WriteMap(const std::string& things) {
+    std::string text = "size 20 20\nlegend . Plane grass.jpg\nfloor\n";
+    for (int y = 0; y < 20; ++y) text += std::string(20, '.') + "\n";
+    text += "end\n" + things;
+    game::TMapFile map;
+    game::TMapTextError error;
+    ASSERT_TRUE(game::MapCompileText(text, "test.txt", &map, &error)) << error.Text();
+    std::string reason;
+    ASSERT_TRUE(game::MapFileSave((dir_ / "maps/proba.map").string(), map, &reason)) << reason;
+  }
+  ProcessResult Run(long ticks, const std::string& input, std::vector<std::string> extra = {}) {
+    std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock",
+                                     "--ticks", std::to_string(ticks), "--dump-state", "state.txt"};
+    if (!input.empty()) {
+      testsupport::WriteFile(dir_ / "input.txt", input);
+      argv.insert(argv.end(), {"--input", "input.txt"});
+    }
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    return testsupport::RunProcess(argv, dir_, 600);
+  }
+  StateDumpReader Dump(const std::string& name = "state.txt") {
+    return StateDumpReader(testsupport::ReadFile(dir_ / name));
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(CreaturesRun, SelectAndWalkStraightDiagonallyAndAroundAWall) {
+  WriteMap("wall Stone 12 8 0 1\n"
+           "creature \"Blue Soldier\" 8 10 0 1 0\n");
+  Input in;
+  in.Click(10, 8, 10).Click(20, 10, 10);   // select, then two tiles east
+  in.Click(120, 11, 9);                    // one diagonal step
+  in.Click(200, 13, 8);                    // behind the wall: around it
+  ProcessResult r = Run(420, in.Text(), {"--dump-state", "100:walked.txt", "--screenshot", "60:midwalk.png"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  StateDumpReader walked = Dump("walked.txt");
+  EXPECT_EQ(walked.Int("core", "Tick"), 100);
+  EXPECT_EQ(walked.Creature(0, "TileX"), 10);
+  EXPECT_EQ(walked.Creature(0, "TileY"), 10);
+  EXPECT_EQ(walked.Creature(0, "Selected"), 1);
+  EXPECT_EQ(walked.Events(), std::vector<std::string>({"\"SelCr\"", "\"CrActed\""}));
+
+  StateDumpReader end = Dump();
+  EXPECT_EQ(end.Int("core", "Tick"), 420);
+  EXPECT_EQ(end.Creature(0, "State"), 0);
+  EXPECT_EQ(end.Creature(0, "TileX"), 13);
+  EXPECT_EQ(end.Creature(0, "TileY"), 8);
+  EXPECT_EQ(end.Int("players", "player.0.SelectedCreature"), 0);
+  EXPECT_GT(testsupport::ReadBytes(dir_ / "midwalk.png").size(), 1000u);
+}
+
+TEST_F(CreaturesRun, MeleeOnArrivalAndAShotAtAnEnemyInLineOfFire) {
+  WriteMap("creature Beast 6 10 0 1 0\n"
+           "creature \"Red Soldier\" 9 10 180 2 1\n"
+           "creature \"Blue Soldier\" 6 13 0 3 0\n"
+           "creature Beast 12 13 180 4 1\n");
+  Input in;
+  in.Click(10, 6, 10).Click(20, 9, 10);    // the beast runs up to the soldier and bites
+  in.Click(250, 6, 13).Click(260, 12, 13); // the blue soldier shoots the other beast
+  ProcessResult r = Run(400, in.Text());
+  ASSERT_EQ(r.status, 0) << r.err;
+  StateDumpReader d = Dump();
+  EXPECT_EQ(d.Creature(0, "TileX"), 8) << "beside the enemy";
+  EXPECT_EQ(d.Creature(0, "AtackPoints"), 1);
+  EXPECT_EQ(d.Creature(1, "Health"), 10 - 4);
+  EXPECT_EQ(d.Creature(2, "TileX"), 6) << "the shooter shot from where it stood";
+  EXPECT_EQ(d.Creature(2, "Shots"), 5);
+  EXPECT_EQ(d.Creature(3, "Health"), 14 - 4);
+  EXPECT_EQ(d.Int("bullets", "count"), 0) << "landed";
+}
+
+TEST_F(CreaturesRun, KeyTStopsTheWalkersOnTheirNextTileAndOrdersWaitForIt) {
+  WriteMap("creature \"Blue Soldier\" 6 9 0 1 0\n"
+           "creature \"Blue Soldier\" 6 11 0 2 0\n"
+           "creature \"Red Soldier\" 16 16 0 3 1\n");
+  Input in;
+  in.Click(10, 6, 9).Click(20, 12, 9).Click(30, 6, 11).Click(40, 12, 11);
+  in.Key(70, "0x14");        // T while both walk
+  in.Click(80, 6, 11);       // ignored: waiting for the walkers
+  in.Click(90, 6, 15);
+  ProcessResult r = Run(160, in.Text(), {"--dump-state", "85:waiting.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  StateDumpReader waiting = Dump("waiting.txt");
+  EXPECT_EQ(waiting.Int("players", "WaitingForStop"), 1);
+  EXPECT_EQ(waiting.Int("players", "TurnBased"), 0);
+  StateDumpReader d = Dump();
+  EXPECT_EQ(d.Int("players", "TurnBased"), 1);
+  EXPECT_EQ(d.Int("players", "WaitingForStop"), 0);
+  EXPECT_EQ(d.Creature(0, "TileX"), 8) << "the step under way when T came";
+  EXPECT_EQ(d.Creature(1, "TileX"), 7);
+  EXPECT_EQ(d.Creature(1, "TileY"), 11) << "the clicked order was ignored";
+  std::vector<std::string> events = d.Events();
+  EXPECT_EQ(std::count(events.begin(), events.end(), "\"TurnBasedMode\""), 1);
+  EXPECT_EQ(std::count(events.begin(), events.end(), "\"SelCr\""), 2);
+}
+
+TEST_F(CreaturesRun, KeyEPassesTheTurnAndAWalledOffAiCreatureNeverActs) {
+  WriteMap("wall Stone 15 14 0 1\nwall Stone 15 16 0 2\nwall Stone 14 15 0 3\nwall Stone 16 15 0 4\n"
+           "wall Stone 14 14 0 5\nwall Stone 16 14 0 6\nwall Stone 14 16 0 7\nwall Stone 16 16 0 8\n"
+           "creature \"Red Soldier\" 15 15 0 1 1\n"
+           "creature \"Blue Soldier\" 6 10 0 2 0\n");
+  Input in;
+  in.Key(5, "0x14");                        // turn-based at once: nobody walks
+  in.Click(10, 6, 10).Click(20, 8, 10);     // two steps: 2 move points
+  in.Key(150, "0x12");                      // E: the AI's turn, which ends by itself
+  ProcessResult r = Run(200, in.Text(), {"--dump-state", "140:walked.txt", "--dump-state", "152:ai.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Dump("walked.txt").Creature(1, "MovePoints"), 8 - 2);
+  EXPECT_EQ(Dump("ai.txt").Int("players", "CurrentPlayer"), 1);
+  StateDumpReader d = Dump();
+  EXPECT_EQ(d.Int("players", "CurrentPlayer"), 0) << "0 -> 1 -> 0";
+  EXPECT_EQ(d.Int("players", "TurnsEnded"), 2);
+  EXPECT_EQ(d.Creature(1, "MovePoints"), 8) << "refilled";
+  EXPECT_EQ(d.Creature(0, "TileX"), 15) << "walled off: never acts";
+  EXPECT_EQ(d.Creature(0, "Shots"), 6);
+}
+
+TEST_F(CreaturesRun, TheAiKillsTheSelectedCreatureAndTheSelectionResets) {
+  WriteMap("creature \"Blue Soldier\" 8 10 0 1 0\n"
+           "creature Beast 8 7 90 2 1\n");
+  Input in;
+  in.Click(10, 8, 10);
+  in.Key(20, "0x14");
+  in.Key(30, "0x12");     // the beast's first turn: two bites, 8 of 10 health
+  in.Key(900, "0x12");    // its second: the third bite kills
+  ProcessResult r = Run(1700, in.Text(), {"--draw-every", "5", "--dump-state", "880:bitten.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  StateDumpReader bitten = Dump("bitten.txt");
+  EXPECT_EQ(bitten.Creature(0, "Health"), 2);
+  EXPECT_EQ(bitten.Int("players", "CurrentPlayer"), 0);
+  StateDumpReader d = Dump();
+  EXPECT_EQ(d.Creature(0, "Alive"), 0);
+  EXPECT_EQ(d.Creature(0, "Health"), 0);
+  EXPECT_EQ(d.Creature(0, "Selected"), 0);
+  EXPECT_EQ(d.Int("players", "player.0.SelectedCreature"), -1);
+  EXPECT_EQ(d.Int("players", "CurrentPlayer"), 1) << "player 0 has nobody left";
+  std::vector<std::string> events = d.Events();
+  EXPECT_EQ(std::count(events.begin(), events.end(), "\"SelCr\""), 2)
+      << "the click and the return of the turn, not after the death";
+  EXPECT_EQ(d.Get("script", "run.0"), "\"block Start Map\"");
+  EXPECT_NE(testsupport::ReadFile(dir_ / "state.txt").find("\"block Creature Died\""), std::string::npos);
+}
+
+TEST_F(CreaturesRun, AutoplayPlaysTheDemoMatchAndDrawingEveryNthFrameChangesNothing) {
+  std::filesystem::remove(dir_ / "maps");
+  testsupport::LinkGameContent(dir_, {"maps"});
+  ProcessResult every = Run(900, "", {"--autoplay", "--dump-state", "every.txt"});
+  ASSERT_EQ(every.status, 0) << every.err;
+  ProcessResult sparse = Run(900, "", {"--autoplay", "--draw-every", "9", "--dump-state", "sparse.txt"});
+  ASSERT_EQ(sparse.status, 0) << sparse.err;
+  StateDumpReader a = Dump("every.txt"), b = Dump("sparse.txt");
+  EXPECT_EQ(a.Int("players", "TurnBased"), 1);
+  EXPECT_EQ(a.Int("players", "player.0.Human"), 0);
+  long long shots = 0, lost = 0;
+  for (int i = 0; i < a.Int("creatures", "count"); ++i) {
+    shots += a.Creature(i, "Shots");
+    lost += a.Creature(i, "HealthMax") - a.Creature(i, "Health");
+    for (const char* field : {"TileX", "TileY", "Health", "State", "Shots", "Alive"})
+      EXPECT_EQ(a.Creature(i, field), b.Creature(i, field)) << "creature " << i << " " << field;
+  }
+  EXPECT_LT(shots, 8 * 6) << "the soldiers fired";
+  EXPECT_GT(lost, 0) << "and hit";
+  EXPECT_EQ(a.Int("players", "TurnsEnded"), b.Int("players", "TurnsEnded"));
+}
+
+TEST_F(CreaturesRun, CapturesThatCannotBeWrittenOrNeverComeEndTheRunWithAnError) {
+  WriteMap("creature \"Blue Soldier\" 8 10 0 1 0\n");
+  ProcessResult r = Run(20, "", {"--dump-state", "10:nowhere/state.txt"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("nowhere/state.txt"), std::string::npos) << r.err;
+  EXPECT_EQ(Dump().Int("core", "Tick"), 10) << "the failure ends the run; the final dump is still written";
+
+  r = Run(20, "", {"--screenshot", "5:nowhere/shot.png"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("nowhere/shot.png"), std::string::npos) << r.err;
+
+  r = Run(20, "", {"--dump-state", "30:late.txt", "--screenshot", "40:late.png"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("late.txt was not written"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("late.png was not written"), std::string::npos) << r.err;
+  EXPECT_EQ(Dump().Int("core", "Tick"), 20) << "the final dump is still written";
+
+  r = Run(20, "", {"--screenshot", "19:a.png", "--screenshot", "20:b.png", "--screenshot", "c.png"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* png : {"a.png", "b.png", "c.png"})
+    EXPECT_GT(testsupport::ReadBytes(dir_ / png).size(), 1000u) << png;
+
+  r = Run(20, "", {"--draw-every", "0"});
+  EXPECT_EQ(r.status, 2);
+  r = Run(20, "", {"--dump-state", "0:x.txt"});
+  EXPECT_EQ(r.status, 2);
+  r = testsupport::RunProcess({testsupport::BinPath("tessera").string(), "--headless", "--draw-every", "3"}, dir_);
+  EXPECT_EQ(r.status, 2) << "only with the fixed clock";
+}
+
+}  // namespace
+
+namespace {
+
+// The example of docs/state-dump.md, run as written from a game directory (the binary taken from
+// this build), and its excerpt's keys found in the dump it writes.
+TEST(StateDumpDoc, TheExampleRunsAndTheExcerptMatchesTheFormat) {
+  std::string doc = testsupport::ReadFile(std::filesystem::path(TESSERA_SOURCE_DIR) / "docs/state-dump.md");
+  size_t start = doc.find("```sh\n");
+  ASSERT_NE(start, std::string::npos);
+  start += 6;
+  std::string script = doc.substr(start, doc.find("```", start) - start);
+  ASSERT_EQ(script.rfind("cd build/game\n", 0), 0u) << script;
+  script = script.substr(14);
+  size_t bin = script.find("../bin/tessera");
+  ASSERT_NE(bin, std::string::npos);
+  script.replace(bin, 14, testsupport::BinPath("tessera").string());
+
+  std::filesystem::path dir = testsupport::ScratchDir();
+  testsupport::LinkGameContent(dir);
+  ProcessResult r = testsupport::RunProcess({"/bin/sh", "-e", "-c", script}, dir, 600);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("TurnBased 1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("CurrentPlayer "), std::string::npos) << r.out;
+  StateDumpReader early(testsupport::ReadFile(dir / "early.txt"));
+  EXPECT_EQ(early.Int("core", "Tick"), 100);
+
+  StateDumpReader dump(testsupport::ReadFile(dir / "state.txt"));
+  size_t excerpt = doc.find("```\ntessera-state 1\n");
+  ASSERT_NE(excerpt, std::string::npos);
+  std::istringstream lines(doc.substr(excerpt + 4, doc.find("```", excerpt + 4) - excerpt - 4));
+  std::string section;
+  int keys = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "tessera-state 1" || line == "...") continue;
+    if (line.front() == '[') {
+      section = line.substr(1, line.size() - 2);
+      continue;
+    }
+    EXPECT_TRUE(dump.Has(section, line.substr(0, line.find(' ')))) << line;
+    ++keys;
+  }
+  EXPECT_GT(keys, 15);
+  EXPECT_EQ(dump.Header(), "tessera-state 1");
+}
+
+}  // namespace
