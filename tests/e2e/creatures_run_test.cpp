@@ -40,25 +40,47 @@ std::pair<int, int> TilePixel(int32_t x, int32_t y) {
   return {px, py};
 }
 
-// Recorded input, built line by line.
+// The runs draw every 8th frame, and the cursor's world point is found in the drawn frames: a
+// click's cursor moves 20 ticks before it, and clicks lie at least 25 ticks apart.
+constexpr const char* kDrawEvery = "8";
+constexpr long kMoveAhead = 20;
+
+// Recorded input, kept in the order of the ticks.
 class Input {
  public:
-  // Moves the cursor over the tile a few ticks before, so that a drawn frame has seen it.
   Input& Click(long tick, int32_t x, int32_t y, int button = 0) {
     auto [px, py] = TilePixel(x, y);
-    text_ << tick - 3 << " mouse_move " << px << " " << py << "\n"
-          << tick << " mouse_down " << button << " " << px << " " << py << "\n"
-          << tick + 1 << " mouse_up " << button << " " << px << " " << py << "\n";
+    std::string at = " " + std::to_string(px) + " " + std::to_string(py);
+    Add(tick - kMoveAhead, "mouse_move" + at);
+    Add(tick, "mouse_down " + std::to_string(button) + at);
+    Add(tick + 1, "mouse_up " + std::to_string(button) + at);
     return *this;
   }
   Input& Key(long tick, const char* code) {
-    text_ << tick << " key_down " << code << "\n" << tick + 1 << " key_up " << code << "\n";
+    Add(tick, std::string("key_down ") + code);
+    Add(tick + 1, std::string("key_up ") + code);
     return *this;
   }
-  std::string Text() const { return text_.str(); }
+  // The wheel turned toward the screen a few times: the camera comes closer (for pictures).
+  Input& ZoomIn(long tick) {
+    for (long t = tick; t < tick + 10; ++t) Add(t, "wheel 120");
+    return *this;
+  }
+  std::string Text() const {
+    std::vector<std::pair<long, std::string>> sorted = events_;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string text;
+    for (const auto& [tick, line] : sorted) text += std::to_string(tick) + " " + line + "\n";
+    return text;
+  }
 
  private:
-  std::ostringstream text_;
+  void Add(long tick, const std::string& line) {
+    EXPECT_GE(tick, 1) << line;
+    events_.emplace_back(tick, line);
+  }
+  std::vector<std::pair<long, std::string>> events_;
 };
 
 class CreaturesRun : public ::testing::Test {
@@ -81,7 +103,8 @@ class CreaturesRun : public ::testing::Test {
   }
   ProcessResult Run(long ticks, const std::string& input, std::vector<std::string> extra = {}) {
     std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock",
-                                     "--ticks", std::to_string(ticks), "--dump-state", "state.txt"};
+                                     "--ticks", std::to_string(ticks), "--dump-state", "state.txt",
+                                     "--draw-every", kDrawEvery};
     if (!input.empty()) {
       testsupport::WriteFile(dir_ / "input.txt", input);
       argv.insert(argv.end(), {"--input", "input.txt"});
@@ -99,14 +122,15 @@ TEST_F(CreaturesRun, SelectAndWalkStraightDiagonallyAndAroundAWall) {
   WriteMap("wall Stone 12 8 0 1\n"
            "creature \"Blue Soldier\" 8 10 0 1 0\n");
   Input in;
-  in.Click(10, 8, 10).Click(20, 10, 10);   // select, then two tiles east
-  in.Click(120, 11, 9);                    // one diagonal step
-  in.Click(200, 13, 8);                    // behind the wall: around it
-  ProcessResult r = Run(420, in.Text(), {"--dump-state", "100:walked.txt", "--screenshot", "60:midwalk.png"});
+  in.Click(30, 8, 10).Click(60, 10, 10);  // select, then two tiles east
+  in.Click(170, 11, 9);                   // one diagonal step
+  in.Click(250, 13, 8);                   // behind the wall: around it
+  in.ZoomIn(255);                         // closer, for the picture of the last walk
+  ProcessResult r = Run(420, in.Text(), {"--dump-state", "150:walked.txt", "--screenshot", "300:midwalk.png"});
   ASSERT_EQ(r.status, 0) << r.err;
 
   StateDumpReader walked = Dump("walked.txt");
-  EXPECT_EQ(walked.Int("core", "Tick"), 100);
+  EXPECT_EQ(walked.Int("core", "Tick"), 150);
   EXPECT_EQ(walked.Creature(0, "TileX"), 10);
   EXPECT_EQ(walked.Creature(0, "TileY"), 10);
   EXPECT_EQ(walked.Creature(0, "Selected"), 1);
@@ -127,9 +151,9 @@ TEST_F(CreaturesRun, MeleeOnArrivalAndAShotAtAnEnemyInLineOfFire) {
            "creature \"Blue Soldier\" 6 13 0 3 0\n"
            "creature Beast 12 13 180 4 1\n");
   Input in;
-  in.Click(10, 6, 10).Click(20, 9, 10);    // the beast runs up to the soldier and bites
-  in.Click(250, 6, 13).Click(260, 12, 13); // the blue soldier shoots the other beast
-  ProcessResult r = Run(400, in.Text());
+  in.Click(30, 6, 10).Click(60, 9, 10);     // the beast runs up to the soldier and bites
+  in.Click(250, 6, 13).Click(280, 12, 13);  // the blue soldier shoots the other beast
+  ProcessResult r = Run(420, in.Text());
   ASSERT_EQ(r.status, 0) << r.err;
   StateDumpReader d = Dump();
   EXPECT_EQ(d.Creature(0, "TileX"), 8) << "beside the enemy";
@@ -146,11 +170,10 @@ TEST_F(CreaturesRun, KeyTStopsTheWalkersOnTheirNextTileAndOrdersWaitForIt) {
            "creature \"Blue Soldier\" 6 11 0 2 0\n"
            "creature \"Red Soldier\" 16 16 0 3 1\n");
   Input in;
-  in.Click(10, 6, 9).Click(20, 12, 9).Click(30, 6, 11).Click(40, 12, 11);
-  in.Key(70, "0x14");        // T while both walk
-  in.Click(80, 6, 11);       // ignored: waiting for the walkers
-  in.Click(90, 6, 15);
-  ProcessResult r = Run(160, in.Text(), {"--dump-state", "85:waiting.txt"});
+  in.Click(30, 6, 9).Click(60, 12, 9).Click(90, 6, 11).Click(120, 12, 11);
+  in.Key(130, "0x14");     // T while both walk
+  in.Click(150, 6, 15);    // ignored: waiting for the walkers
+  ProcessResult r = Run(200, in.Text(), {"--dump-state", "155:waiting.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
   StateDumpReader waiting = Dump("waiting.txt");
   EXPECT_EQ(waiting.Int("players", "WaitingForStop"), 1);
@@ -172,10 +195,10 @@ TEST_F(CreaturesRun, KeyEPassesTheTurnAndAWalledOffAiCreatureNeverActs) {
            "creature \"Red Soldier\" 15 15 0 1 1\n"
            "creature \"Blue Soldier\" 6 10 0 2 0\n");
   Input in;
-  in.Key(5, "0x14");                        // turn-based at once: nobody walks
-  in.Click(10, 6, 10).Click(20, 8, 10);     // two steps: 2 move points
-  in.Key(150, "0x12");                      // E: the AI's turn, which ends by itself
-  ProcessResult r = Run(200, in.Text(), {"--dump-state", "140:walked.txt", "--dump-state", "152:ai.txt"});
+  in.Key(5, "0x14");                      // turn-based at once: nobody walks
+  in.Click(30, 6, 10).Click(60, 8, 10);   // two steps: 2 move points
+  in.Key(160, "0x12");                    // E: the AI's turn, which ends by itself
+  ProcessResult r = Run(200, in.Text(), {"--dump-state", "150:walked.txt", "--dump-state", "163:ai.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Dump("walked.txt").Creature(1, "MovePoints"), 8 - 2);
   EXPECT_EQ(Dump("ai.txt").Int("players", "CurrentPlayer"), 1);
@@ -188,18 +211,24 @@ TEST_F(CreaturesRun, KeyEPassesTheTurnAndAWalledOffAiCreatureNeverActs) {
 }
 
 TEST_F(CreaturesRun, TheAiKillsTheSelectedCreatureAndTheSelectionResets) {
-  WriteMap("creature \"Blue Soldier\" 8 10 0 1 0\n"
-           "creature Beast 8 7 90 2 1\n");
+  WriteMap("creature \"Blue Soldier\" 10 11 0 1 0\n"
+           "creature Beast 10 8 90 2 1\n");
   Input in;
-  in.Click(10, 8, 10);
-  in.Key(20, "0x14");
-  in.Key(30, "0x12");     // the beast's first turn: two bites, 8 of 10 health
+  in.Click(30, 10, 11);
+  in.Key(40, "0x14");
+  in.Key(50, "0x12");     // the beast's first turn: two bites, 8 of 10 health
   in.Key(900, "0x12");    // its second: the third bite kills
-  ProcessResult r = Run(1700, in.Text(), {"--draw-every", "5", "--dump-state", "880:bitten.txt"});
+  in.ZoomIn(905);         // closer, for the picture of the soldier falling
+  ProcessResult r = Run(1000, in.Text(), {"--dump-state", "880:bitten.txt", "--dump-state", "946:dying.txt",
+                                          "--screenshot", "946:dying.png"});
   ASSERT_EQ(r.status, 0) << r.err;
   StateDumpReader bitten = Dump("bitten.txt");
   EXPECT_EQ(bitten.Creature(0, "Health"), 2);
   EXPECT_EQ(bitten.Int("players", "CurrentPlayer"), 0);
+  StateDumpReader dying = Dump("dying.txt");
+  EXPECT_EQ(dying.Creature(0, "State"), 4) << "the damage animation plays";
+  EXPECT_EQ(dying.Creature(0, "Alive"), 1);
+  EXPECT_GT(testsupport::ReadBytes(dir_ / "dying.png").size(), 1000u);
   StateDumpReader d = Dump();
   EXPECT_EQ(d.Creature(0, "Alive"), 0);
   EXPECT_EQ(d.Creature(0, "Health"), 0);
@@ -216,9 +245,9 @@ TEST_F(CreaturesRun, TheAiKillsTheSelectedCreatureAndTheSelectionResets) {
 TEST_F(CreaturesRun, AutoplayPlaysTheDemoMatchAndDrawingEveryNthFrameChangesNothing) {
   std::filesystem::remove(dir_ / "maps");
   testsupport::LinkGameContent(dir_, {"maps"});
-  ProcessResult every = Run(900, "", {"--autoplay", "--dump-state", "every.txt"});
+  ProcessResult every = Run(600, "", {"--autoplay", "--draw-every", "4", "--dump-state", "every.txt"});
   ASSERT_EQ(every.status, 0) << every.err;
-  ProcessResult sparse = Run(900, "", {"--autoplay", "--draw-every", "9", "--dump-state", "sparse.txt"});
+  ProcessResult sparse = Run(600, "", {"--autoplay", "--draw-every", "13", "--dump-state", "sparse.txt"});
   ASSERT_EQ(sparse.status, 0) << sparse.err;
   StateDumpReader a = Dump("every.txt"), b = Dump("sparse.txt");
   EXPECT_EQ(a.Int("players", "TurnBased"), 1);

@@ -39,6 +39,7 @@ class BetweenTicks : public testsupport::GlTest {
   }
   void TearDown() override {
     Reset();
+    eng::SetDepthRange(0.1f, 100.0f);  // the engine's own range, which the other tests draw with
     eng::SetMode2D();
   }
   static void Reset() {
@@ -161,6 +162,7 @@ TEST_F(BetweenTicks, AWallsFrameMovesOnlyWhileItIsAnimated) {
 }
 
 TEST_F(BetweenTicks, TheToolsUnprojectAsTheGameDoes) {
+  eng::SetDepthRange(game::GameNear, game::GameFar);  // as the game's load sets it
   for (int y = 10; y < 600; y += 97) {
     for (int x = 5; x < 800; x += 113) {
       eng::SetMode3D(game::GameFieldOfView);
