@@ -97,6 +97,8 @@ void LandBlow(int32_t index, int32_t damage) {
   Cr(index).HasOrder = false;
 }
 
+void Strike(int32_t index) { LandBlow(index, Cr(index).Damage); }
+
 // The bullet leaves; a bullet kind that cannot be created makes the shot hit at once.
 void FireShot(int32_t index) {
   const TCreature& c = Cr(index);
@@ -128,7 +130,7 @@ void Die(int32_t index) {
 bool EndActionState(int32_t index) {
   TCreature& c = Cr(index);
   uint8_t state = c.State;
-  if (state == StateAtack && c.Target != -1) LandBlow(index, c.Damage);
+  if (state == StateAtack && c.Target != -1) Strike(index);
   if (state == StateShot && c.Target != -1) FireShot(index);
   Cr(index).State = StateStand;
   Cr(index).Frame = 0.0f;
@@ -209,6 +211,21 @@ void WalkStep(int32_t index) {
   UpdateWorldPosition(index);
 }
 
+// The Atack or Shot state's tick: facing the ordered tile, the blow or the bullet at its frame,
+// the end after the last frame; a missing model ends the state at once. Returns the model.
+const TGmMesh* ActionStep(int32_t index, const char* modelName, int32_t deliveryFrame, void (*deliver)(int32_t)) {
+  const TGmMesh* model = GetModel(Cr(index), modelName);
+  if (model == nullptr) {
+    EndActionState(index);
+    return nullptr;
+  }
+  TCreature& c = Cr(index);
+  c.Angle = FacingAngle(c.TileX, c.TileY, c.OrderX, c.OrderY);
+  if (WholeFrame(c.Frame) == deliveryFrame && c.Target != -1) deliver(index);
+  if (PastLastFrame(Cr(index), *model)) EndActionState(index);
+  return model;
+}
+
 // Returns false when the rest of the creature's tick is skipped (it died).
 bool UpdateCreature(int32_t index) {
   UpdateWorldPosition(index);
@@ -221,28 +238,8 @@ bool UpdateCreature(int32_t index) {
     model = GetModel(Cr(index), "Walk");
     WalkStep(index);
   }
-  if (Cr(index).State == StateAtack) {
-    model = GetModel(Cr(index), "Atack");
-    if (model == nullptr) {
-      EndActionState(index);
-    } else {
-      TCreature& c = Cr(index);
-      c.Angle = FacingAngle(c.TileX, c.TileY, c.OrderX, c.OrderY);
-      if (WholeFrame(c.Frame) == c.AtackFrame && c.Target != -1) LandBlow(index, c.Damage);
-      if (PastLastFrame(Cr(index), *model)) EndActionState(index);
-    }
-  }
-  if (Cr(index).State == StateShot) {
-    model = GetModel(Cr(index), "Shot");
-    if (model == nullptr) {
-      EndActionState(index);
-    } else {
-      TCreature& c = Cr(index);
-      c.Angle = FacingAngle(c.TileX, c.TileY, c.OrderX, c.OrderY);
-      if (WholeFrame(c.Frame) == c.ShotFrame && c.Target != -1) FireShot(index);
-      if (PastLastFrame(Cr(index), *model)) EndActionState(index);
-    }
-  }
+  if (Cr(index).State == StateAtack) model = ActionStep(index, "Atack", Cr(index).AtackFrame, Strike);
+  if (Cr(index).State == StateShot) model = ActionStep(index, "Shot", Cr(index).ShotFrame, FireShot);
   if (Cr(index).State == StateDamage) {
     model = GetModel(Cr(index), "Damage");
     if ((model == nullptr || PastLastFrame(Cr(index), *model)) && EndActionState(index)) return false;

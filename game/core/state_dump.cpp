@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -34,6 +37,48 @@ std::string Indexed(const char* record, size_t index, const char* field) {
   return std::string(record) + "." + std::to_string(index) + "." + field;
 }
 
+// One value of a record, whatever its type, as the writer writes it.
+class TDumpValue {
+ public:
+  template <typename T>
+  TDumpValue(const T& value) {  // NOLINT: implicit, so that records list plain fields
+    if constexpr (std::is_same_v<T, bool>) {
+      kind_ = Kind::Bool;
+      int_ = value;
+    } else if constexpr (std::is_integral_v<T>) {
+      kind_ = Kind::Int;
+      int_ = value;
+    } else if constexpr (std::is_floating_point_v<T>) {
+      kind_ = Kind::Float;
+      float_ = static_cast<float>(value);
+    } else {
+      kind_ = Kind::Text;
+      text_ = value;
+    }
+  }
+  void Write(TStateDumpWriter& w, const std::string& key) const {
+    switch (kind_) {
+      case Kind::Int: w.Int(key, int_); break;
+      case Kind::Bool: w.Bool(key, int_ != 0); break;
+      case Kind::Float: w.Float(key, float_); break;
+      case Kind::Text: w.Text(key, text_); break;
+    }
+  }
+
+ private:
+  enum class Kind { Int, Bool, Float, Text };
+  Kind kind_ = Kind::Int;
+  int64_t int_ = 0;
+  float float_ = 0.0f;
+  std::string_view text_;
+};
+
+// The fields of record `index` of a list, as "RECORD.INDEX.FIELD VALUE" lines.
+void WriteRecord(TStateDumpWriter& w, const char* record, size_t index,
+                 std::initializer_list<std::pair<const char*, TDumpValue>> fields) {
+  for (const auto& [field, value] : fields) value.Write(w, Indexed(record, index, field));
+}
+
 void WriteCore(TStateDumpWriter& w) {
   const TGameCore& core = Core();
   w.Int("Tick", core.TicksDone);
@@ -51,9 +96,9 @@ void WritePlayers(TStateDumpWriter& w) {
   w.Bool("WaitingForStop", p.WaitingForStop);
   w.Int("TurnsEnded", p.TurnsEnded);
   for (size_t i = 0; i < p.Players.size(); ++i) {
-    w.Bool(Indexed("player", i, "Human"), p.Players[i].Human);
-    w.Int(Indexed("player", i, "Side"), p.Players[i].Side);
-    w.Int(Indexed("player", i, "SelectedCreature"), p.Players[i].SelectedCreature);
+    const TPlayer& player = p.Players[i];
+    WriteRecord(w, "player", i,
+                {{"Human", player.Human}, {"Side", player.Side}, {"SelectedCreature", player.SelectedCreature}});
   }
 }
 
@@ -64,46 +109,18 @@ void WriteCreatures(TStateDumpWriter& w) {
   w.Int("count", static_cast<int64_t>(all.size()));
   for (size_t i = 0; i < all.size(); ++i) {
     const TCreature& c = all[i];
-    auto key = [i](const char* field) { return Indexed("creature", i, field); };
-    w.Int(key("ID"), c.ID);
-    w.Text(key("Name"), c.Name);
-    w.Int(key("Owner"), c.Owner);
-    w.Bool(key("Alive"), c.Alive);
-    w.Bool(key("Selected"), c.Selected);
-    w.Int(key("State"), c.State);
-    w.Float(key("Frame"), c.Frame);
-    w.Float(key("Angle"), c.Angle);
-    w.Int(key("TileX"), c.TileX);
-    w.Int(key("TileY"), c.TileY);
-    w.Int(key("NextX"), c.NextX);
-    w.Int(key("NextY"), c.NextY);
-    w.Int(key("RouteX"), c.RouteX);
-    w.Int(key("RouteY"), c.RouteY);
-    w.Float(key("StepProgress"), c.StepProgress);
-    w.Float(key("WorldX"), c.WorldX);
-    w.Float(key("WorldZ"), c.WorldZ);
-    w.Float(key("DrawX"), c.DrawX);
-    w.Float(key("DrawZ"), c.DrawZ);
-    w.Float(key("MoveSpeed"), c.MoveSpeed);
-    w.Float(key("AnimSpeed"), c.AnimSpeed);
-    w.Bool(key("HasOrder"), c.HasOrder);
-    w.Int(key("OrderX"), c.OrderX);
-    w.Int(key("OrderY"), c.OrderY);
-    w.Int(key("Target"), c.Target);
-    w.Int(key("AtackFrame"), c.AtackFrame);
-    w.Int(key("ShotFrame"), c.ShotFrame);
-    w.Text(key("Bullet"), c.Bullet);
-    w.Int(key("Shots"), c.Shots);
-    w.Int(key("ShotRange"), c.ShotRange);
-    w.Int(key("EffectID"), c.EffectID);
-    w.Int(key("MovePoints"), c.MovePoints);
-    w.Int(key("MovePointsMax"), c.MovePointsMax);
-    w.Int(key("AtackPoints"), c.AtackPoints);
-    w.Int(key("AtackPointsMax"), c.AtackPointsMax);
-    w.Int(key("Health"), c.Health);
-    w.Int(key("HealthMax"), c.HealthMax);
-    w.Int(key("Damage"), c.Damage);
-    w.Int(key("ShotDamage"), c.ShotDamage);
+    WriteRecord(w, "creature", i,
+                {{"ID", c.ID}, {"Name", c.Name}, {"Owner", c.Owner}, {"Alive", c.Alive}, {"Selected", c.Selected},
+                 {"State", c.State}, {"Frame", c.Frame}, {"Angle", c.Angle}, {"TileX", c.TileX}, {"TileY", c.TileY},
+                 {"NextX", c.NextX}, {"NextY", c.NextY}, {"RouteX", c.RouteX}, {"RouteY", c.RouteY},
+                 {"StepProgress", c.StepProgress}, {"WorldX", c.WorldX}, {"WorldZ", c.WorldZ}, {"DrawX", c.DrawX},
+                 {"DrawZ", c.DrawZ}, {"MoveSpeed", c.MoveSpeed}, {"AnimSpeed", c.AnimSpeed},
+                 {"HasOrder", c.HasOrder}, {"OrderX", c.OrderX}, {"OrderY", c.OrderY}, {"Target", c.Target},
+                 {"AtackFrame", c.AtackFrame}, {"ShotFrame", c.ShotFrame}, {"Bullet", c.Bullet}, {"Shots", c.Shots},
+                 {"ShotRange", c.ShotRange}, {"EffectID", c.EffectID}, {"MovePoints", c.MovePoints},
+                 {"MovePointsMax", c.MovePointsMax}, {"AtackPoints", c.AtackPoints},
+                 {"AtackPointsMax", c.AtackPointsMax}, {"Health", c.Health}, {"HealthMax", c.HealthMax},
+                 {"Damage", c.Damage}, {"ShotDamage", c.ShotDamage}});
   }
 }
 
@@ -112,18 +129,11 @@ void WriteWalls(TStateDumpWriter& w) {
   w.Int("count", static_cast<int64_t>(all.size()));
   for (size_t i = 0; i < all.size(); ++i) {
     const TWall& wall = all[i];
-    auto key = [i](const char* field) { return Indexed("wall", i, field); };
-    w.Int(key("ID"), wall.ID);
-    w.Text(key("Name"), wall.Name);
-    w.Int(key("X"), wall.X);
-    w.Int(key("Y"), wall.Y);
-    w.Float(key("Angle"), wall.Angle);
-    w.Float(key("Frame"), wall.Frame);
-    w.Bool(key("Animated"), wall.Animated);
-    w.Bool(key("Ghost"), wall.Ghost);
-    w.Bool(key("DiagonalTouch"), wall.DiagonalTouch);
-    w.Int(key("TouchTileX"), wall.TouchTileX);
-    w.Int(key("TouchTileY"), wall.TouchTileY);
+    WriteRecord(w, "wall", i,
+                {{"ID", wall.ID}, {"Name", wall.Name}, {"X", wall.X}, {"Y", wall.Y}, {"Angle", wall.Angle},
+                 {"Frame", wall.Frame}, {"Animated", wall.Animated}, {"Ghost", wall.Ghost},
+                 {"DiagonalTouch", wall.DiagonalTouch}, {"TouchTileX", wall.TouchTileX},
+                 {"TouchTileY", wall.TouchTileY}});
   }
 }
 
@@ -132,18 +142,10 @@ void WriteBullets(TStateDumpWriter& w) {
   w.Int("count", static_cast<int64_t>(all.size()));
   for (size_t i = 0; i < all.size(); ++i) {
     const TBullet& b = all[i];
-    auto key = [i](const char* field) { return Indexed("bullet", i, field); };
-    w.Text(key("Name"), b.Name);
-    w.Float(key("Angle"), b.Angle);
-    w.Float(key("WorldX"), b.WorldX);
-    w.Float(key("WorldZ"), b.WorldZ);
-    w.Float(key("OffsetY"), b.OffsetY);
-    w.Float(key("DistanceLeft"), b.DistanceLeft);
-    w.Float(key("MoveSpeed"), b.MoveSpeed);
-    w.Float(key("Frame"), b.Frame);
-    w.Int(key("Target"), b.Target);
-    w.Int(key("Damage"), b.Damage);
-    w.Int(key("EffectID"), b.EffectID);
+    WriteRecord(w, "bullet", i,
+                {{"Name", b.Name}, {"Angle", b.Angle}, {"WorldX", b.WorldX}, {"WorldZ", b.WorldZ},
+                 {"OffsetY", b.OffsetY}, {"DistanceLeft", b.DistanceLeft}, {"MoveSpeed", b.MoveSpeed},
+                 {"Frame", b.Frame}, {"Target", b.Target}, {"Damage", b.Damage}, {"EffectID", b.EffectID}});
   }
 }
 
@@ -153,14 +155,9 @@ void WriteEffects(TStateDumpWriter& w) {
   w.Int("particles", static_cast<int64_t>(lists.Particles.size()));
   for (size_t i = 0; i < lists.Effects.size(); ++i) {
     const TEffect& e = lists.Effects[i];
-    auto key = [i](const char* field) { return Indexed("effect", i, field); };
-    w.Int(key("ID"), e.ID);
-    w.Text(key("Name"), e.Name);
-    w.Float(key("PosX"), e.PosX);
-    w.Float(key("PosY"), e.PosY);
-    w.Float(key("PosZ"), e.PosZ);
-    w.Int(key("Lifetime"), e.Lifetime);
-    w.Bool(key("CantMove"), e.CantMove);
+    WriteRecord(w, "effect", i,
+                {{"ID", e.ID}, {"Name", e.Name}, {"PosX", e.PosX}, {"PosY", e.PosY}, {"PosZ", e.PosZ},
+                 {"Lifetime", e.Lifetime}, {"CantMove", e.CantMove}});
   }
 }
 

@@ -104,6 +104,15 @@ class WorldTest : public ::testing::Test {
     game::CreatureLists().CreatureKinds.push_back(kind);
   }
 
+  // A kind like the default one that shoots.
+  static void AddShooter(const std::string& name, int32_t shots, int32_t range) {
+    KindSpec spec;
+    spec.name = name;
+    spec.shots = shots;
+    spec.shotRange = range;
+    AddKind(spec);
+  }
+
   // Places a creature of the kind on (x, y) for `owner`; its index.
   static int32_t Place(const std::string& kind, int32_t x, int32_t y, uint8_t owner, float angle = 0.0f) {
     uint16_t id = game::CreateCreature(kind, x, y, angle);

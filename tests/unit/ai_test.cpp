@@ -90,11 +90,7 @@ TEST_F(AiTest, TheFirstCreatureThatCanActActsOneOrderPerTick) {
 
 TEST_F(AiTest, SkipsThoseThatCannotActAndWalksThoseThatCan) {
   Place("Unit", 1, 1, 0);
-  testsupport::KindSpec gunner;
-  gunner.name = "Gunner";
-  gunner.shots = 3;
-  gunner.shotRange = 2;
-  AddKind(gunner);
+  AddShooter("Gunner", 3, 2);
   int32_t empty = Place("Gunner", 8, 1, 1);
   C(empty).AtackPoints = 0;  // shots but no action points: passed over though it could walk
   int32_t brawler = Place("Unit", 8, 8, 1);
@@ -120,11 +116,7 @@ TEST_F(AiTest, EqualDistancesChooseTheEarlierEnemy) {
 TEST_F(AiTest, OrdersThatStartNothingDoNotKeepTheTurnFromEnding) {
   // Shooters of range 1 diagonally next to enemies: 1.41 tiles is beyond range + 0.3, the route
   // target is their own tile, and melee needs a straight neighbour.
-  testsupport::KindSpec shooter;
-  shooter.name = "Pistol";
-  shooter.shots = 5;
-  shooter.shotRange = 1;
-  AddKind(shooter);
+  AddShooter("Pistol", 5, 1);
   Place("Unit", 2, 2, 0);
   Place("Unit", 7, 7, 0);
   int32_t a = Place("Pistol", 3, 3, 1);

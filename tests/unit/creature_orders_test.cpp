@@ -139,11 +139,7 @@ TEST_F(CreatureOrders, MeleeOnArrivalNextToAStandingEnemy) {
 }
 
 TEST_F(CreatureOrders, ShotsNeedTheShotMapAndHitAtOnceWithoutABulletKind) {
-  testsupport::KindSpec shooter;
-  shooter.name = "Shooter";
-  shooter.shots = 2;
-  shooter.shotRange = 3;
-  AddKind(shooter);
+  AddShooter("Shooter", 2, 3);
   int32_t s = Place("Shooter", 1, 1, 0);
   int32_t e = Place("Unit", 3, 3, 1);
   game::OrderCreature(s, 3, 3);

@@ -77,8 +77,9 @@ int CreatureIndex(int32_t id) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& arg : args) {
+    if (arg != "--help" && arg != "-h") continue;
     std::fputs(kUsage, stdout);
     return 0;
   }
