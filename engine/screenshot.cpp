@@ -3,11 +3,11 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "engine/image_write.h"
 #include "engine/main.h"
+#include "engine/output_files.h"
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
 
@@ -19,16 +19,17 @@ struct ScreenshotState {
   std::vector<std::string> finals;   // written at shut-down
   std::vector<std::string> next;     // written with the next frame
   bool finalFrame = false;           // the frame being drawn is the final one
-  std::string failure;
+  bool finalWritten = false;         // the final frame reached the capture
+  bool failed = false;
 };
 
 ScreenshotState g_shot;
 
 void Save(const std::string& path) {
   std::string error;
-  if (ScreenshotSaveBackBuffer(path, &error) || !g_shot.failure.empty()) return;
-  g_shot.failure = error;
-  std::fprintf(stderr, "tessera: screenshot: %s\n", error.c_str());
+  if (ScreenshotSaveBackBuffer(path, &error)) return;
+  g_shot.failed = true;
+  ReportOutputFailure(error);
 }
 
 }  // namespace
@@ -60,23 +61,30 @@ bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
 void ScreenshotCaptureFrame() {
   std::vector<std::string> paths = std::move(g_shot.next);
   g_shot.next.clear();
-  if (g_shot.finalFrame) paths.insert(paths.end(), g_shot.finals.begin(), g_shot.finals.end());
-  bool failedBefore = !g_shot.failure.empty();
+  if (g_shot.finalFrame) {
+    paths.insert(paths.end(), g_shot.finals.begin(), g_shot.finals.end());
+    g_shot.finalWritten = true;
+  }
+  bool failedBefore = g_shot.failed;
   for (const std::string& path : paths) Save(path);
-  if (!failedBefore && !g_shot.failure.empty()) EngineExit();
+  if (!failedBefore && g_shot.failed) EngineExit();
 }
 
 bool ScreenshotWriteFinal() {
-  if (g_shot.finals.empty() && g_shot.next.empty()) return g_shot.failure.empty();
+  if (g_shot.finals.empty() && g_shot.next.empty()) return !g_shot.failed;
+  std::vector<std::string> waiting = g_shot.finals;
+  waiting.insert(waiting.end(), g_shot.next.begin(), g_shot.next.end());
   g_shot.finalFrame = true;
   ScreenClear();
   CallDraw();
   ScreenFlush();
   g_shot.finalFrame = false;
-  return g_shot.failure.empty();
+  if (!g_shot.finalWritten) {
+    g_shot.failed = true;
+    for (const std::string& path : waiting) ReportOutputFailure("cannot write " + path + ": no frame was drawn");
+  }
+  return !g_shot.failed;
 }
-
-const std::string& ScreenshotFailure() { return g_shot.failure; }
 
 void ScreenshotReset() { g_shot = ScreenshotState{}; }
 

@@ -14,15 +14,15 @@ void ScreenshotCaptureNext(const std::string& path);
 // Whether a capture waits for the next frame (so that a frame that would be skipped is drawn).
 bool ScreenshotPending();
 // Called by ScreenFlush before presenting: writes the back buffer for the captures waiting. A
-// capture that cannot be written ends the loop (EngineExit) and is kept as the failure.
+// capture that cannot be written is reported as an output failure and ends the loop (EngineExit).
 void ScreenshotCaptureFrame();
 // At shut-down, while the context still exists: draws one more frame of the final state and
-// writes it for the final requests and the captures still waiting. Returns false (with a message
-// on standard error) when writing failed.
+// writes it for the final requests and the captures still waiting. Returns false when writing
+// failed, which is reported as an output failure (the message names the file; the program's
+// status is then 1).
 bool ScreenshotWriteFinal();
-// The first screenshot that could not be written, as "cannot write PATH ..."; empty when none.
-const std::string& ScreenshotFailure();
-// Reads the back buffer (RGBA, bottom row first) and writes it to `path` now.
+// Reads the back buffer (RGBA, bottom row first) and writes it to `path` now; false with
+// "cannot write PATH: reason".
 bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error);
 
 // Back to the state at process start (tests).

@@ -13,6 +13,7 @@
 #include "engine/main.h"
 #include "engine/mouse.h"
 #include "engine/opengl.h"
+#include "engine/output_files.h"
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
 #include "engine/screenshot.h"
@@ -100,15 +101,10 @@ void MouseOrders() {
   }
 }
 
-void Fail(const std::string& message) {
-  std::fprintf(stderr, "tessera: %s\n", message.c_str());
-  g_core.ExitStatus = 1;
-}
-
 void WriteDump(const std::string& path) {
   std::string error;
   if (!StateDumpWrite(path, &error)) {
-    Fail("state dump: " + error);
+    eng::ReportOutputFailure(error);
     eng::EngineExit();
   }
 }
@@ -150,9 +146,14 @@ int GameMain(const GameOptions& options) {
     std::fprintf(stderr, "tessera: %s\n", error.c_str());
     return 2;
   }
-  if (!options.record.empty() && !eng::InputStreamOpenRecord(options.record, &error)) {
-    std::fprintf(stderr, "tessera: %s\n", error.c_str());
-    return 2;
+  // An output that cannot be written is found now rather than after the whole run.
+  for (const auto* files : {&options.screenshots, &options.dumps})
+    for (const TTimedFile& file : *files)
+      if (error.empty()) error = eng::OutputPathProblem(file.path);
+  if (error.empty() && !options.record.empty()) eng::InputStreamOpenRecord(options.record, &error);
+  if (!error.empty()) {
+    eng::ReportOutputFailure(error);
+    return 1;
   }
   for (const TTimedFile& shot : options.screenshots)
     if (shot.tick == 0) eng::ScreenshotRequest(shot.path);
@@ -180,8 +181,7 @@ int GameMain(const GameOptions& options) {
     eng::ErrorBox(where.empty() ? e.what() : where + ": " + e.what());
     return 1;
   }
-  if (!g_engineRan || !eng::ScreenshotFailure().empty()) return 1;
-  return g_core.ExitStatus;
+  return g_engineRan && !eng::OutputFailed() ? 0 : 1;
 }
 
 void GameLoad() {
@@ -278,8 +278,8 @@ void GameExit() {
   for (const auto* files : {&g_core.Options.dumps, &g_core.Options.screenshots})
     for (const TTimedFile& file : *files)
       if (file.tick > g_core.TicksDone)
-        Fail("the run ended after tick " + std::to_string(g_core.TicksDone) + ", before tick " +
-             std::to_string(file.tick) + ": " + file.path + " was not written");
+        eng::ReportOutputFailure("the run ended after tick " + std::to_string(g_core.TicksDone) + ", before tick " +
+                                 std::to_string(file.tick) + ": " + file.path + " was not written");
   MeshFreeAll();
   Script_FreeAll();
 }

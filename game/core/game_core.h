@@ -63,14 +63,14 @@ struct TGameCore {
   int32_t CursorTileY = 10000;
   long TicksDone = 0;           // game ticks completed (for --ticks)
   long FrozenTicks = 0;         // consecutive ticks the message box has frozen the game
-  int ExitStatus = 0;           // non-zero once a file the run was asked for could not be written
   GameOptions Options;
 };
 
 TGameCore& Core();
 
 // The program entry: timer, callbacks, log switch, screen options, then the engine's loop.
-// Returns the process exit status.
+// Returns the process exit status: 0; 1 when the game could not start or an output file
+// (screenshot, recording) could not be written; 2 for a recording it cannot replay.
 int GameMain(const GameOptions& options);
 
 // "TICK:FILE" is a file for the end of that tick (a whole number from 1 up); anything else is a
