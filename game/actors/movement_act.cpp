@@ -226,8 +226,8 @@ const TGmMesh* ActionStep(int32_t index, const char* modelName, int32_t delivery
   return model;
 }
 
-// Returns false when the rest of the creature's tick is skipped (it died).
-bool UpdateCreature(int32_t index) {
+// One creature's tick; a creature that dies is not animated or picked any more.
+void UpdateCreature(int32_t index) {
   UpdateWorldPosition(index);
   const TGmMesh* model = nullptr;
   if (Cr(index).State == StateStand) {
@@ -242,10 +242,10 @@ bool UpdateCreature(int32_t index) {
   if (Cr(index).State == StateShot) model = ActionStep(index, "Shot", Cr(index).ShotFrame, FireShot);
   if (Cr(index).State == StateDamage) {
     model = GetModel(Cr(index), "Damage");
-    if ((model == nullptr || PastLastFrame(Cr(index), *model)) && EndActionState(index)) return false;
+    if ((model == nullptr || PastLastFrame(Cr(index), *model)) && EndActionState(index)) return;
   }
   if (Cr(index).EffectID != 0) MoveEffect(Cr(index).EffectID, Cr(index).WorldX, 0.0f, Cr(index).WorldZ);
-  if (model == nullptr) return true;
+  if (model == nullptr) return;
 
   TCreature& c = Cr(index);
   float speed = GetStateAnimSpeed(c);
@@ -255,15 +255,14 @@ bool UpdateCreature(int32_t index) {
   // NOTE: an action state ends where its frame would wrap, so that no animation speed can make it
   // loop for ever; a single-frame model would never move, so it plays for one tick.
   if (action && model->FrameCount <= 1) {
-    if (EndActionState(index)) return false;
+    if (EndActionState(index)) return;
   } else if (static_cast<double>(c.Frame) >= static_cast<double>(model->FrameCount) - 0.1) {
     if (!action)
       c.Frame = 0.0f;
     else if (EndActionState(index))
-      return false;
+      return;
   }
   CreaturePick(index, model);
-  return true;
 }
 
 }  // namespace
