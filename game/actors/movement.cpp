@@ -18,12 +18,12 @@ namespace {
 
 TMovementState g_move;
 
-// Scratch of the breadth-first wave: the cells of the layers in the order they were reached.
-struct TWaveCell {
-  int16_t X;
-  int16_t Y;
-};
-TWaveCell g_wave[GridSize * GridSize];
+// Scratch of the breadth-first wave: the distance map with a border of blocked cells around it,
+// so that no step needs a bounds test, and the cells of the layers in the order they were
+// reached. Cell (x, y) is at (x + 1) * kPaddedSize + y + 1.
+constexpr int32_t kPaddedSize = GridSize + 2;
+int32_t g_padded[kPaddedSize * kPaddedSize];
+int32_t g_wave[GridSize * GridSize + 1];  // + 1: a write past the last cell is never kept
 
 bool InsideMap(int64_t x, int64_t y) {
   return x >= 0 && y >= 0 && x <= Registry().MapWidth && y <= Registry().MapHeight;
@@ -42,6 +42,34 @@ void ClearGrid(int32_t (&grid)[GridSize][GridSize]) {
 void MarkWalls(int32_t (&grid)[GridSize][GridSize]) {
   for (const TWall& w : WallLists().Walls)
     if (!w.Ghost && InsideMap(w.X, w.Y)) grid[w.X][w.Y] = CellWall;
+}
+
+// The walls with a touch tile, by tile, as of the last distance map: AdjustRouteTarget looks at
+// the walls of one tile, and the AI asks it for every enemy of every creature it weighs. A stamp
+// per tile says whether the entry belongs to the last map; a tile that holds several such walls
+// (the map loader never places two walls on a tile) sends the lookup through the whole list.
+constexpr int32_t kSeveralWalls = -2;
+struct TTouchWalls {
+  uint64_t Stamp = 0;
+  uint64_t TileStamp[GridSize][GridSize] = {};
+  int32_t Wall[GridSize][GridSize] = {};
+};
+TTouchWalls g_touch;
+
+// The walls of the distance map: -1 on every wall that is not a ghost, and the index of those
+// with a touch tile; one pass over the list, which is long on big maps.
+void MarkWallsAndTouchTiles(int32_t (&grid)[GridSize][GridSize]) {
+  ++g_touch.Stamp;
+  const std::vector<TWall>& walls = WallLists().Walls;
+  for (size_t i = 0; i < walls.size(); ++i) {
+    const TWall& w = walls[i];
+    if (w.Ghost || !InsideMap(w.X, w.Y)) continue;
+    grid[w.X][w.Y] = CellWall;
+    if (w.TouchTileX == 0 && w.TouchTileY == 0) continue;
+    bool taken = g_touch.TileStamp[w.X][w.Y] == g_touch.Stamp;
+    g_touch.TileStamp[w.X][w.Y] = g_touch.Stamp;
+    g_touch.Wall[w.X][w.Y] = taken ? kSeveralWalls : static_cast<int32_t>(i);
+  }
 }
 
 // The straight neighbours in the order the wave visits them.
@@ -133,7 +161,7 @@ void UpdateWorldPosition(int32_t index) {
 void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY) {
   auto& dm = g_move.DistanceMap;
   ClearGrid(dm);
-  MarkWalls(dm);
+  MarkWallsAndTouchTiles(dm);
   const std::vector<TCreature>& all = CreatureLists().Creatures;
   const TCreature& cr = all[static_cast<size_t>(index)];
   for (size_t j = 0; j < all.size(); ++j) {
@@ -160,8 +188,9 @@ void SetDistanceMapBuilder(TDistanceMapBuilder builder) { g_move.Builder = build
 // inactive: with a target, an assignment marks the pass active only while the target's cell is not
 // yet above 0. Every pass fills exactly the next layer of the breadth-first wave, so the queue
 // fills the same layers; what it must reproduce is only which pass is the last. In the pass that
-// reaches the target that depends on the scan order, so the queue keeps each assignment's place
-// in it (source cell in row order, then the neighbour's rank) and compares.
+// reaches the target that depends on the scan order: the pass stays active when an assignment
+// came before the target's in row order (source cell first, then the neighbour's rank), which the
+// queue finds out once that pass is done, from the cells it made.
 void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
   int32_t sx = 0, sy = 0;
   SeedDistanceMap(index, &sx, &sy);
@@ -170,44 +199,54 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
   const int32_t width = Registry().MapWidth;
   const int32_t height = Registry().MapHeight;
   const bool hasTarget = InsideMap(targetX, targetY);
-  const int32_t rowLength = width + 1;
+  constexpr int32_t kStep[4] = {-kPaddedSize, -1, kPaddedSize, 1};  // the straight neighbours' order
+
+  // The map with its border; the border and everything beyond the map are blocked.
+  std::fill(g_padded, g_padded + kPaddedSize * (width + 3), CellWall);
+  for (int32_t x = 0; x <= width; ++x)
+    std::copy(dm[x], dm[x] + height + 1, g_padded + (x + 1) * kPaddedSize + 1);
+  const int32_t target = hasTarget ? (targetX + 1) * kPaddedSize + targetY + 1 : -1;
 
   size_t head = 0, tail = 0;
-  g_wave[tail++] = {static_cast<int16_t>(sx), static_cast<int16_t>(sy)};
+  g_wave[tail++] = (sx + 1) * kPaddedSize + sy + 1;
   for (int32_t d = 1; d <= DistanceMapPassLimit; ++d) {
-    const bool targetReached = hasTarget && dm[targetX][targetY] > 0;
-    const bool ordered = hasTarget && !targetReached;  // the target may be reached in this pass
-    constexpr int32_t kNone = std::numeric_limits<int32_t>::max();
-    int32_t firstKey = kNone, targetKey = kNone;
-    bool assigned = false;
-    const size_t layerEnd = tail;
+    const bool targetReached = hasTarget && g_padded[target] > 0;
+    const size_t layerStart = head, layerEnd = tail;
     for (; head < layerEnd; ++head) {
-      const int32_t x = g_wave[head].X, y = g_wave[head].Y;
+      const int32_t cell = g_wave[head];
+      // Without a branch on whether the neighbour is free: which neighbours are is unpredictable.
       for (int32_t k = 0; k < 4; ++k) {
-        const int32_t nx = x + kStraightX[k], ny = y + kStraightY[k];
-        if (nx < 0 || ny < 0 || nx > width || ny > height) continue;
-        int32_t& cell = dm[nx][ny];
-        if (cell == 0) {
-          cell = d + 1;
-          g_wave[tail++] = {static_cast<int16_t>(nx), static_cast<int16_t>(ny)};
-          assigned = true;
-        } else if (cell != d + 1) {
-          continue;  // neither new in this pass nor free at its start
-        }
-        if (ordered) {
-          const int32_t key = (y * rowLength + x) * 4 + k;
-          firstKey = std::min(firstKey, key);
-          if (nx == targetX && ny == targetY) targetKey = std::min(targetKey, key);
-        }
+        const int32_t next = cell + kStep[k];
+        const int32_t value = g_padded[next];
+        const bool free = value == 0;
+        g_padded[next] = free ? d + 1 : value;
+        g_wave[tail] = next;
+        tail += free;
       }
     }
-    bool active = assigned;
-    if (targetReached)
+    bool active = tail > layerEnd;
+    if (targetReached) {
       active = false;
-    else if (targetKey != kNone)
+    } else if (hasTarget && g_padded[target] == d + 1) {
+      // Every cell of value d + 1 was made by this pass; the first of its makings in row order.
+      const int32_t rowLength = width + 1;
+      int32_t firstKey = std::numeric_limits<int32_t>::max(), targetKey = firstKey;
+      for (size_t i = layerStart; i < layerEnd; ++i) {
+        const int32_t cell = g_wave[i];
+        const int32_t x = cell / kPaddedSize - 1, y = cell % kPaddedSize - 1;
+        for (int32_t k = 0; k < 4; ++k) {
+          if (g_padded[cell + kStep[k]] != d + 1) continue;
+          const int32_t key = (y * rowLength + x) * 4 + k;
+          firstKey = std::min(firstKey, key);
+          if (cell + kStep[k] == target) targetKey = std::min(targetKey, key);
+        }
+      }
       active = firstKey < targetKey;
+    }
     if (!active) break;
   }
+  for (int32_t x = 0; x <= width; ++x)
+    std::copy(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, dm[x]);
 }
 
 void BuildShotMap(int32_t x, int32_t y, int32_t range) {
@@ -245,13 +284,23 @@ void BuildShotMap(int32_t x, int32_t y, int32_t range) {
 
 void AdjustRouteTarget(int32_t* x, int32_t* y, bool allowDiagonal) {
   const auto& dm = g_move.DistanceMap;
-  for (const TWall& w : WallLists().Walls) {
-    if (w.Ghost || w.X != *x || w.Y != *y || (w.TouchTileX == 0 && w.TouchTileY == 0)) continue;
+  // The touch tile of the first wall there that has one and whose touch tile the wave reached.
+  auto touchTile = [&](const TWall& w) {
+    if (w.Ghost || w.X != *x || w.Y != *y || (w.TouchTileX == 0 && w.TouchTileY == 0)) return false;
     int64_t tx = int64_t(*x) + w.TouchTileX, ty = int64_t(*y) + w.TouchTileY;
-    if (InsideMap(tx, ty) && dm[tx][ty] > 1) {
-      *x = static_cast<int32_t>(tx);
-      *y = static_cast<int32_t>(ty);
-      return;
+    if (!InsideMap(tx, ty) || dm[tx][ty] <= 1) return false;
+    *x = static_cast<int32_t>(tx);
+    *y = static_cast<int32_t>(ty);
+    return true;
+  };
+  const std::vector<TWall>& walls = WallLists().Walls;
+  if (InsideMap(*x, *y) && g_touch.TileStamp[*x][*y] == g_touch.Stamp) {
+    int32_t wall = g_touch.Wall[*x][*y];
+    if (wall != kSeveralWalls) {
+      if (static_cast<size_t>(wall) < walls.size() && touchTile(walls[static_cast<size_t>(wall)])) return;
+    } else {
+      for (const TWall& w : walls)
+        if (touchTile(w)) return;
     }
   }
   int32_t best = std::numeric_limits<int32_t>::max();
@@ -322,6 +371,9 @@ void NextStep(int32_t index) {
   }
 }
 
-void MovementReset() { g_move = TMovementState{}; }
+void MovementReset() {
+  g_move = TMovementState{};
+  g_touch.Stamp += 1;  // no tile's entry belongs to a map any more
+}
 
 }  // namespace game

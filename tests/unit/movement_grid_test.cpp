@@ -161,8 +161,8 @@ TEST_F(MovementGrid, TheWaveStopsAfterPass1000InASerpentineMaze) {
       if (x != ((y / 2) % 2 == 0 ? 99 : 0)) AddWall(x, y);
   int32_t cr = Place("Unit", 0, 0, 0);
   Place("Unit", 50, 98, 1);
+  std::string where;
   for (auto target : {std::pair{-1, -1}, std::pair{50, 98}, std::pair{0, 2}, std::pair{99, 99}}) {
-    std::string where;
     ASSERT_TRUE(SameByBothBuilders(cr, target.first, target.second, &where)) << where;
   }
   game::BuildDistanceMap(cr, -1, -1);
@@ -180,6 +180,15 @@ TEST_F(MovementGrid, TheWaveStopsAfterPass1000InASerpentineMaze) {
   EXPECT_EQ(dm[8][18], 1001);
   EXPECT_EQ(dm[7][18], 0) << "one step too far";
   EXPECT_EQ(dm[50][50], 0);
+}
+
+TEST_F(MovementGrid, AnEmptyFullSizeMapIsCoveredCornerToCorner) {
+  SetMap(99, 99);
+  int32_t cr = Place("Unit", 0, 0, 0);
+  std::string where;
+  ASSERT_TRUE(SameByBothBuilders(cr, -1, -1, &where)) << where;
+  EXPECT_EQ(Movement().DistanceMap[99][99], 199);
+  ASSERT_TRUE(SameByBothBuilders(cr, 99, 99, &where)) << where;
 }
 
 TEST_F(MovementGrid, ShotMapWallsBlockGhostsAndCreaturesDoNot) {
