@@ -1,6 +1,6 @@
 // Turns and the game tick's part in them: EndTurn, the switch to turn-based play and the wait for
-// walkers, and through GameTick the mouse selection and orders, the right click and the keys T
-// and E.
+// walkers, and through GameTick the mouse selection and orders and the right click (the keys T
+// and E are played through whole-game runs).
 #include <gtest/gtest.h>
 
 #include "engine/keyboard.h"
@@ -42,12 +42,6 @@ class Turns : public testsupport::WorldTest {
     eng::MouseOnDown(button);
     game::GameTick();
     eng::MouseOnUp(button);
-    game::GameTick();
-  }
-  static void Key(uint8_t code) {
-    eng::KeyboardOnDown(code);
-    game::GameTick();
-    eng::KeyboardOnUp(code);
     game::GameTick();
   }
   static const std::vector<std::string>& Events() { return game::GuiFiredEvents(); }
@@ -160,38 +154,6 @@ TEST_F(Turns, MouseSelectsAndOrdersTheCurrentHumanPlayersCreatures) {
   PlayerTable().CurrentPlayer = 1;  // the computer's turn: the mouse orders nothing
   Click(0, 4, 4);
   EXPECT_EQ(std::pair(C(a).RouteX, C(a).RouteY), std::pair(10, 13));
-}
-
-TEST_F(Turns, KeyTWaitsForWalkersWhileClicksAreIgnoredAndKeyEPassesTheTurn) {
-  int32_t a = Place("Unit", 2, 10, 0);
-  int32_t b = Place("Unit", 2, 12, 0);
-  int32_t enemy = Place("Unit", 15, 15, 1);
-  Click(0, 2, 10);
-  Click(0, 8, 10);
-  Click(0, 2, 12);
-  Click(0, 8, 12);
-  ASSERT_EQ(C(a).State, StateWalk);
-  ASSERT_EQ(C(b).State, StateWalk);
-  Key(eng::KeyT);
-  EXPECT_TRUE(PlayerTable().WaitingForStop);
-  Click(0, 2, 16);  // ignored until the switch
-  EXPECT_EQ(std::pair(C(b).RouteX, C(b).RouteY), std::pair(C(b).NextX, C(b).NextY));
-  while (!PlayerTable().TurnBased) game::GameTick();
-  EXPECT_EQ(C(a).State, StateStand);
-  EXPECT_EQ(C(b).State, StateStand);
-  EXPECT_EQ(Count(Events(), "TurnBasedMode"), 1);
-
-  C(b).MovePoints = 1;
-  C(enemy).MovePoints = 0;
-  Key(eng::KeyE);
-  EXPECT_EQ(PlayerTable().CurrentPlayer, 1);
-  EXPECT_EQ(C(enemy).MovePoints, 8);
-  // Player 1 is the AI's: it walks its creature toward b and strikes, then ends its turn.
-  for (int t = 0; t < 3000 && PlayerTable().CurrentPlayer == 1; ++t) game::GameTick();
-  EXPECT_EQ(PlayerTable().CurrentPlayer, 0);
-  EXPECT_EQ(C(b).MovePoints, 8) << "refilled for the human player's new turn";
-  EXPECT_EQ(Count(Events(), "SelCr"), 3) << "two clicks, then the new turn of the player with b selected";
-  EXPECT_EQ(Events().back(), "SelCr");
 }
 
 }  // namespace
