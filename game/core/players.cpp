@@ -92,6 +92,9 @@ void SetTurnBasedMode(bool on) {
     if (!c.Alive || c.State != StateWalk) continue;
     c.RouteX = c.NextX;  // the walk ends on the tile being stepped onto
     c.RouteY = c.NextY;
+    // NOTE: a walker after a target would take the target's tile as its route again on that tile
+    // and walk on; without the target its walk really ends there.
+    c.Target = -1;
     walking = true;
   }
   if (walking)

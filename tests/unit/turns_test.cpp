@@ -120,6 +120,18 @@ TEST_F(Turns, TurnBasedPlayWaitsForTheWalkersStepsOnce) {
   game::PlayersStart();
   game::SetTurnBasedMode(true);
   EXPECT_TRUE(PlayerTable().TurnBased) << "nobody walking: at once";
+
+  // A walker after an enemy stops there too, instead of taking up the chase on that tile.
+  game::PlayersReset();
+  game::PlayersStart();
+  int32_t chaser = Place("Unit", 1, 9, 0);
+  Place("Unit", 8, 9, 1);
+  game::OrderCreature(chaser, 8, 9);
+  Tick(10);
+  game::SetTurnBasedMode(true);
+  TickUntilStands(chaser);
+  EXPECT_EQ(C(chaser).TileX, 2);
+  EXPECT_TRUE(PlayerTable().TurnBased);
 }
 
 TEST_F(Turns, MouseSelectsAndOrdersTheCurrentHumanPlayersCreatures) {
