@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <deque>
 #include <numeric>
 
 #include "game/actors/bullets.h"
@@ -130,7 +131,8 @@ void BoundParticles() {
              list.end());
 }
 
-// The exchange sort itself, on the distances with the particles' indices riding along.
+// The exchange sort itself, on the distances with the particles' indices riding along (for lists
+// with NaN).
 void ExchangeSort(std::vector<float>& key, std::vector<size_t>& index) {
   const size_t n = key.size();
   for (size_t i = 0; i + 1 < n; ++i) {
@@ -140,6 +142,80 @@ void ExchangeSort(std::vector<float>& key, std::vector<size_t>& index) {
         std::swap(index[i], index[j]);
       }
     }
+  }
+}
+
+// Counts of marked list positions below a position (a Fenwick tree).
+class TPositionCounts {
+ public:
+  explicit TPositionCounts(size_t n) : tree_(n + 1, 0) {}
+  void Mark(size_t position) {
+    for (size_t i = position + 1; i < tree_.size(); i += i & (~i + 1)) ++tree_[i];
+  }
+  size_t Below(size_t position) const {
+    size_t count = 0;
+    for (size_t i = position; i > 0; i -= i & (~i + 1)) count += tree_[i];
+    return count;
+  }
+
+ private:
+  std::vector<size_t> tree_;
+};
+
+// Where the exchange sort leaves a group of equal distances v, from the group's places among the
+// particles at v or farther (`at`, rising, in list order) and how many are farther (`passes`).
+// Each pass of the sort moves the farthest particle left to the front. Seen among the particles at
+// v or farther alone (nearer ones never change their order), a pass moves every particle of the
+// group one place forward, except that when the group's first particle is at the very front it
+// skips over the group's particles right behind it and lands after them: the run at the front
+// turns by one. The group keeps its order once nothing farther is left. Returns the group's
+// members (0 .. m - 1, in list order) in their final order.
+std::vector<size_t> TieOrder(const std::vector<size_t>& at, size_t passes) {
+  const size_t m = at.size();
+  std::deque<size_t> run;  // the members at the front, in their current order
+  size_t next = 0;         // the first member not yet in the run
+  size_t done = 0;         // passes so far; a member not in the run is then at at[i] - done
+  for (;;) {
+    while (next < m && at[next] - done <= run.size()) run.push_back(next++);
+    if (done == passes) break;
+    if (run.empty()) {
+      done += std::min(at[next] - done, passes - done);  // until the next member reaches the front
+      continue;
+    }
+    size_t turns = passes - done;
+    if (next < m) turns = std::min(turns, at[next] - done - run.size());  // until it joins the run
+    for (size_t k = turns % run.size(); k > 0; --k) {
+      run.push_back(run.front());
+      run.pop_front();
+    }
+    done += turns;
+  }
+  std::vector<size_t> order(run.begin(), run.end());
+  for (; next < m; ++next) order.push_back(next);
+  return order;
+}
+
+// Reorders each group of equal distances in `index` (sorted farthest first, equal ones in list
+// order) as the exchange sort would have left it.
+void OrderTies(const std::vector<float>& key, std::vector<size_t>& index) {
+  const size_t n = index.size();
+  bool ties = false;
+  for (size_t i = 1; i < n && !ties; ++i) ties = key[index[i - 1]] == key[index[i]];
+  if (!ties) return;  // distinct distances have only one order
+  TPositionCounts farOrEqual(n);
+  std::vector<size_t> at, group;
+  for (size_t begin = 0; begin < n;) {
+    size_t end = begin + 1;
+    while (end < n && key[index[end]] == key[index[begin]]) ++end;
+    for (size_t i = begin; i < end; ++i) farOrEqual.Mark(index[i]);
+    if (end - begin > 1) {
+      at.clear();
+      for (size_t i = begin; i < end; ++i) at.push_back(farOrEqual.Below(index[i]));
+      group.assign(index.begin() + static_cast<std::ptrdiff_t>(begin), index.begin() + static_cast<std::ptrdiff_t>(end));
+      std::vector<size_t> order = TieOrder(at, begin);
+      for (size_t i = 0; i < order.size(); ++i) index[begin + i] = group[order[i]];
+    }
+    begin = end;
   }
 }
 
@@ -234,21 +310,13 @@ void SortParticlesBackToFront(std::vector<TParticle>& particles) {
 
   std::vector<size_t> index(n);
   std::iota(index.begin(), index.end(), size_t{0});
-  bool distinct = !hasNaN;
-  if (distinct) {
-    // Distinct distances have one decreasing order, whichever sort finds it.
-    std::sort(index.begin(), index.end(), [&](size_t a, size_t b) { return key[a] > key[b]; });
-    for (size_t i = 1; i < n && distinct; ++i) distinct = key[index[i - 1]] != key[index[i]];
-  }
-  if (distinct) {
-    std::vector<float> sortedKey(n);
-    for (size_t i = 0; i < n; ++i) sortedKey[i] = key[index[i]];
-    key.swap(sortedKey);
-  } else {
-    // Equal distances (coincident particles) leave the exchange sort's own, unstable order, and
-    // NaN compares false both ways: only the sort itself gives its result.
-    std::iota(index.begin(), index.end(), size_t{0});
+  if (hasNaN) {
+    // NaN compares false both ways, which no ordering can stand for: only the sort itself knows.
     ExchangeSort(key, index);
+  } else {
+    // Farthest first; equal distances for now in list order, then as the exchange sort leaves them.
+    std::stable_sort(index.begin(), index.end(), [&](size_t a, size_t b) { return key[a] > key[b]; });
+    OrderTies(key, index);
   }
   std::vector<TParticle> sorted(n);
   for (size_t i = 0; i < n; ++i) sorted[i] = particles[index[i]];

@@ -323,18 +323,24 @@ TEST_F(EffectsTest, BackToFrontOrderEqualsTheExchangeSortTiesIncluded) {
   std::mt19937 rng(2024);
   const float nan = std::numeric_limits<float>::quiet_NaN();
   int withTies = 0, distinct = 0;
-  for (int round = 0; round < 4000; ++round) {
-    size_t n = rng() % 40;
-    int mode = static_cast<int>(rng() % 5);
+  for (int round = 0; round < 6000; ++round) {
+    size_t n = rng() % (round % 10 == 0 ? 300 : 40);
+    int mode = static_cast<int>(rng() % 7);
+    uint32_t values = 1 + rng() % 12;
     std::vector<game::TParticle> list(n);
     for (size_t i = 0; i < n; ++i) {
       list[i].Serial = i + 1;
+      float& d = list[i].CameraDistance;
       switch (mode) {
-        case 0: list[i].CameraDistance = static_cast<float>(rng() % 6); break;            // many ties
-        case 1: list[i].CameraDistance = static_cast<float>(rng()) / 1000.0f; break;      // distinct
-        case 2: list[i].CameraDistance = static_cast<float>(n - i) + (rng() % 3 == 0 ? 0.5f : 0.0f); break;
-        case 3: list[i].CameraDistance = rng() % 7 == 0 ? nan : static_cast<float>(rng() % 10); break;
-        default: list[i].CameraDistance = static_cast<float>(i % 4); break;               // rising, repeating
+        case 0: d = static_cast<float>(rng() % values); break;                      // many ties
+        case 1: d = static_cast<float>(rng()) / 1000.0f; break;                     // distinct
+        case 2: d = static_cast<float>(n - i) + (rng() % 3 == 0 ? 0.5f : 0.0f); break;
+        case 3: d = rng() % 7 == 0 ? nan : static_cast<float>(rng() % 10); break;
+        case 4: d = static_cast<float>(i % values); break;                          // rising, repeating
+        case 5:  // last frame's order in coincident groups, this tick's puffs at the end
+          d = i + 5 < n ? static_cast<float>((n - i) / 3) : static_cast<float>(rng() % (n / 3 + 1));
+          break;
+        default: d = rng() % 2 ? 0.0f : -0.0f; if (rng() % 4 == 0) d = 1.0f; break;  // equal zeros
       }
     }
     bool tie = false;
