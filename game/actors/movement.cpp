@@ -131,18 +131,6 @@ bool LineBlocked(TPoint p, TPoint q, const std::vector<TCell>& walls) {
 
 TMovementState& Movement() { return g_move; }
 
-float FacingAngle(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
-  double dx = static_cast<double>(toX) - fromX;
-  double dy = static_cast<double>(toY) - fromY;
-  if (dx == 0.0) return dy > 0.0 ? 90.0f : 270.0f;
-  if (dy == 0.0) return dx > 0.0 ? 0.0f : 180.0f;
-  double a = std::atan(std::fabs(dy / dx)) * 180.0 / std::numbers::pi;
-  if (dx > 0.0 && dy > 0.0) return static_cast<float>(a);
-  if (dx < 0.0 && dy > 0.0) return static_cast<float>(180.0 - a);
-  if (dx < 0.0) return static_cast<float>(180.0 + a);
-  return static_cast<float>(360.0 - a);
-}
-
 bool IsDiagonalAngle(float angle) {
   if (!std::isfinite(angle)) return false;
   double rounded = std::nearbyint(static_cast<double>(angle));  // the default mode: halves to even

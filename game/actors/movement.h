@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "game/actors/actors.h"  // FacingAngle, the one rule every actor turns by
+
 namespace game {
 
 // The per-tile grids hold 100 x 100 cells, indexed [x][y]; a map uses 0..MapWidth x 0..MapHeight.
@@ -35,9 +37,6 @@ struct TMovementState {
 
 TMovementState& Movement();
 
-// The facing from tile (fromX, fromY) toward (toX, toY) in degrees, 0 to 360: 0 toward +X, 90
-// toward +Y; straight up the Y axis (and no offset at all) gives 270.
-float FacingAngle(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);
 // Whether a facing is diagonal: rounded to the nearest integer (halves to even) it is not a
 // multiple of 90.
 bool IsDiagonalAngle(float angle);
