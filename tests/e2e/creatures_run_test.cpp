@@ -156,8 +156,17 @@ TEST_F(CreaturesRun, MeleeOnArrivalAndAShotAtAnEnemyInLineOfFire) {
   Input in;
   in.Click(30, 6, 10).Click(60, 9, 10);     // the beast runs up to the soldier and bites
   in.Click(250, 6, 13).Click(280, 12, 13);  // the blue soldier shoots the other beast
-  ProcessResult r = Run(420, in.Text());
+  in.ZoomIn(285);                           // closer, for the picture of the round in flight
+  ProcessResult r = Run(420, in.Text(), {"--dump-state", "305:flight.txt", "--screenshot", "305:flight.png"});
   ASSERT_EQ(r.status, 0) << r.err;
+  StateDumpReader flight = Dump("flight.txt");
+  ASSERT_EQ(flight.Int("bullets", "count"), 1);
+  EXPECT_EQ(flight.Int("bullets", "bullet.0.Target"), 3);
+  EXPECT_EQ(flight.Int("bullets", "bullet.0.Damage"), 4) << "the shooter's shot damage";
+  EXPECT_NE(flight.Int("bullets", "bullet.0.EffectID"), 0) << "trailing its smoke";
+  EXPECT_GT(flight.Int("effects", "particles"), 3);
+  EXPECT_EQ(flight.Creature(3, "Health"), 14) << "not yet landed";
+  EXPECT_GT(testsupport::ReadBytes(dir_ / "flight.png").size(), 1000u);
   StateDumpReader d = Dump();
   EXPECT_EQ(d.Creature(0, "TileX"), 8) << "beside the enemy";
   EXPECT_EQ(d.Creature(0, "AtackPoints"), 1);

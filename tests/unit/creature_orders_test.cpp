@@ -171,6 +171,50 @@ TEST_F(CreatureOrders, ShotsNeedTheShotMapAndHitAtOnceWithoutABulletKind) {
   EXPECT_EQ(std::pair(C(s).RouteX, C(s).RouteY), std::pair(7, 1));
 }
 
+TEST_F(CreatureOrders, ABulletStillHitsATargetThatWalkedAwayAndTakesItsTrailAlong) {
+  game::TBullet slug;  // no model: it flies and lands all the same
+  slug.Name = "Slug";
+  slug.MoveSpeed = 0.4f;
+  slug.Damage = 7;
+  slug.Effect = "Smoke";
+  game::BulletLists().BulletKinds.push_back(slug);
+  game::TEffect smoke;
+  smoke.Name = "Smoke";
+  smoke.Lifetime = 1000;
+  smoke.Alpha = 1.0f;
+  smoke.AlphaChange = -0.01f;
+  game::EffectLists().EffectKinds.push_back(smoke);
+  AddShooter("Shooter", 2, 5);
+  int32_t s = Place("Shooter", 1, 1, 0);
+  int32_t e = Place("Unit", 4, 1, 1);
+  game::OrderCreature(e, 4, 8);  // it walks away south
+  Tick(5);
+  game::OrderCreature(s, 4, 1);  // still on its tile until the step ends
+  ASSERT_EQ(C(s).State, StateShot);
+  ASSERT_NE(TickUntil([&] { return !game::BulletLists().Bullets.empty(); }), -1);
+  const game::TBullet& flying = game::BulletLists().Bullets[0];
+  EXPECT_EQ(flying.Target, e);
+  EXPECT_EQ(flying.Damage, 4) << "the shooter's ShotDamage replaces the round's own";
+  EXPECT_NE(flying.EffectID, 0);
+  EXPECT_EQ(C(s).Target, -1);
+  game::OrderCreature(s, 1, 4);
+  EXPECT_FALSE(C(s).HasOrder) << "no orders while a bullet flies";
+  ASSERT_NE(TickUntil([&] { return game::BulletLists().Bullets.empty(); }), -1);
+  EXPECT_EQ(C(e).State, StateDamage);
+  EXPECT_EQ(C(e).Health, 10 - 4);
+  EXPECT_GT(C(e).TileY, 1) << "it was hit where it had walked to";
+  EXPECT_TRUE(game::EffectLists().Effects.empty()) << "the trail ends with the bullet";
+
+  // Without ShotDamage the round's own damage is dealt.
+  TickUntilStands(e);
+  TickUntilStands(s);
+  C(s).ShotDamage = 0;
+  game::OrderCreature(s, C(e).TileX, C(e).TileY);
+  ASSERT_EQ(C(s).State, StateShot);
+  ASSERT_NE(TickUntil([&] { return C(e).State == StateDamage; }), -1);
+  EXPECT_EQ(C(e).Health, 0) << "7 from 6, and never below 0";
+}
+
 TEST_F(CreatureOrders, TurnBasedPlayCountsMovePoints) {
   game::PlayerTable().TurnBased = true;
   int32_t a = Place("Unit", 1, 1, 0);
