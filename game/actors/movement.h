@@ -56,8 +56,8 @@ void BuildDistanceMap(int32_t index, int32_t targetX, int32_t targetY);
 void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY);
 // Swaps the builder BuildDistanceMap uses (null: the queue).
 void SetDistanceMapBuilder(TDistanceMapBuilder builder);
-// Steps 1 to 4 of the distance map (the cells before the wave): returns the creature's held
-// tile, where the wave starts.
+// The distance map before the wave: cleared, walls, other creatures and the creature itself;
+// returns the creature's held tile, where the wave starts.
 void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY);
 
 // The shot map of a shooter on (x, y) with `range` tiles: 1 on the tiles of the range window

@@ -76,7 +76,7 @@ void DrawLightAndTileCursor() {
   }
 }
 
-// Step 10 of the tick: selection and orders by mouse, for a human player's turn while the mouse
+// Selection and orders by mouse, in a human player's turn while the mouse
 // is the world's.
 void MouseOrders() {
   const TGuiFlags& gui = GuiFlags();
