@@ -90,8 +90,7 @@ void ProbeCaps() {
                            HasProc("glFramebufferTexture2DEXT");
   LogAdd(std::string("GL_EXT_FRAMEBUFFER_OBJECT: ") + Bool(caps.FramebufferObject));
 
-  caps.PixelBuffer = HasProc("glXCreatePbuffer") && HasProc("glXDestroyPbuffer") &&
-                     HasProc("glXChooseFBConfig");
+  caps.PixelBuffer = platform::HasPixelBuffers();
   LogAdd(std::string("WGL_ARB_PBUFFER: ") + Bool(caps.PixelBuffer));
 
   int interval = platform::GetSwapInterval();
@@ -163,13 +162,14 @@ bool GLCreateContext() {
   plain.alphaBits = 8;
   plain.depthBits = g_gl.DepthBits;
   plain.stencilBits = g_gl.StencilBits;
-  if (!platform::ProbePixelFormat(plain)) {
+  if (!platform::ChooseBasicPixelFormat(plain)) {
     ErrorBox("Cannot choose pixel format");
     return false;
   }
   bool found = false;
-  std::vector<PixelFormatTry> tries =
-      SearchPixelFormat(g_gl.FSAA, g_gl.StencilBits, Screen().BPP, platform::ProbePixelFormat, &found);
+  std::vector<PixelFormatTry> tries;
+  if (platform::HasPixelFormatSearch())
+    tries = SearchPixelFormat(g_gl.FSAA, g_gl.StencilBits, Screen().BPP, platform::ProbePixelFormat, &found);
   g_gl.Chosen = plain;
   if (found) {
     g_gl.DepthBits = tries.back().depth;
