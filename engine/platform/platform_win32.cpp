@@ -269,6 +269,16 @@ DEVMODEA ModeOf(const DisplayMode& mode) {
   return dm;
 }
 
+bool IsCurrentMode(const DEVMODEA& wanted) {
+  DEVMODEA current{};
+  current.dmSize = sizeof current;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current)) return false;
+  return current.dmPelsWidth == wanted.dmPelsWidth && current.dmPelsHeight == wanted.dmPelsHeight &&
+         current.dmBitsPerPel == wanted.dmBitsPerPel &&
+         (!(wanted.dmFields & DM_DISPLAYFREQUENCY) ||
+          current.dmDisplayFrequency == wanted.dmDisplayFrequency);
+}
+
 void RestoreDesktopMode() {
   if (g_win.modeChanged) ChangeDisplaySettingsA(nullptr, 0);
   g_win.modeChanged = false;
@@ -489,12 +499,17 @@ bool SetFullscreen(bool fullscreen, const DisplayMode& mode) {
     return true;
   }
   DEVMODEA dm = ModeOf(mode);
-  if (ChangeDisplaySettingsA(&dm, CDS_TEST | CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL ||
-      ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-    g_win.lastError = "the display refuses the mode";
-    return false;
+  // NOTE: a mode change tells every window with WM_DISPLAYCHANGE, which brings the engine back
+  // here: asking again for the mode the display already runs must change nothing, or the two
+  // would call each other for ever.
+  if (!IsCurrentMode(dm)) {
+    if (ChangeDisplaySettingsA(&dm, CDS_TEST | CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL ||
+        ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+      g_win.lastError = "the display refuses the mode";
+      return false;
+    }
+    g_win.modeChanged = true;
   }
-  g_win.modeChanged = true;
   SetStyle(true);
   SetWindowPos(g_win.window, HWND_TOPMOST, 0, 0, mode.width, mode.height,
                SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);

@@ -59,14 +59,17 @@ PixelDifference Compare(const eng::TImage& a, const eng::TImage& b) {
 }
 
 TEST_F(WindowsBuild, DemoMapScreenshotMatchesTheHostBuild) {
+  // A recorded cursor: the live one sits wherever the display server put it relative to a window
+  // whose frame each window system draws its own way, and a replay ignores live input.
   const std::vector<std::string> args = {"--headless", "--ticks", "120", "--fixed-clock", "--seed", "1",
-                                         "--screenshot", "shot.png"};
+                                         "--input", "input.txt", "--screenshot", "shot.png"};
   fs::path host = testsupport::ScratchDir() / "host";
   fs::path windows = host.parent_path() / "windows";
-  fs::create_directories(host);
-  fs::create_directories(windows);
-  testsupport::LinkGameContent(host);
-  testsupport::LinkGameContent(windows);
+  for (const fs::path& dir : {host, windows}) {
+    fs::create_directories(dir);
+    testsupport::LinkGameContent(dir);
+    testsupport::WriteFile(dir / "input.txt", "1 mouse_move 400 300\n");
+  }
 
   std::vector<std::string> hostArgs = {testsupport::BinPath("tessera").string()};
   hostArgs.insert(hostArgs.end(), args.begin(), args.end());
@@ -93,37 +96,39 @@ TEST_F(WindowsBuild, DemoMapScreenshotMatchesTheHostBuild) {
   EXPECT_GT(lit * 2, d.pixels) << "the demo map covers most of the frame";
 }
 
-// Every picture the game ships, and JPEG files of the kinds modders make, read by both builds'
-// tessera-image. (The PNG and TGA readers' own tests run under Wine as well.)
+// The JPEG pictures the game ships, and JPEG files of the kinds modders make, read by both
+// builds' tessera-image: the decoder is the one part of the readers that is the platform's. (The
+// readers' own tests run under Wine as well.)
 TEST_F(WindowsBuild, ImageToolReadsThePicturesToTheSamePixels) {
   fs::path dir = testsupport::ScratchDir();
   std::vector<fs::path> pictures;
   for (const auto& entry : fs::recursive_directory_iterator(fs::path(TESSERA_GAME_DIR) / "Data")) {
     std::string ext = entry.path().extension().string();
-    if (ext == ".jpg" || ext == ".tga" || ext == ".png") pictures.push_back(entry.path());
+    if (ext == ".jpg") pictures.push_back(entry.path());
   }
   std::vector<uint8_t> rgba;
-  const int w = 37, h = 23;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
+  const int width = 37, height = 23;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
       rgba.insert(rgba.end(), {static_cast<uint8_t>(x * 7), static_cast<uint8_t>(y * 11),
                                static_cast<uint8_t>((x ^ y) * 5), 255});
   const std::pair<const char*, eng::JpegOptions> kinds[] = {
       {"baseline.jpg", {90, false, false}}, {"progressive.jpg", {75, true, false}},
       {"grey.jpg", {60, false, true}}, {"low.jpg", {10, false, false}}};
   for (const auto& [name, options] : kinds) {
-    testsupport::WriteBytes(dir / name, eng::EncodeJpeg(w, h, rgba.data(), true, options));
+    testsupport::WriteBytes(dir / name, eng::EncodeJpeg(width, height, rgba.data(), true, options));
     pictures.push_back(dir / name);
   }
-  size_t jpegs = 0;
   for (const fs::path& picture : pictures) {
-    jpegs += picture.extension() == ".jpg";
     ProcessResult h = RunProcess({testsupport::BinPath("tessera-image").string(), picture.string()}, dir);
     ProcessResult win = RunWindows("tessera-image", {"Z:" + picture.string()}, dir);
     EXPECT_EQ(h.status, 0) << picture << ": " << h.out;
-    EXPECT_EQ(win.out, h.out) << picture;
+    std::string windowsOut = win.out;  // a console line ends in CR LF there
+    if (windowsOut.size() >= 2 && windowsOut.compare(windowsOut.size() - 2, 2, "\r\n") == 0)
+      windowsOut.erase(windowsOut.size() - 2, 1);
+    EXPECT_EQ(windowsOut, h.out) << picture;
   }
-  EXPECT_GE(jpegs, 5u) << "the demo's floors and the made files";
+  EXPECT_GE(pictures.size(), 7u) << "the demo's floors and the made files";
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // window messages, display modes, and the game's own window ended by Escape, Alt+F4 and closing.
 #include "engine/platform/platform_win32.h"
 
-#include <GL/wglext.h>
+#include <GL/gl.h>
+#include <GL/wglext.h>  // the attribute names the stand-in reads
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -385,6 +386,10 @@ fs::path GameWindow::dir_;
 
 void PostKey(HWND w, UINT message, WPARAM key, LPARAM flags) { PostMessageA(w, message, key, flags | 1); }
 
+// The game reads held keys once per tick: a key released in the same pass as it went down was
+// never seen held.
+void HoldForTicks() { std::this_thread::sleep_for(std::chrono::milliseconds(150)); }
+
 TEST_F(GameWindow, EscapeEndsTheGameWithStatusZero) {
   GameProcess game(dir_);
   HWND w = game.Window();
@@ -425,6 +430,7 @@ TEST_F(GameWindow, AltEnterAsksForFullscreenAtTheWindowSizeWhichTheDisplayRefuse
   auto altEnter = [w] {
     PostKey(w, WM_SYSKEYDOWN, VK_MENU, 1L << 29);
     PostKey(w, WM_SYSKEYDOWN, VK_RETURN, 1L << 29);
+    HoldForTicks();
     PostKey(w, WM_SYSKEYUP, VK_RETURN, (1L << 29) | (1L << 30) | (1L << 31));
     PostKey(w, WM_SYSKEYUP, VK_MENU, (1L << 30) | (1L << 31));
   };
@@ -444,6 +450,7 @@ TEST_F(GameWindow, CtrlEnterAsksForFullscreenAtTheDesktopSize) {
   auto ctrlEnter = [w] {
     PostKey(w, WM_KEYDOWN, VK_CONTROL, 0);
     PostKey(w, WM_KEYDOWN, VK_RETURN, 0);
+    HoldForTicks();
     PostKey(w, WM_KEYUP, VK_RETURN, (1L << 30) | (1L << 31));
     PostKey(w, WM_KEYUP, VK_CONTROL, (1L << 30) | (1L << 31));
   };
