@@ -58,9 +58,12 @@ fetch_jpeg_source() {
   (cd build/sources && apt-get source --download-only -q libjpeg-turbo)
 }
 
+# One query for all of them: this runs before every ./run.sh, so it must cost next to nothing.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$NF == "installed" && $(NF-1) == "ok" { print $1 }' || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  if ! grep -qx -- "$p" <<<"$installed"; then
     missing+=("$p")
   fi
 done
