@@ -45,7 +45,7 @@ bool HasProcOrArb(const char* name) {
 
 const char* Bool(bool b) { return b ? "TRUE" : "FALSE"; }
 
-// Software rasterisers stand where a Windows driver reports a generic format.
+// Software rasterisers that the window system does not mark as its generic format.
 bool IsSoftwareRenderer(const std::string& renderer) {
   for (const char* name : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
     if (renderer.find(name) != std::string::npos) return true;
@@ -184,7 +184,7 @@ bool GLCreateContext() {
   LogAdd("Create OpenGL Context");
   LogAdd("Make Current OpenGL Context");
   g_gl.Renderer = GLString(GL_RENDERER);
-  if (IsSoftwareRenderer(g_gl.Renderer))
+  if (platform::IsGenericPixelFormat() || IsSoftwareRenderer(g_gl.Renderer))
     WarningBox("Cannot find 3D-accelerator! Application run in software-mode, it's very slow");
   LogAdd("GL_VERSION: " + GLString(GL_VERSION));
   LogAdd("GL_RENDERER: " + g_gl.Renderer);

@@ -92,6 +92,9 @@ bool SetSwapInterval(int interval);
 void* GetGLProcAddress(const char* name);
 // Whether the window system offers off-screen pixel buffers for GL.
 bool HasPixelBuffers();
+// Whether the window's pixel format is the system's own unaccelerated one (false where the system
+// does not tell).
+bool IsGenericPixelFormat();
 
 // ---- Events --------------------------------------------------------------------------------
 

@@ -224,6 +224,9 @@ bool SetSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 
 
 void* GetGLProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 
+// SDL does not tell; the renderer's name does (see the engine's context set-up).
+bool IsGenericPixelFormat() { return false; }
+
 bool HasPixelBuffers() {
   return GetGLProcAddress("glXCreatePbuffer") && GetGLProcAddress("glXDestroyPbuffer") &&
          GetGLProcAddress("glXChooseFBConfig");

@@ -53,7 +53,6 @@ struct Win32State {
   HDC searchDc = nullptr;
   HGLRC searchContext = nullptr;
   int basicFormat = 0;
-  PixelFormat basicRequest;
   PFNWGLCHOOSEPIXELFORMATARBPROC choosePixelFormat = nullptr;
   win32::ChoosePixelFormatProc chooseHook = nullptr;
   std::map<FormatKey, int> foundFormats;
@@ -221,6 +220,27 @@ bool RegisterWindowClass(const char* name, UINT style) {
   return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// Creates a window of the class at `place` (left, top, right, bottom) and takes its device
+// context; false with LastError, `stage` (when given) 1 for the window, 5 for the context.
+bool MakeWindow(DWORD exStyle, const char* className, const char* caption, DWORD style, RECT place,
+                HWND* window, HDC* dc, int* stage) {
+  if (stage) *stage = 1;
+  *window = CreateWindowExA(exStyle, className, caption, style, place.left, place.top,
+                            place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                            g_win.instance, nullptr);
+  if (!*window) {
+    SetError("Cannot create window");
+    return false;
+  }
+  if (stage) *stage = 5;
+  *dc = GetDC(*window);
+  if (!*dc) {
+    SetError("Cannot get device context");
+    return false;
+  }
+  return true;
+}
+
 bool MakeContext(HDC dc, int format, const PIXELFORMATDESCRIPTOR& pfd, HGLRC* context, int* stage) {
   *stage = 4;
   if (!SetPixelFormat(dc, format, &pfd)) {
@@ -365,15 +385,8 @@ bool ChooseBasicPixelFormat(const PixelFormat& format) {
     SetError("Cannot register window class");
     return false;
   }
-  g_win.searchWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kSearchClassName, "", WS_POPUP, 0, 0, 0, 0,
-                                       nullptr, nullptr, g_win.instance, nullptr);
-  if (!g_win.searchWindow) {
-    SetError("Cannot create window");
-    return false;
-  }
-  g_win.searchDc = GetDC(g_win.searchWindow);
-  if (!g_win.searchDc) {
-    SetError("Cannot get device context");
+  if (!MakeWindow(WS_EX_TOOLWINDOW, kSearchClassName, "", WS_POPUP, {0, 0, 0, 0}, &g_win.searchWindow,
+                  &g_win.searchDc, nullptr)) {
     DestroySearchWindow();
     return false;
   }
@@ -386,7 +399,6 @@ bool ChooseBasicPixelFormat(const PixelFormat& format) {
     return false;
   }
   g_win.basicFormat = chosen;
-  g_win.basicRequest = format;
   g_win.choosePixelFormat = ProcAs<PFNWGLCHOOSEPIXELFORMATARBPROC>(ExtensionProc("wglChoosePixelFormat"));
   return true;
 }
@@ -437,18 +449,9 @@ bool CreateGameWindow(const std::string& caption, int x, int y, int width, int h
   }
   g_win.popup = popup;
   g_win.focused = true;
-  g_win.window = CreateWindowExA(exStyle, kClassName, caption.c_str(), style, x, y, outerWidth,
-                                 outerHeight, nullptr, nullptr, g_win.instance, nullptr);
-  if (!g_win.window) {
-    SetError("Cannot create window");
+  if (!MakeWindow(exStyle, kClassName, caption.c_str(), style, {x, y, x + outerWidth, y + outerHeight},
+                  &g_win.window, &g_win.dc, stage))
     return false;
-  }
-  *stage = 5;
-  g_win.dc = GetDC(g_win.window);
-  if (!g_win.dc) {
-    SetError("Cannot get device context");
-    return false;
-  }
   PIXELFORMATDESCRIPTOR pfd = Descriptor(format);
   if (!chosen) chosen = ChoosePixelFormat(g_win.dc, &pfd);
   if (!chosen) {
@@ -585,6 +588,12 @@ void* GetGLProcAddress(const char* name) {
 bool HasPixelBuffers() {
   return wglGetProcAddress("wglCreatePbufferARB") && wglGetProcAddress("wglDestroyPbufferARB") &&
          ExtensionProc("wglChoosePixelFormat");
+}
+
+bool IsGenericPixelFormat() {
+  PIXELFORMATDESCRIPTOR pfd{};
+  if (!g_win.dc || !DescribePixelFormat(g_win.dc, GetPixelFormat(g_win.dc), sizeof pfd, &pfd)) return false;
+  return (pfd.dwFlags & PFD_GENERIC_FORMAT) && !(pfd.dwFlags & PFD_GENERIC_ACCELERATED);
 }
 
 // ---- Events --------------------------------------------------------------------------------
