@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/application.h"
@@ -390,32 +391,26 @@ void PostKey(HWND w, UINT message, WPARAM key, LPARAM flags) { PostMessageA(w, m
 // never seen held.
 void HoldForTicks() { std::this_thread::sleep_for(std::chrono::milliseconds(150)); }
 
-TEST_F(GameWindow, EscapeEndsTheGameWithStatusZero) {
-  GameProcess game(dir_);
-  HWND w = game.Window();
-  ASSERT_NE(w, nullptr) << "the game's window did not appear";
-  PostKey(w, WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_EQ(game.Wait(), 0);
-  EXPECT_FALSE(game.Log("End").empty()) << "the engine shut down in order";
-}
-
-TEST_F(GameWindow, AltF4EndsTheGameWithStatusZero) {
-  GameProcess game(dir_);
-  HWND w = game.Window();
-  ASSERT_NE(w, nullptr);
-  PostKey(w, WM_SYSKEYDOWN, VK_MENU, 1L << 29);
-  PostKey(w, WM_SYSKEYDOWN, VK_F4, 1L << 29);
-  EXPECT_EQ(game.Wait(), 0);
-  EXPECT_FALSE(game.Log("End").empty());
-}
-
-TEST_F(GameWindow, ClosingTheWindowEndsTheGameWithStatusZero) {
-  GameProcess game(dir_);
-  HWND w = game.Window();
-  ASSERT_NE(w, nullptr);
-  PostMessageA(w, WM_CLOSE, 0, 0);
-  EXPECT_EQ(game.Wait(), 0);
-  EXPECT_FALSE(game.Log("End").empty());
+// A run of the game for each way of ending it.
+TEST_F(GameWindow, EscapeAltF4AndClosingTheWindowEndTheGameWithStatusZero) {
+  const std::pair<const char*, std::function<void(HWND)>> ways[] = {
+      {"Escape", [](HWND w) { PostKey(w, WM_KEYDOWN, VK_ESCAPE, 0); }},
+      {"Alt+F4",
+       [](HWND w) {
+         PostKey(w, WM_SYSKEYDOWN, VK_MENU, 1L << 29);
+         PostKey(w, WM_SYSKEYDOWN, VK_F4, 1L << 29);
+       }},
+      {"closing the window", [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); }},
+  };
+  for (const auto& [name, end] : ways) {
+    SCOPED_TRACE(name);
+    GameProcess game(dir_);
+    HWND w = game.Window();
+    ASSERT_NE(w, nullptr) << "the game's window did not appear";
+    end(w);
+    EXPECT_EQ(game.Wait(), 0);
+    EXPECT_FALSE(game.Log("End").empty()) << "the engine shut down in order";
+  }
 }
 
 TEST_F(GameWindow, AltEnterAsksForFullscreenAtTheWindowSizeWhichTheDisplayRefuses) {
