@@ -55,7 +55,11 @@ fetch_jpeg_source() {
     as_root apt-get update -q
   fi
   mkdir -p build/sources
-  (cd build/sources && apt-get source --download-only -q libjpeg-turbo)
+  # Source lists that were never fetched know no source packages yet.
+  if ! (cd build/sources && apt-get source --download-only -q libjpeg-turbo); then
+    as_root apt-get update -q
+    (cd build/sources && apt-get source --download-only -q libjpeg-turbo)
+  fi
 }
 
 # One query for all of them: this runs before every ./run.sh, so it must cost next to nothing.
