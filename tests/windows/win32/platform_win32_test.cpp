@@ -23,6 +23,9 @@
 #include "engine/mouse.h"
 #include "engine/opengl.h"
 #include "engine/screen.h"
+#include "engine/textures.h"
+#include "game/core/game_core.h"
+#include "game/world/defs.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -316,6 +319,23 @@ TEST_F(Win32Window, FramedWindowHasTheAskedClientSizeAndAFullscreenModeMustBeOff
   EXPECT_FALSE(eng::platform::SetFullscreen(true, {desktop.width + 1, desktop.height + 1, 32, 0}));
   LONG_PTR style = GetWindowLongPtrA(eng::platform::win32::GameWindow(), GWL_STYLE);
   EXPECT_TRUE(style & WS_CAPTION);
+}
+
+// Content is often written on this system: backslashes and any letter case name the files.
+TEST(Win32Paths, DataPathsWithBackslashesAndAnyCaseReadTheContent) {
+  eng::TexturesReset();
+  eng::RegisterImageReaders();
+  game::Core().AppDir = std::string(TESSERA_GAME_DIR) + "/";
+  for (const auto& [folder, name] : {std::pair{"Data\\Textures\\", "grass.jpg"},
+                                     std::pair{"DATA\\textures\\", "GRASS.JPG"},
+                                     std::pair{"data/Textures/", "Select_Ring.TGA"}}) {
+    eng::TImage image;
+    std::string path = game::DataPath(folder, name);
+    EXPECT_TRUE(eng::TextureReadImage(path, &image)) << path;
+    EXPECT_GT(image.Width, 0) << path;
+  }
+  game::GameCoreReset();
+  eng::TexturesReset();
 }
 
 // ---- The game itself -----------------------------------------------------------------------
