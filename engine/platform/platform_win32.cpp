@@ -175,6 +175,8 @@ LRESULT CALLBACK GameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_SYSKEYDOWN: KeyMessage(EventType::KeyDown, wParam, lParam, true); return 0;
     case WM_KEYUP: KeyMessage(EventType::KeyUp, wParam, lParam, false); return 0;
     case WM_SYSKEYUP: KeyMessage(EventType::KeyUp, wParam, lParam, true); return 0;
+    // Characters typed with Alt would go to a menu the window does not have, with a beep.
+    case WM_SYSCHAR: return 0;
     case WM_CHAR: {
       Event ev;
       ev.type = EventType::Char;
