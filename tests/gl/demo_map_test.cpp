@@ -102,8 +102,8 @@ class DemoMapTest : public testsupport::GlTest {
 
 TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   // Walls.
-  EXPECT_EQ(game::WallLists().WallKinds.size(), 6u);
-  for (const char* name : {"Stone", "Pillar", "Door", "Bush", "Crate", "Barrel"}) {
+  EXPECT_EQ(game::WallLists().WallKinds.size(), 9u);
+  for (const char* name : {"Stone", "Pillar", "Door", "Bush", "Crate", "Barrel", "Gate", "Lever", "Chest"}) {
     const game::TWall& kind = WallKind(name);
     ASSERT_NE(kind.Model, nullptr) << name;
     ASSERT_NE(kind.Texture, nullptr) << name;
@@ -127,8 +127,8 @@ TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   EXPECT_FALSE(WallKind("Stone").Ghost);
 
   // Creatures.
-  EXPECT_EQ(game::CreatureLists().CreatureKinds.size(), 3u);
-  for (const char* name : {"Blue Soldier", "Red Soldier", "Beast"}) {
+  EXPECT_EQ(game::CreatureLists().CreatureKinds.size(), 6u);
+  for (const char* name : {"Blue Soldier", "Red Soldier", "Beast", "Scout", "Militia", "Beast Alpha"}) {
     const game::TCreature& kind = CreatureKind(name);
     EXPECT_EQ(kind.ModelNames, (std::vector<std::string>{"Stand", "Walk", "Atack", "Shot", "Damage"})) << name;
     for (const game::TGmMesh* model : kind.Models) EXPECT_NE(model, nullptr) << name;
