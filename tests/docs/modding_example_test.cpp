@@ -12,16 +12,10 @@
 #include <vector>
 
 #include "game/actors/creatures.h"
-#include "game/actors/walls.h"
-#include "game/core/camera.h"
-#include "game/core/game_core.h"
 #include "game/core/game_data.h"
-#include "game/core/players.h"
-#include "game/models/mesh.h"
 #include "game/world/defs.h"
-#include "game/world/floor.h"
-#include "game/world/map.h"
 #include "game/world/registry.h"
+#include "tests/support/game_reset.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -65,18 +59,6 @@ Guide ReadGuide() {
   return guide;
 }
 
-void ResetAll() {
-  game::MeshFreeAll();
-  game::MapReset();
-  game::WallsReset();
-  game::CreaturesReset();
-  game::FloorReset();
-  game::RegistryReset();
-  game::PlayersReset();
-  game::CameraReset();
-  game::GameCoreReset();
-}
-
 class ModdingExample : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -93,9 +75,9 @@ class ModdingExample : public ::testing::Test {
     }
     fs::create_directories(root_ / "build");
     fs::create_directory_symlink(TESSERA_BIN_DIR, root_ / "build/bin");
-    ResetAll();
+    testsupport::ResetGameWorld();
   }
-  void TearDown() override { ResetAll(); }
+  void TearDown() override { testsupport::ResetGameWorld(); }
 
   // What the build does with content/custom/: every file copied into the game folder.
   void CopyCustom() const {

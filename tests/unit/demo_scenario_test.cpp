@@ -19,17 +19,14 @@
 #include "engine/font.h"
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
-#include "game/core/camera.h"
-#include "game/core/game_core.h"
 #include "game/core/game_data.h"
 #include "game/core/players.h"
-#include "game/models/mesh.h"
 #include "game/script/declarations.h"
 #include "game/world/defs.h"
-#include "game/world/floor.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
 #include "script_engine/script.h"
+#include "tests/support/game_reset.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -38,18 +35,6 @@ namespace fs = std::filesystem;
 using Tile = std::pair<int, int>;
 
 const fs::path kGame = TESSERA_GAME_DIR;
-
-void ResetAll() {
-  game::MeshFreeAll();
-  game::MapReset();
-  game::WallsReset();
-  game::CreaturesReset();
-  game::FloorReset();
-  game::RegistryReset();
-  game::PlayersReset();
-  game::CameraReset();
-  game::GameCoreReset();
-}
 
 // A script source as the game joins a block: each line cut at its "//" and followed by a blank.
 std::string Joined(const std::vector<std::string>& lines) {
@@ -96,11 +81,11 @@ class DemoScenario : public ::testing::Test {
   void SetUp() override {
     if (!fs::exists(kGame / "maps/demo.map"))
       GTEST_SKIP() << "the demo content has not been built into " << kGame;
-    ResetAll();
+    testsupport::ResetGameWorld();
     ASSERT_EQ(game::LoadGameData(kGame.string(), "maps/demo.map"), "");
     for (const game::TMapScriptBlock& b : game::MapState().ScriptBlocks) blocks_[b.Name] = Joined(b.Lines);
   }
-  void TearDown() override { ResetAll(); }
+  void TearDown() override { testsupport::ResetGameWorld(); }
 
   static const game::TWall* Wall(uint16_t id) {
     int32_t i = game::FindWall(id);
