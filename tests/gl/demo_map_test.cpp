@@ -157,12 +157,24 @@ TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   EXPECT_GT(bullets[0].Texture->Width, 4);
   EXPECT_EQ(bullets[0].OffsetY, 1.4f);
   const auto& effects = game::EffectLists().EffectKinds;
-  ASSERT_EQ(effects.size(), 1u);
-  EXPECT_TRUE(game::SameName(effects[0].Name, bullets[0].Effect));
-  ASSERT_NE(effects[0].Texture, nullptr);
-  EXPECT_EQ(effects[0].Texture->Width, 64) << "smoke.tga from Data/Effects/, not the placeholder";
-  EXPECT_LT(effects[0].AlphaChange, 0.0f) << "the smoke fades";
-  EXPECT_GT(effects[0].Lifetime, 2 * 19 * 1.5 / bullets[0].MoveSpeed) << "the trail outlasts a flight across the map";
+  EXPECT_EQ(effects.size(), 2u) << "the trail and the flare";
+  int32_t trail = game::FindKind(effects, bullets[0].Effect);
+  ASSERT_GE(trail, 0);
+  const game::TEffect& smoke = effects[static_cast<size_t>(trail)];
+  ASSERT_NE(smoke.Texture, nullptr);
+  EXPECT_EQ(smoke.Texture->Width, 64) << "smoke.tga from Data/Effects/, not the placeholder";
+  EXPECT_LT(smoke.AlphaChange, 0.0f) << "the smoke fades";
+  EXPECT_GT(smoke.Lifetime, 2 * 19 * 1.5 / bullets[0].MoveSpeed) << "the trail outlasts a flight across the map";
+  // The flare a creature lights: sparks that rise, fall back and fade, for a good while.
+  int32_t flare = game::FindKind(effects, "Flare");
+  ASSERT_GE(flare, 0);
+  const game::TEffect& sparks = effects[static_cast<size_t>(flare)];
+  ASSERT_NE(sparks.Texture, nullptr);
+  EXPECT_EQ(sparks.Texture->Width, 64) << "spark.tga from Data/Effects/";
+  EXPECT_LT(sparks.AlphaChange, 0.0f);
+  EXPECT_GT(sparks.Speed[1], 0.0f);
+  EXPECT_LT(sparks.SpeedChange[1], 0.0f);
+  EXPECT_GE(sparks.Lifetime, 600) << "ten seconds or more";
 
   // The map: everything placed, nothing reported.
   EXPECT_TRUE(game::MapState().Messages.empty()) << game::MapState().Messages[0];
@@ -303,7 +315,8 @@ TEST_F(DemoMapTest, ARifleRoundFliesWithItsSmokeTrailAndHitsItsTarget) {
     for (int dy = -3; dy <= 3; ++dy)
       for (int dx = -3; dx <= 3; ++dx) {
         uint32_t c = PixelAt(p, x + dx, y + dy);
-        int r = static_cast<int>(c & 0xFF), g = static_cast<int>((c >> 8) & 0xFF), bl = static_cast<int>((c >> 16) & 0xFF);
+        int r = static_cast<int>(c & 0xFF), g = static_cast<int>((c >> 8) & 0xFF),
+            bl = static_cast<int>((c >> 16) & 0xFF);
         *light += r + g + bl;
         *blueOverGreen += bl - g;
       }
@@ -330,25 +343,34 @@ TEST_F(DemoMapTest, ARifleRoundFliesWithItsSmokeTrailAndHitsItsTarget) {
 class DemoScenarioView : public DemoMapTest {
  protected:
   std::string Map() const override { return "maps/demo.map"; }
+  // Places the camera as "Start Map" does (Cam_SetPos: the eye, then the ground point looked at).
+  static void StartCamera() {
+    std::string start;
+    for (const game::TMapScriptBlock& b : game::MapState().ScriptBlocks)
+      if (b.Name == "Start Map")
+        for (const std::string& l : b.Lines) start += l + "\n";
+    std::smatch m;
+    const std::string number = "\\s*(-?[0-9.]+)\\s*";
+    ASSERT_TRUE(std::regex_search(start, m,
+                                  std::regex("Cam_SetPos\\(" + number + "," + number + "," + number + "," +
+                                             number + "," + number + "\\)")))
+        << start;
+    game::TGmCamera& camera = game::GmCamera();
+    camera.Camera.Position = {std::stof(m[1]), std::stof(m[2]), std::stof(m[3])};
+    camera.GroundTargetX = std::stof(m[4]);
+    camera.GroundTargetZ = std::stof(m[5]);
+    eng::CameraLookAt(camera.Camera, {camera.GroundTargetX, 0.0f, camera.GroundTargetZ}, {0.0f, 1.0f, 0.0f});
+  }
+  static void SavePicture(const std::string& name) {
+    fs::path shot = fs::path(TESSERA_BINARY_DIR) / "test-artifacts" / name;
+    fs::create_directories(shot.parent_path());
+    std::string error;
+    EXPECT_TRUE(eng::ScreenshotSaveBackBuffer(shot.string(), &error)) << error;
+  }
 };
 
 TEST_F(DemoScenarioView, StartMapFramesTheFortAndBothSquads) {
-  // The camera as "Start Map" places it (Cam_SetPos: eye, then the ground point looked at).
-  std::string start;
-  for (const game::TMapScriptBlock& b : game::MapState().ScriptBlocks)
-    if (b.Name == "Start Map")
-      for (const std::string& l : b.Lines) start += l + "\n";
-  std::smatch m;
-  const std::string number = "\\s*(-?[0-9.]+)\\s*";
-  ASSERT_TRUE(std::regex_search(start, m,
-                                std::regex("Cam_SetPos\\(" + number + "," + number + "," + number + "," +
-                                           number + "," + number + "\\)")))
-      << start;
-  game::TGmCamera& camera = game::GmCamera();
-  camera.Camera.Position = {std::stof(m[1]), std::stof(m[2]), std::stof(m[3])};
-  camera.GroundTargetX = std::stof(m[4]);
-  camera.GroundTargetZ = std::stof(m[5]);
-  eng::CameraLookAt(camera.Camera, {camera.GroundTargetX, 0.0f, camera.GroundTargetZ}, {0.0f, 1.0f, 0.0f});
+  ASSERT_NO_FATAL_FAILURE(StartCamera());
   game::TOrbit orbit = game::CameraOrbit();
   EXPECT_GE(orbit.Dist, 18.0f);
   EXPECT_LE(orbit.Dist, 50.0f);
@@ -356,10 +378,7 @@ TEST_F(DemoScenarioView, StartMapFramesTheFortAndBothSquads) {
   EXPECT_LE(orbit.Pitch, 1.0f);
 
   std::vector<uint8_t> px = Draw();
-  fs::path shot = fs::path(TESSERA_BINARY_DIR) / "test-artifacts" / "demo_scenario_start.png";
-  fs::create_directories(shot.parent_path());
-  std::string error;
-  EXPECT_TRUE(eng::ScreenshotSaveBackBuffer(shot.string(), &error)) << error;
+  SavePicture("demo_scenario_start.png");
 
   // Each human soldier is on the screen and shows its squad's colour on its body.
   auto blue = [](int r, int g, int b) { return b > r + 40 && b > g + 20; };
@@ -390,6 +409,39 @@ TEST_F(DemoScenarioView, StartMapFramesTheFortAndBothSquads) {
     EXPECT_TRUE(Project(2.0f * static_cast<float>(w.X), 0.8f, 2.0f * static_cast<float>(w.Y), &x, &y))
         << w.Name;
   }
+}
+
+// A flare lit over a soldier (as its use script's Cr_EffectCreate starts it) throws sparks above
+// the soldier's head: warm, bright pixels there that were not there before, and nowhere far off
+// (test-artifacts/demo_flare.png).
+TEST_F(DemoScenarioView, AFlareBurnsOverItsCarrier) {
+  ASSERT_NO_FATAL_FAILURE(StartCamera());
+  std::vector<game::TCreature>& creatures = game::CreatureLists().Creatures;
+  int32_t i = game::FindCreature(1);
+  ASSERT_GE(i, 0);
+  game::TCreature& carrier = creatures[static_cast<size_t>(i)];
+  std::vector<uint8_t> plain = Draw();
+  game::RandomSeed(5);  // the sparks' spread is random: the same sparks in every run
+  carrier.EffectID = game::CreateEffect("Flare", carrier.WorldX, 0.0f, carrier.WorldZ);
+  ASSERT_NE(carrier.EffectID, 0);
+  for (int tick = 0; tick < 40; ++tick) game::UpdateWorld();
+  std::vector<uint8_t> px = Draw();
+  SavePicture("demo_flare.png");
+
+  auto warm = [](uint32_t p) {
+    int r = static_cast<int>(p & 0xFF), g = static_cast<int>((p >> 8) & 0xFF), b = static_cast<int>((p >> 16) & 0xFF);
+    return r > 200 && g > 120 && r > b + 60;
+  };
+  int x, y;
+  ASSERT_TRUE(Project(carrier.WorldX, 2.2f, carrier.WorldZ, &x, &y));
+  int near = 0, far = 0;
+  for (int py = 3; py < 597; ++py)
+    for (int pxl = 3; pxl < 797; ++pxl) {
+      if (!warm(PixelAt(px, pxl, py)) || warm(PixelAt(plain, pxl, py))) continue;
+      (std::abs(pxl - x) <= 25 && std::abs(py - y) <= 30 ? near : far) += 1;
+    }
+  EXPECT_GT(near, 15) << "sparks over the carrier at " << x << "," << y;
+  EXPECT_EQ(far, 0);
 }
 
 }  // namespace
