@@ -164,7 +164,8 @@ TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   ASSERT_NE(smoke.Texture, nullptr);
   EXPECT_EQ(smoke.Texture->Width, 64) << "smoke.tga from Data/Effects/, not the placeholder";
   EXPECT_LT(smoke.AlphaChange, 0.0f) << "the smoke fades";
-  EXPECT_GT(smoke.Lifetime, 2 * 19 * 1.5 / bullets[0].MoveSpeed) << "the trail outlasts a flight across the map";
+  EXPECT_GT(smoke.Lifetime, 2 * 19 * 1.5 / bullets[0].MoveSpeed)
+      << "the trail outlasts a flight across the map";
   // The flare a creature lights: sparks that rise, fall back and fade, for a good while.
   int32_t flare = game::FindKind(effects, "Flare");
   ASSERT_GE(flare, 0);
@@ -429,7 +430,8 @@ TEST_F(DemoScenarioView, AFlareBurnsOverItsCarrier) {
   SavePicture("demo_flare.png");
 
   auto warm = [](uint32_t p) {
-    int r = static_cast<int>(p & 0xFF), g = static_cast<int>((p >> 8) & 0xFF), b = static_cast<int>((p >> 16) & 0xFF);
+    int r = static_cast<int>(p & 0xFF), g = static_cast<int>((p >> 8) & 0xFF);
+    int b = static_cast<int>((p >> 16) & 0xFF);
     return r > 200 && g > 120 && r > b + 60;
   };
   int x, y;
