@@ -21,6 +21,7 @@
 #include "game/script/script_host.h"
 #include "game/world/registry.h"
 #include "tests/support/actor_models.h"
+#include "tests/support/game_reset.h"
 
 namespace testsupport {
 
@@ -50,20 +51,10 @@ class WorldTest : public ::testing::Test {
   void TearDown() override { ResetAll(); }
 
   static void ResetAll() {
-    game::GameCoreReset();
-    game::RegistryReset();
-    game::CreaturesReset();
-    game::WallsReset();
-    game::BulletsReset();
-    game::EffectsReset();
-    game::MovementReset();
-    game::AiReset();
-    game::PlayersReset();
-    game::PlayersStart();
+    ResetGameWorld();
     game::GUIReset();
     game::ScriptHostReset();
-    game::CameraReset();
-    game::MeshFreeAll();
+    game::PlayersStart();
     SetMap(9, 9);
   }
 
