@@ -83,6 +83,16 @@ bool LineMeetsBox(eng::TVec3 s, eng::TVec3 t, const float lo[3], const float hi[
 
 }  // namespace
 
+float FacingAngle(int32_t dx, int32_t dy) {
+  if (dx == 0) return dy > 0 ? 90.0f : 270.0f;
+  if (dy == 0) return dx > 0 ? 0.0f : 180.0f;
+  double a = std::atan(std::fabs(static_cast<double>(dy) / static_cast<double>(dx))) * 180.0 / std::numbers::pi;
+  if (dx > 0 && dy > 0) return static_cast<float>(a);
+  if (dx < 0 && dy > 0) return static_cast<float>(180.0 - a);
+  if (dx < 0) return static_cast<float>(180.0 + a);
+  return static_cast<float>(360.0 - a);
+}
+
 eng::TMatrix4 ActorMatrix(float x, float z, float angleDegrees, float rotateX, float rotateY,
                           float rotateZ, float scale) {
   double turn = -(static_cast<double>(angleDegrees) * std::numbers::pi / 180.0) - rotateY;

@@ -16,6 +16,10 @@ struct TGmMesh;
 eng::TMatrix4 ActorMatrix(float x, float z, float angleDegrees, float rotateX, float rotateY,
                           float rotateZ, float scale);
 
+// The facing in degrees of the step (dx, dy) between two tiles: 0 toward +X, 90 toward +Y, in
+// 0..360; dx = dy = 0 gives 270.
+float FacingAngle(int32_t dx, int32_t dy);
+
 // The part of one tick's motion or animation step that drawing adds to the last tick's state:
 // FramesThisTick / FramesPerTick, or 0 before any tick has been timed.
 float DrawFraction();

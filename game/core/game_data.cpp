@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "game/actors/creatures.h"
+#include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
@@ -17,6 +18,7 @@ namespace game {
 void PlugKindLoaders() {
   SetKindLoader(KindWalls, LoadWallKind);
   SetKindLoader(KindCreatures, LoadCreatureKind);
+  SetKindLoader(KindItems, LoadItemKind);
 }
 
 std::string LoadGameData(const std::string& gameDir, const std::string& mapFile) {

@@ -362,6 +362,11 @@ std::optional<std::string> TDefRead::Last(const std::string& key) const {
   return it->second;
 }
 
+void MarkScriptLine(TScriptLines& lines, const std::string& text, const std::string& file, int32_t line) {
+  lines.File = file;
+  lines.Starts.push_back({static_cast<uint32_t>(text.size()), line});
+}
+
 void ReadDefinitionText(std::string_view text, const std::string& file, const TDefHandler& handler) {
   size_t eof = text.find(kEndOfFile);
   if (eof != std::string_view::npos) text = text.substr(0, eof);
@@ -387,6 +392,7 @@ void ReadDefinitionText(std::string_view text, const std::string& file, const TD
         open[t] = false;
         taken = true;
       } else if (open[t]) {
+        if (handler.ScriptLine) handler.ScriptLine(t, lineNo);
         if (handler.Script) handler.Script(t, StripComment(raw) + " ");
         taken = true;
       }
