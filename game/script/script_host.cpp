@@ -48,6 +48,21 @@ void ReportAt(const std::string& source, const TScriptOrigin& origin, int32_t li
   ReportProblem(problem);
 }
 
+// Compiles with the game's declarations; a failure is reported at its place in the file.
+bool CompileSource(const std::string& source, const TScriptOrigin& origin, std::string* output) {
+  script::TScriptCompiler compiler;
+  compiler.OnUses = Script_Register;
+  if (!compiler.Compile(source)) {
+    const script::TCompileError& error = compiler.Error();
+    std::string message = error.message;
+    if (!error.token.empty()) message += " near '" + error.token + "'";
+    ReportAt(source, origin, error.line, error.col, message);
+    return false;
+  }
+  if (output != nullptr) *output = compiler.GetOutput();
+  return true;
+}
+
 // Runs (or continues) a slot's executor and reports a run-time error that ended it.
 void RunSlot(TScriptSlot* slot) {
   slot->InRun = true;
@@ -79,6 +94,21 @@ TScriptOrigin ScriptOriginOf(std::string what, const TScriptLines& lines) {
   return origin;
 }
 
+std::string ScriptBlockSource(const TScriptBlock& block, TScriptOrigin* origin) {
+  *origin = TScriptOrigin{};
+  origin->What = "map script \"" + block.Name + "\"";
+  origin->File = g_host.Blocks.File;
+  std::string source;
+  int32_t lineNo = 0;
+  for (const std::string& line : block.Lines) {
+    origin->Starts.push_back({static_cast<uint32_t>(source.size()), ++lineNo});
+    source += line;
+    source += ' ';
+  }
+  origin->Line = 1;
+  return source;
+}
+
 void ScriptFilePosition(const std::string& source, const TScriptOrigin& origin, int32_t line, int32_t column,
                         int32_t* fileLine, int32_t* fileColumn) {
   *fileLine = 0;
@@ -104,20 +134,15 @@ void ScriptFilePosition(const std::string& source, const TScriptOrigin& origin, 
   *fileColumn = offset >= start->Offset ? static_cast<int32_t>(offset - start->Offset) + 1 : 0;
 }
 
+bool Script_Check(const std::string& source, const TScriptOrigin& origin) {
+  return CompileSource(source, origin, nullptr);
+}
+
 int32_t Script_Compile(const std::string& source, const TScriptOrigin& origin) {
   std::string output;
-  {
-    script::TScriptCompiler compiler;
-    compiler.OnUses = Script_Register;
-    if (!compiler.Compile(source)) {
-      const script::TCompileError& error = compiler.Error();
-      std::string message = error.message;
-      if (!error.token.empty()) message += " near '" + error.token + "'";
-      ReportAt(source, origin, error.line, error.col, message);
-      GameMessage("Script Error");
-      return -1;
-    }
-    output = compiler.GetOutput();
+  if (!CompileSource(source, origin, &output)) {
+    GameMessage("Script Error");
+    return -1;
   }
 
   // The first slot whose executor is neither running nor paused is reused; otherwise one more.
@@ -148,20 +173,11 @@ void Script_RunSource(const std::string& source, const TScriptOrigin& origin) {
 
 void Script_RunBlock(const std::string& name) {
   g_host.Runs.push_back("block " + name);
-  // By index and copied: a script may not change the table, but the loop must not depend on it.
+  // By index: no reference into the table is held while the scripts run.
   for (size_t b = 0; b < g_host.Blocks.Blocks.size(); ++b) {
     if (g_host.Blocks.Blocks[b].Name != name) continue;
     TScriptOrigin origin;
-    origin.What = "map script \"" + name + "\"";
-    origin.File = g_host.Blocks.File;
-    std::string source;
-    int32_t lineNo = 0;
-    for (const std::string& line : g_host.Blocks.Blocks[b].Lines) {
-      origin.Starts.push_back({static_cast<uint32_t>(source.size()), ++lineNo});
-      source += line;
-      source += ' ';
-    }
-    if (!origin.Starts.empty()) origin.Line = 1;
+    std::string source = ScriptBlockSource(g_host.Blocks.Blocks[b], &origin);
     int32_t index = Script_Compile(source, origin);
     if (TScriptSlot* slot = SlotAt(index)) RunSlot(slot);
   }

@@ -48,6 +48,8 @@ struct TScriptOrigin {
 
 // The origin of a script text joined from a definition file's block.
 TScriptOrigin ScriptOriginOf(std::string what, const TScriptLines& lines);
+// A map block's source (its lines, each followed by one blank) and its origin.
+std::string ScriptBlockSource(const TScriptBlock& block, TScriptOrigin* origin);
 // The file line and column of the source's line `line`, column `column` (1-based, as the script
 // engine reports them). 0 for what is not known.
 void ScriptFilePosition(const std::string& source, const TScriptOrigin& origin, int32_t line, int32_t column,
@@ -57,6 +59,9 @@ void ScriptFilePosition(const std::string& source, const TScriptOrigin& origin, 
 // returns its slot, or -1 after reporting the error and showing "Script Error". A slot whose
 // executor is running or paused is never taken; the pool grows only when every slot is.
 int32_t Script_Compile(const std::string& source, const TScriptOrigin& origin);
+// Compiles `source` as Script_Compile does, without loading or running it and without a message:
+// a failure is reported exactly as the game reports it. True when it compiles (content checks).
+bool Script_Check(const std::string& source, const TScriptOrigin& origin);
 // Script_Compile, then runs the executor when it compiled. A run-time error ends the run and is
 // reported with its place; the changes made before it stay.
 void Script_RunSource(const std::string& source, const TScriptOrigin& origin);

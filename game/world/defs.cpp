@@ -12,6 +12,7 @@
 
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
+#include "game/world/diagnostics.h"
 
 namespace game {
 
@@ -319,6 +320,56 @@ float TDefLine::Float() const {
   float v = 0.0f;
   if (!TryStrToFloat(Value, &v)) throw FatalError(InvalidFloatMessage(Value), File ? *File : "", Line);
   return v;
+}
+
+std::string TDefLine::FileName(std::string_view folder) const {
+  std::string path = DataPath(folder, Value);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    ReportProblem({File ? *File : "", Line, 0, Key + ": no file " + path});
+  return path;
+}
+
+// ---- Content problems ----------------------------------------------------------------------
+
+namespace {
+
+// Edits (insert, delete, replace one character) that turn a into b.
+size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+void ReportUnknownKey(const std::string& file, int32_t line, const std::string& key,
+                      const std::vector<std::string>& known) {
+  std::string message = "unknown key " + key;
+  const std::string* closest = nullptr;
+  size_t best = 0;
+  for (const std::string& k : known) {
+    size_t d = EditDistance(key, k);
+    if (closest == nullptr || d < best) {
+      closest = &k;
+      best = d;
+    }
+  }
+  if (closest != nullptr) message += " (closest known key: " + *closest + ")";
+  ReportProblem({file, line, 0, message});
+}
+
+void ReportNamelessKind(const std::string& file) {
+  ReportProblem({file, 0, 0, "no NAME: nothing can find this kind"});
 }
 
 // ---- Paths ---------------------------------------------------------------------------------
