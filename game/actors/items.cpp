@@ -81,7 +81,9 @@ void RemoveItem(int32_t creatureIndex, const std::string& itemName) {
 }
 
 void UseItem(int32_t creatureIndex, const std::string& itemName) {
-  int32_t entry = FindItem(creatureIndex, itemName);
+  // NOTE: the name may be the entry's own, which the script can remove; keep a copy.
+  const std::string name = itemName;
+  int32_t entry = FindItem(creatureIndex, name);
   if (entry < 0) return;
   TCreature& creature = CreatureLists().Creatures[static_cast<size_t>(creatureIndex)];
   // Copies: the script may give or take items, which moves the entries.
@@ -90,7 +92,7 @@ void UseItem(int32_t creatureIndex, const std::string& itemName) {
   TScriptOrigin origin = ScriptOriginOf("use script of item \"" + item.Name + "\"", item.UseScriptLines);
   ScriptContext().CurrentCreatureID = creature.ID;
   Script_RunSource(script, origin);
-  RemoveItem(creatureIndex, itemName);
+  RemoveItem(creatureIndex, name);
 }
 
 void ItemsReset() { g_items = TItemLists{}; }

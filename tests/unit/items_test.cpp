@@ -116,10 +116,15 @@ TEST_F(ItemsTest, UsingRunsTheScriptAsTheCarrierThenConsumesOneUnit) {
 TEST_F(ItemsTest, AUseWhoseScriptRemovesTheItemConsumesTwoUnits) {
   Load("scroll", "NAME = Scroll\n[USESCRIPT]\nbegin Cr_RemoveItem(Cr_ID, 'scroll'); Cr_GiveItem(Cr_ID, 'Key'); end.\n[/USESCRIPT]\n");
   for (int i = 0; i < 3; ++i) game::GiveItem(0, "Scroll");
-  game::UseItem(0, "Scroll");
+  game::UseItem(0, Items(0)[0].Name);  // the entry's own name, as a drag hands it over
   ASSERT_EQ(Items(0).size(), 2u);
   EXPECT_EQ(Items(0)[0].Count, 1) << "the script's removal and the use's";
   EXPECT_EQ(Items(0)[1].Name, "Key") << "the script gave while the entries were in use";
+
+  game::GiveItem(1, "Scroll");
+  game::UseItem(1, Items(1)[0].Name);  // the script removes the last unit, and the name with it
+  ASSERT_EQ(Items(1).size(), 1u);
+  EXPECT_EQ(Items(1)[0].Name, "Key");
 }
 
 TEST_F(ItemsTest, AUseScriptThatDoesNotCompileStillConsumesTheItem) {
