@@ -56,26 +56,29 @@ void PlugKindLoaders() {
   SetKindLoader(KindItems, LoadItemKind);
 }
 
-std::string LoadGameData(const std::string& gameDir, const std::string& mapFile) {
-  std::string dir = GameDirWithSlash(gameDir);
-  Core().AppDir = dir;
+void LoadGameKinds(const std::string& gameDir) {
+  Core().AppDir = GameDirWithSlash(gameDir);
   PlugKindLoaders();
   LoadKinds();
+}
+
+std::string LoadGameData(const std::string& gameDir, const std::string& mapFile) {
+  LoadGameKinds(gameDir);
   PlayersStart();
   CameraStart();
-  return MapLoad(MapPath(dir, mapFile));
+  return MapLoad(MapPath(Core().AppDir, mapFile));
 }
 
 size_t CheckGameData(const std::string& gameDir, const std::string& mapFile) {
   size_t before = Problems().size();
   try {
     LoadGameData(gameDir, mapFile);
-    std::string path = MapPath(GameDirWithSlash(gameDir), mapFile);
+    std::string path = MapPath(Core().AppDir, mapFile);
     TMapFile map;
     std::string error;
     // The load above has read it already; a map it could read reads again.
     if (MapFileLoad(path, &map, &error)) {
-      CheckMapRecords(map, path);
+      CheckMapRecords(map, path, nullptr, true);
       // Checked even when a record stops the game's load before it reaches them.
       ScriptBlocks().Blocks = map.Blocks;
       ScriptBlocks().File = path;

@@ -1,35 +1,79 @@
 // Content checks that go beyond what a load reports.
 #include "game/world/content_check.h"
 
+#include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
 #include "game/actors/items.h"
 #include "game/actors/walls.h"
+#include "game/core/game_core.h"
 #include "game/world/defs.h"
 #include "game/world/diagnostics.h"
-#include "game/world/registry.h"
 
 namespace game {
 
 namespace {
 
-int32_t LineOf(const std::vector<int32_t>& lines, size_t index) {
-  return index < lines.size() ? lines[index] : 0;
+// The kinds a folder holds, for a message that shows what the name could have been.
+template <typename T>
+std::string KindNames(const std::vector<T>& kinds) {
+  if (kinds.empty()) return "there are none";
+  std::string names;
+  for (const T& k : kinds) names += (names.empty() ? "" : ", ") + ("\"" + k.Name + "\"");
+  return "the kinds there: " + names;
 }
 
-// What stops the game from placing one record; empty when nothing does.
-std::string PlacementProblem(const TMapFile& map, bool named, int32_t x, int32_t y, bool found,
-                             bool taken, const char* takenBy) {
-  if (!named) return "its kind index names nothing in the map's name table";
-  if (x < 0 || y < 0 || x > map.MapWidth || y > map.MapHeight)
-    return "tile outside the map (0.." + std::to_string(map.MapWidth) + ", 0.." + std::to_string(map.MapHeight) + ")";
-  if (taken) return std::string("tile taken by an earlier ") + takenBy;
-  if (!found) return "no kind of that name";
-  return {};
+std::string FolderShown(TKindFolder folder) {
+  std::string dir = Core().AppDir == "./" ? std::string() : Core().AppDir;
+  return dir + KindFolderPaths[folder];
+}
+
+// One sort of record (walls or creatures).
+template <typename Record, typename Kind>
+int32_t CheckRecords(const TMapFile& map, const std::vector<Record>& records, const std::vector<std::string>& names,
+                     const std::vector<TMapTextRecord>* places, const std::vector<Kind>& kinds, TKindFolder folder,
+                     const char* what, const std::string& file, bool placing) {
+  int32_t problems = 0;
+  std::map<uint16_t, size_t> firstWithID;
+  std::set<std::pair<int32_t, int32_t>> taken;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const Record& r = records[i];
+    TMapTextRecord at = places != nullptr && i < places->size() ? (*places)[i] : TMapTextRecord{};
+    // Without the text's lines, the record is named by its place in the file.
+    std::string prefix = at.Kind.Line > 0 ? std::string() : std::string(what) + " " + std::to_string(i + 1) + ": ";
+    auto report = [&](TMapTextPlace place, const std::string& message) {
+      ReportProblem({file, place.Line, place.Column, prefix + message});
+      ++problems;
+    };
+
+    // An index outside the name table names no kind at all; the map compiler says so itself.
+    bool named = r.Kind < names.size();
+    if (named && FindKind(kinds, names[r.Kind]) < 0 && FindKind(Registry().NamedKinds[folder], names[r.Kind]) < 0)
+      report(at.Kind, std::string("no ") + what + " kind \"" + names[r.Kind] + "\" in " + FolderShown(folder) + " (" +
+                          KindNames(kinds) + ")");
+    auto [first, fresh] = firstWithID.emplace(r.ID, i);
+    if (!fresh) {
+      const TMapTextRecord* firstAt = places != nullptr && first->second < places->size() ? &(*places)[first->second] : nullptr;
+      std::string where = firstAt != nullptr && firstAt->ID.Line > 0 ? "on line " + std::to_string(firstAt->ID.Line)
+                                                                     : std::string("by ") + what + " " + std::to_string(first->second + 1);
+      report(at.ID, std::string(what) + " ID " + std::to_string(r.ID) + " is already used (first " + where + ")");
+    }
+    if (!placing) continue;
+    if (r.X < 0 || r.Y < 0 || r.X > map.MapWidth || r.Y > map.MapHeight) {
+      report(at.Tile, "the game cannot place this " + std::string(what) + ": tile (" + std::to_string(r.X) + ", " +
+                          std::to_string(r.Y) + ") is outside the map (X 0 to " + std::to_string(map.MapWidth) +
+                          ", Y 0 to " + std::to_string(map.MapHeight) + ")");
+    } else if (!taken.insert({r.X, r.Y}).second) {
+      report(at.Tile, "the game cannot place this " + std::string(what) + ": an earlier " + what + " stands on tile (" +
+                          std::to_string(r.X) + ", " + std::to_string(r.Y) + ")");
+    }
+  }
+  return problems;
 }
 
 // Every line of the folder's files with this key and a value that `exists` does not accept.
@@ -63,53 +107,18 @@ bool KindNameExists(TKindFolder folder, const std::string& name) {
   return false;
 }
 
-int32_t CheckKindReferences() {
-  int32_t problems = CheckKeyNames(KindCreatures, "BULLET", "bullet", [](const std::string& name) {
-    return KindNameExists(KindBullets, name);
-  });
-  problems += CheckKeyNames(KindBullets, "EFFECT", "effect", [](const std::string& name) {
-    return KindNameExists(KindEffects, name);
-  });
-  return problems;
+int32_t CheckMapRecords(const TMapFile& map, const std::string& file, const TMapTextNotes* notes, bool placing) {
+  return CheckRecords(map, map.Walls, map.WallKindNames, notes != nullptr ? &notes->Walls : nullptr,
+                      WallLists().WallKinds, KindWalls, "wall", file, placing) +
+         CheckRecords(map, map.Creatures, map.CreatureKindNames, notes != nullptr ? &notes->Creatures : nullptr,
+                      CreatureLists().CreatureKinds, KindCreatures, "creature", file, placing);
 }
 
-int32_t CheckMapRecords(const TMapFile& map, const std::string& file, const TMapRecordLines& lines) {
-  int32_t problems = 0;
-  auto report = [&](int32_t line, const std::string& what, const std::string& problem) {
-    ReportProblem({file, line, 0, what + ": " + problem});
-    ++problems;
-  };
-
-  std::set<std::pair<int32_t, int32_t>> walls;
-  for (size_t i = 0; i < map.Walls.size(); ++i) {
-    const TMapWall& w = map.Walls[i];
-    bool named = w.Kind < map.WallKindNames.size();
-    const std::string& name = MapTableName(map.WallKindNames, w.Kind);
-    bool found = KindNameExists(KindWalls, name);
-    std::string problem = PlacementProblem(map, named, w.X, w.Y, found, walls.count({w.X, w.Y}) > 0, "wall");
-    std::string what = "wall " + std::to_string(i + 1) + " \"" + name + "\" at " + std::to_string(w.X) + ", " +
-                       std::to_string(w.Y);
-    if (!problem.empty())
-      report(LineOf(lines.Walls, i), what, problem);
-    else
-      walls.insert({w.X, w.Y});
-  }
-
-  std::set<std::pair<int32_t, int32_t>> creatures;
-  for (size_t i = 0; i < map.Creatures.size(); ++i) {
-    const TMapCreature& c = map.Creatures[i];
-    bool named = c.Kind < map.CreatureKindNames.size();
-    const std::string& name = MapTableName(map.CreatureKindNames, c.Kind);
-    bool found = KindNameExists(KindCreatures, name);
-    std::string problem =
-        PlacementProblem(map, named, c.X, c.Y, found, creatures.count({c.X, c.Y}) > 0, "creature");
-    std::string what = "creature " + std::to_string(i + 1) + " \"" + name + "\" at " + std::to_string(c.X) + ", " +
-                       std::to_string(c.Y);
-    if (!problem.empty())
-      report(LineOf(lines.Creatures, i), what, problem);
-    else
-      creatures.insert({c.X, c.Y});
-  }
+int32_t CheckKindReferences() {
+  int32_t problems = CheckKeyNames(KindCreatures, "BULLET", "bullet",
+                                   [](const std::string& name) { return KindNameExists(KindBullets, name); });
+  problems += CheckKeyNames(KindBullets, "EFFECT", "effect",
+                            [](const std::string& name) { return KindNameExists(KindEffects, name); });
   return problems;
 }
 

@@ -1,13 +1,13 @@
-// Checks of the game's content that its loaders cannot make on their own, shared by the content
-// checker and the map compiler: every problem goes through ReportProblem, so the game's warnings
-// and the tools say the same thing in the same words.
+// Checks of the game's content beyond what its loaders see on their own, shared by the content
+// checker (tessera-check) and the map compiler (tessera-mapc compile --data): every problem goes
+// through ReportProblem, so that the tools and the game's warnings say the same in the same words.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "game/world/map_file.h"
+#include "game/world/map_text.h"
 #include "game/world/registry.h"
 
 namespace game {
@@ -16,17 +16,13 @@ namespace game {
 // the names the registry read when no loader was plugged in for the folder.
 bool KindNameExists(TKindFolder folder, const std::string& name);
 
-// Lines of a map's records in the text it was compiled from (empty: not known).
-struct TMapRecordLines {
-  std::vector<int32_t> Walls;
-  std::vector<int32_t> Creatures;
-};
-
-// Every wall and creature record of `map` that the game could not place, with the kinds loaded:
-// an unknown kind name, a tile outside the map, a tile already taken (a wall by a wall, a creature
-// by a creature). Unlike the game's load, it goes on past the first, so that every one is named.
-// Returns the number of problems reported.
-int32_t CheckMapRecords(const TMapFile& map, const std::string& file, const TMapRecordLines& lines = {});
+// Every wall and creature record of `map` against the kinds loaded, going on past the first
+// problem: a kind name that no kind has (the message lists the kinds there), an ID that an earlier
+// wall (or creature) already carries (scripts only ever find the first), and, when `placing`, a
+// tile the game would not place the record on (outside the map, or taken: a wall by a wall, a
+// creature by a creature). Positions come from `notes` when the map was compiled from text;
+// otherwise the message names the record. Returns the number of problems reported.
+int32_t CheckMapRecords(const TMapFile& map, const std::string& file, const TMapTextNotes* notes, bool placing);
 
 // The names that kind files give other kinds: every creature kind's BULLET must name a bullet
 // kind and every bullet kind's EFFECT an effect kind (case-insensitive), each reported at its

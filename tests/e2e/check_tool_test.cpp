@@ -83,7 +83,8 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
            "END\n",
            [](game::TMapFile& map) {
              map.Walls[2].X = 7;      // outside
-             map.Walls[3].Y = 0;      // the Door onto the first Stone's tile
+             map.Walls[3].Y = 0;      // the Door onto the first Stone's tile, with its ID
+             map.Walls[3].ID = 1;
              map.Creatures[1].Y = 2;  // the second Orc onto the first one's
            });
 
@@ -105,14 +106,15 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
   EXPECT_TRUE(has("Data/Items/key.cro:4:41: ", "Window_Create: no window is named \"Nowhere\"")) << r.out;
   EXPECT_TRUE(has("Data/Items/key.cro:5:22: ", "Cr_GiveItem: no item kind is named \"Sword\"")) << r.out;
   EXPECT_TRUE(has("Data/Items/key.cro:6:26: ", "Cr_EffectCreate: no effect kind is named \"Sparks\"")) << r.out;
-  EXPECT_TRUE(has("maps/proba.map: ", "wall 2 \"Marble\" at 1, 1: no kind of that name")) << r.out;
-  EXPECT_TRUE(has("maps/proba.map: ", "wall 3 \"Stone\" at 7, 1: tile outside the map")) << r.out;
-  EXPECT_TRUE(has("maps/proba.map: ", "wall 4 \"Door\" at 0, 0: tile taken by an earlier wall")) << r.out;
-  EXPECT_TRUE(has("maps/proba.map: ", "creature 2 \"Orc\" at 2, 2: tile taken by an earlier creature")) << r.out;
-  EXPECT_TRUE(has("maps/proba.map: ", "creature 3 \"Troll\" at 3, 3: no kind of that name")) << r.out;
+  EXPECT_TRUE(has("maps/proba.map: ", "wall 2: no wall kind \"Marble\" in Data/Walls/ (the kinds there: ")) << r.out;
+  EXPECT_TRUE(has("maps/proba.map: ", "wall 3: the game cannot place this wall: tile (7, 1) is outside the map")) << r.out;
+  EXPECT_TRUE(has("maps/proba.map: ", "wall 4: wall ID 1 is already used (first by wall 1)")) << r.out;
+  EXPECT_TRUE(has("maps/proba.map: ", "wall 4: the game cannot place this wall: an earlier wall stands on tile (0, 0)")) << r.out;
+  EXPECT_TRUE(has("maps/proba.map: ", "creature 2: the game cannot place this creature: an earlier creature stands on tile (2, 2)")) << r.out;
+  EXPECT_TRUE(has("maps/proba.map: ", "creature 3: no creature kind \"Troll\" in Data/Creatures/ (the kinds there: \"Orc\")")) << r.out;
   EXPECT_TRUE(has("maps/proba.map:2:", "map script \"Start Map\": ")) << r.out;
-  EXPECT_EQ(lines.size(), 16u) << "nothing else, and nothing twice:\n" << r.out;
-  EXPECT_NE(r.err.find("16 problems"), std::string::npos) << r.err;
+  EXPECT_EQ(lines.size(), 17u) << "nothing else, and nothing twice:\n" << r.out;
+  EXPECT_NE(r.err.find("17 problems"), std::string::npos) << r.err;
 }
 
 TEST_F(CheckTool, TheDemoContentPasses) {
