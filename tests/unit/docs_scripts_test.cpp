@@ -23,7 +23,7 @@ std::vector<std::string> PascalBlocks(const std::string& markdown) {
   std::string line, block;
   bool inside = false;
   while (std::getline(in, line)) {
-    if (!inside && line == "```pascal") {
+    if (!inside && line.rfind("```pascal", 0) == 0) {
       inside = true;
       block.clear();
     } else if (inside && line == "```") {
