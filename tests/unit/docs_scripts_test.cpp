@@ -13,6 +13,7 @@
 #include "game/world/defs.h"
 #include "game/world/diagnostics.h"
 #include "game/world/registry.h"
+#include "tests/support/script_world.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -36,28 +37,11 @@ std::vector<std::string> PascalBlocks(const std::string& markdown) {
   return blocks;
 }
 
-void ResetAll() {
-  game::ScriptHostReset();
-  game::ScriptFunctionsReset();
-  game::GUIReset();
-  game::DiagnosticsReset();
-  game::WallsReset();
-  game::CreaturesReset();
-  game::RegistryReset();
-  game::GameCoreReset();
-}
-
-bool Bool(const std::string& name) {
-  for (const auto& [n, v] : game::ScriptStores().Bools)
-    if (n == name) return v;
-  return false;
-}
-
 TEST(DocsScripts, EveryExampleRunsAndDoesWhatThePageSays) {
   std::vector<std::string> blocks = PascalBlocks(testsupport::ReadFile(TESSERA_SOURCE_DIR "/docs/scripts.md"));
   ASSERT_EQ(blocks.size(), 4u);
   for (const std::string& source : blocks) {
-    ResetAll();
+    testsupport::ResetScriptWorld();
     game::Registry().MapWidth = game::Registry().MapHeight = 19;
     game::TCreature orc;
     orc.Name = "Orc";
@@ -77,8 +61,7 @@ TEST(DocsScripts, EveryExampleRunsAndDoesWhatThePageSays) {
     for (std::string line; std::getline(lines, line);) kind.TouchScript += game::StripComment(line) + " ";
     game::Script_RunSource(kind.TouchScript, game::TScriptOrigin{"docs example", "", 0, {}});
     for (int ok = 0; ok < 5; ++ok) {
-      game::GuiFlags().GameFrozen = false;
-      game::Script_ResumeAll();
+      testsupport::PressOK();
     }
     EXPECT_TRUE(game::Problems().empty()) << game::FormatProblem(game::Problems().front()) << "\n" << source;
     for (script::TExecStatus s : game::ScriptPoolStatus()) EXPECT_EQ(s, script::TExecStatus::Loaded) << source;
@@ -94,10 +77,10 @@ TEST(DocsScripts, EveryExampleRunsAndDoesWhatThePageSays) {
       EXPECT_EQ(creature.Health, 20);
     } else {
       EXPECT_EQ(game::GuiMessages().size(), 2u);
-      EXPECT_TRUE(Bool("Greeted"));
+      EXPECT_TRUE(testsupport::StoreBool("Greeted"));
     }
   }
-  ResetAll();
+  testsupport::ResetScriptWorld();
 }
 
 }  // namespace

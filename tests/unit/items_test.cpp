@@ -12,6 +12,7 @@
 #include "game/script/script_host.h"
 #include "game/world/diagnostics.h"
 #include "game/world/registry.h"
+#include "tests/support/script_world.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -19,7 +20,7 @@ namespace {
 class ItemsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetAll();
+    testsupport::ResetScriptWorld();
     dir_ = testsupport::ScratchDir();
     game::Core().AppDir = dir_.string() + "/";
     game::Registry().MapWidth = game::Registry().MapHeight = 19;
@@ -36,28 +37,14 @@ class ItemsTest : public ::testing::Test {
          "begin SetInt('user', Cr_ID); SetInt('uses', GetInt('uses') + 1); end.\n"
          "[/USESCRIPT]\n");
   }
-  void TearDown() override { ResetAll(); }
-  static void ResetAll() {
-    game::ItemsReset();
-    game::ScriptHostReset();
-    game::ScriptFunctionsReset();
-    game::GUIReset();
-    game::DiagnosticsReset();
-    game::CreaturesReset();
-    game::RegistryReset();
-    game::GameCoreReset();
-  }
+  void TearDown() override { testsupport::ResetScriptWorld(); }
   const game::TGmItem& Load(const std::string& name, const std::string& text) {
     testsupport::WriteFile(dir_ / "Data/Items" / (name + ".cro"), text);
     game::LoadItemKind((dir_ / "Data/Items" / (name + ".cro")).string());
     return game::ItemLists().ItemKinds.back();
   }
   static std::vector<game::TGmItem>& Items(size_t creature) { return game::CreatureLists().Creatures[creature].Items; }
-  static int32_t Int(const std::string& name) {
-    for (const auto& [n, v] : game::ScriptStores().Ints)
-      if (n == name) return v;
-    return 0;
-  }
+  static int32_t Int(const std::string& name) { return testsupport::StoreInt(name); }
   std::filesystem::path dir_;
 };
 

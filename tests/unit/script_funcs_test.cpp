@@ -19,13 +19,14 @@
 #include "game/world/diagnostics.h"
 #include "game/world/registry.h"
 #include "tests/support/actor_models.h"
+#include "tests/support/script_world.h"
 
 namespace {
 
 class ScriptFuncsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetAll();
+    testsupport::ResetScriptWorld();
     game::Registry().MapWidth = game::Registry().MapHeight = 19;
     game::TCreature orc;
     orc.Name = "Orc";
@@ -46,29 +47,13 @@ class ScriptFuncsTest : public ::testing::Test {
     game::WallLists().WallKinds.push_back(kind);
     ASSERT_EQ(game::CreateWall("Door", 5, 8, 0.0f, 3), 3);
   }
-  void TearDown() override { ResetAll(); }
-  static void ResetAll() {
-    game::ScriptHostReset();
-    game::ScriptFunctionsReset();
-    game::GUIReset();
-    game::DiagnosticsReset();
-    game::WallsReset();
-    game::CreaturesReset();
-    game::MeshFreeAll();
-    game::CameraReset();
-    game::RegistryReset();
-    game::GameCoreReset();
-  }
+  void TearDown() override { testsupport::ResetScriptWorld(); }
   // Runs a program; it must compile.
   static void Run(const std::string& source) {
     game::Script_RunSource(source, game::TScriptOrigin{"test", "", 0, {}});
     ASSERT_TRUE(game::GuiMessages().empty()) << game::GuiMessages().front() << " for " << source;
   }
-  static int32_t Int(const std::string& name) {
-    for (const auto& [n, v] : game::ScriptStores().Ints)
-      if (n == name) return v;
-    return 0;
-  }
+  static int32_t Int(const std::string& name) { return testsupport::StoreInt(name); }
   static game::TCreature& Orc() { return game::CreatureLists().Creatures[0]; }
   static game::TWall& Door() { return game::WallLists().Walls[0]; }
 };

@@ -13,6 +13,7 @@
 #include "game/script/script_funcs.h"
 #include "game/world/diagnostics.h"
 #include "game/world/registry.h"
+#include "tests/support/script_world.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -21,33 +22,15 @@ using script::TExecStatus;
 
 class ScriptHostTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetAll(); }
-  void TearDown() override { ResetAll(); }
-  static void ResetAll() {
-    game::ScriptHostReset();
-    game::ScriptFunctionsReset();
-    game::GUIReset();
-    game::DiagnosticsReset();
-    game::WallsReset();
-    game::CreaturesReset();
-    game::RegistryReset();
-    game::GameCoreReset();
-  }
+  void SetUp() override { testsupport::ResetScriptWorld(); }
+  void TearDown() override { testsupport::ResetScriptWorld(); }
   static void Run(const std::string& source, const std::string& what = "test") {
     game::TScriptOrigin origin;
     origin.What = what;
     game::Script_RunSource(source, origin);
   }
-  // What the message box's OK button does.
-  static void PressOK() {
-    game::GuiFlags().GameFrozen = false;
-    game::Script_ResumeAll();
-  }
-  static int32_t Int(const std::string& name) {
-    for (const auto& [n, v] : game::ScriptStores().Ints)
-      if (n == name) return v;
-    return 0;
-  }
+  static void PressOK() { testsupport::PressOK(); }
+  static int32_t Int(const std::string& name) { return testsupport::StoreInt(name); }
   static void AddBlock(const std::string& name, std::vector<std::string> lines) {
     game::ScriptBlocks().Blocks.push_back({name, std::move(lines)});
   }
