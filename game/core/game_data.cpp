@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
+#include "game/actors/effects.h"
 #include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
@@ -54,6 +56,8 @@ void PlugKindLoaders() {
   SetKindLoader(KindWalls, LoadWallKind);
   SetKindLoader(KindCreatures, LoadCreatureKind);
   SetKindLoader(KindItems, LoadItemKind);
+  SetKindLoader(KindBullets, LoadBulletKind);
+  SetKindLoader(KindEffects, LoadEffectKind);
 }
 
 void LoadGameKinds(const std::string& gameDir) {

@@ -80,7 +80,7 @@ void CrLookAtWall(uint16_t creatureID, uint16_t wallID) {
   TCreature* c = CreatureByID(creatureID);
   const TWall* w = WallByID(wallID);
   if (c == nullptr || w == nullptr) return;
-  c->Angle = FacingAngle(w->X - c->TileX, w->Y - c->TileY);
+  c->Angle = FacingAngle(c->TileX, c->TileY, w->X, w->Y);
 }
 
 void CrEffectCreate(uint16_t id, const std::string& effectName) {

@@ -7,7 +7,6 @@
 
 #include <cctype>
 
-#include "game/actors/actors.h"
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
@@ -133,19 +132,6 @@ TEST_F(ScriptFuncsTest, CreatureNameAngleAndLookingAtAWall) {
   Door().Y = 2;  // dx -3, dy -3
   Run("begin Cr_LookAtWall(1, 3); end.");
   EXPECT_FLOAT_EQ(Orc().Angle, 225.0f);
-}
-
-TEST_F(ScriptFuncsTest, TheFacingOfEveryDirection) {
-  EXPECT_EQ(game::FacingAngle(0, 0), 270.0f);
-  EXPECT_EQ(game::FacingAngle(0, 2), 90.0f);
-  EXPECT_EQ(game::FacingAngle(0, -1), 270.0f);
-  EXPECT_EQ(game::FacingAngle(3, 0), 0.0f);
-  EXPECT_EQ(game::FacingAngle(-3, 0), 180.0f);
-  EXPECT_FLOAT_EQ(game::FacingAngle(1, 1), 45.0f);
-  EXPECT_FLOAT_EQ(game::FacingAngle(-1, 1), 135.0f);
-  EXPECT_FLOAT_EQ(game::FacingAngle(-1, -1), 225.0f);
-  EXPECT_FLOAT_EQ(game::FacingAngle(1, -1), 315.0f);
-  EXPECT_NEAR(game::FacingAngle(2, 1), 26.565f, 1e-3f);
 }
 
 TEST_F(ScriptFuncsTest, WallFramesGhostsAndAnimation) {
