@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/actors/creatures.h"
+#include "game/actors/effects.h"
 #include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
@@ -25,6 +26,7 @@ inline void ResetScriptWorld() {
   game::GUIReset();
   game::DiagnosticsReset();
   game::ItemsReset();
+  game::EffectsReset();
   game::WallsReset();
   game::CreaturesReset();
   game::MeshFreeAll();

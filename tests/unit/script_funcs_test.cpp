@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <tuple>
 
 #include "game/actors/creatures.h"
+#include "game/actors/effects.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
@@ -132,6 +134,23 @@ TEST_F(ScriptFuncsTest, CreatureNameAngleAndLookingAtAWall) {
   Door().Y = 2;  // dx -3, dy -3
   Run("begin Cr_LookAtWall(1, 3); end.");
   EXPECT_FLOAT_EQ(Orc().Angle, 225.0f);
+}
+
+TEST_F(ScriptFuncsTest, AnEffectStartsAtTheCreatureAndIsItsOwn) {
+  game::TEffect smoke;
+  smoke.Name = "Smoke";
+  game::EffectLists().EffectKinds.push_back(smoke);
+  Orc().WorldX = 10.5f;
+  Orc().WorldZ = 9.0f;
+  Run("begin Cr_EffectCreate(1, 'SMOKE'); end.");
+  ASSERT_EQ(game::EffectLists().Effects.size(), 1u);
+  const game::TEffect& e = game::EffectLists().Effects[0];
+  EXPECT_EQ(Orc().EffectID, e.ID);
+  EXPECT_NE(e.ID, 0);
+  EXPECT_EQ(std::make_tuple(e.PosX, e.PosY, e.PosZ), std::make_tuple(10.5f, 0.0f, 9.0f));
+  Run("begin Cr_EffectCreate(1, 'Fog'); Cr_EffectCreate(7, 'Smoke'); end.");
+  EXPECT_EQ(Orc().EffectID, 0) << "no kind of that name: the creature's effect ID becomes 0";
+  EXPECT_EQ(game::EffectLists().Effects.size(), 1u) << "the earlier effect runs on; nothing for an unknown creature";
 }
 
 TEST_F(ScriptFuncsTest, WallFramesGhostsAndAnimation) {
