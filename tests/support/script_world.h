@@ -4,35 +4,19 @@
 
 #include <string>
 
-#include "game/actors/creatures.h"
-#include "game/actors/effects.h"
-#include "game/actors/items.h"
-#include "game/actors/walls.h"
-#include "game/core/camera.h"
-#include "game/core/game_core.h"
 #include "game/gui/gui.h"
-#include "game/models/mesh.h"
 #include "game/script/script_funcs.h"
 #include "game/script/script_host.h"
 #include "game/world/diagnostics.h"
-#include "game/world/registry.h"
+#include "tests/support/game_reset.h"
 
 namespace testsupport {
 
-// The script host, the stores, the GUI's records, the problem list and the world scripts act on.
+// The game world (ResetGameWorld), the GUI's records and the problem list.
 inline void ResetScriptWorld() {
-  game::ScriptHostReset();
-  game::ScriptFunctionsReset();
+  ResetGameWorld();
   game::GUIReset();
   game::DiagnosticsReset();
-  game::ItemsReset();
-  game::EffectsReset();
-  game::WallsReset();
-  game::CreaturesReset();
-  game::MeshFreeAll();
-  game::CameraReset();
-  game::RegistryReset();
-  game::GameCoreReset();
 }
 
 // A variable of the integer or boolean store; 0 or false when it was never set.
