@@ -8,6 +8,7 @@
 
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
+#include "game/gui/gui.h"
 #include "game/models/mesh.h"
 
 namespace game {
@@ -94,10 +95,9 @@ eng::TMatrix4 ActorMatrix(float x, float z, float angleDegrees, float rotateX, f
 }
 
 float DrawFraction() {
-  // NOTE: while the message box freezes the game (the GUI's GameFrozen), drawing must not
-  // interpolate either; that flag joins here with the GUI.
+  // While the message box freezes the game, nothing moves between ticks either.
   const TGameCore& core = Core();
-  if (core.FramesPerTick <= 0) return 0.0f;
+  if (core.FramesPerTick <= 0 || GuiFlags().GameFrozen) return 0.0f;
   return static_cast<float>(core.FramesThisTick) / static_cast<float>(core.FramesPerTick);
 }
 

@@ -37,11 +37,8 @@ namespace game {
 namespace {
 
 constexpr int32_t kTickInterval = 16;  // ms of engine time per game tick
-
-// The GUI's flags; false until the GUI exists.
-constexpr bool kModalOpen = false;
-constexpr bool kMouseOverGui = false;
-constexpr bool kGameFrozen = false;
+// What key M shows: "проба" in Windows-1251.
+constexpr const char* kKeyMMessage = "\xEF\xF0\xEE\xE1\xE0";
 
 TGameCore g_core;
 bool g_engineRan = false;
@@ -62,7 +59,8 @@ void DrawLightAndTileCursor() {
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT1);
   glLightfv(GL_LIGHT1, GL_POSITION, direction);  // after the view matrix: fixed in the world
-  if (g_core.CursorTileX != 10000 && !kModalOpen && !kMouseOverGui && CurrentPlayerHuman()) {
+  const TGuiFlags& gui = GuiFlags();
+  if (g_core.CursorTileX != 10000 && !gui.ModalOpen && !gui.MouseOverGui && CurrentPlayerHuman()) {
     // The translation stays on the matrix; what is drawn next loads the camera's matrix itself.
     glTranslatef(2.0f * static_cast<float>(g_core.CursorTileX), 0.0f,
                  2.0f * static_cast<float>(g_core.CursorTileY));
@@ -148,7 +146,7 @@ void GameDraw() {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   eng::SetMode2D();
-  // The GUI and the cursor are drawn in the 2D pass.
+  GUI_Draw();
   CameraInertiaStep();
   ++g_core.FramesThisTick;
   if (g_core.FramesThisTick > g_core.FramesPerTick) g_core.FramesPerTick = g_core.FramesThisTick;
@@ -161,7 +159,7 @@ void GameTick() {
   if (eng::KeyDown(eng::KeyAlt) && eng::KeyPress(eng::KeyEnter)) ToggleFullScreen(false);
   if (eng::KeyDown(eng::KeyCtrl) && eng::KeyPress(eng::KeyEnter)) ToggleFullScreen(true);
 
-  // GUI input runs here.
+  GUI_Update();
   if (eng::MouseClick(2)) {
     g_core.RightClickPending = true;
     g_core.RightDownX = eng::MouseX();
@@ -169,13 +167,14 @@ void GameTick() {
   }
   if (std::abs(eng::MouseX() - g_core.RightDownX) > 2 || std::abs(eng::MouseY() - g_core.RightDownY) > 2)
     g_core.RightClickPending = false;
-  if (!g_core.RightClickPending && !kModalOpen) CameraMouseControl();
+  if (!g_core.RightClickPending && !GuiFlags().ModalOpen) CameraMouseControl();
   PickFloorTile(GmCamera().Camera.Position);
-  if (!kGameFrozen) {
+  if (!GuiFlags().GameFrozen) {
     UpdateWorld();
     // The AI's step follows the world update.
   }
   // The switch to turn-based play, mouse orders and the T and E keys run here.
+  if (eng::KeyDown(eng::KeyM)) GameMessage(kKeyMMessage);  // every tick while held
 
   g_core.PrevMouseX = eng::MouseX();
   g_core.PrevMouseY = eng::MouseY();
