@@ -228,4 +228,51 @@ TEST_F(GuiDraw, FrameRateTextAndCursorFollowTheMouse) {
   EXPECT_TRUE(IsGrey(PixelAt(px, 295, 400), 0));
 }
 
+// The demo's windows as the game opens them, their labels filled as their create scripts fill
+// them: every caption and slot lies inside its window, and a picture is kept.
+TEST_F(GuiDraw, DemoWindowsHoldTheirText) {
+  game::Core().AppDir = std::string(TESSERA_GAME_DIR) + "/";
+  game::GUIReset();
+  game::GUI_Init();
+  ASSERT_TRUE(game::Problems().empty());
+  for (const char* name : {"CrPanel", "CrInfo", "TurnNotice"}) game::Window_Create(name);
+  ASSERT_EQ(game::GuiState().Open.size(), 3u);
+  game::Label_SetCaption("CrPanel", "Name", "Blue Soldier");
+  game::Label_SetCaption("CrPanel", "Health", "Health 100 / 100");
+  game::Label_SetCaption("CrPanel", "Points", "Move 10  Action 10");
+  game::Label_SetCaption("CrPanel", "Shots", "Shots 100");
+  game::Label_SetCaption("CrInfo", "Name", "Red Soldier");
+  game::Label_SetCaption("CrInfo", "Health", "Health 100 / 100");
+  game::Label_SetCaption("CrInfo", "Attack", "Strike 10  Shot 10  Range 10");
+  eng::MouseOnMove(700, 300);
+  auto px = Frame();
+  Save(px, "gui_demo_windows.png");
+  const eng::engTFont* font = game::GuiState().Font;
+  for (const game::TGmWindow& w : game::GuiState().Open) {
+    EXPECT_GE(w.ScreenX, 0) << w.Name;
+    EXPECT_LE(w.ScreenX + w.W, 800) << w.Name;
+    EXPECT_LE(w.ScreenY + w.H, 600) << w.Name;
+    for (const game::TGmLabel& l : w.Labels) {
+      float width = eng::Text_Width(font, l.Caption, 0);
+      EXPECT_GE(l.ScreenX, w.ScreenX + 4) << w.Name << " " << l.Name;
+      EXPECT_LE(l.ScreenX + width, w.ScreenX + w.W - 4) << w.Name << " " << l.Name;
+      EXPECT_GE(l.ScreenY, w.ScreenY) << w.Name << " " << l.Name;
+      EXPECT_LE(l.ScreenY + font->LineHeight, w.ScreenY + w.H) << w.Name << " " << l.Name;
+    }
+    for (const game::TGmButton& b : w.Buttons) {
+      EXPECT_GE(b.ScreenX, w.ScreenX) << b.Name;
+      EXPECT_LE(b.ScreenX + b.W, w.ScreenX + w.W) << b.Name;
+      EXPECT_LE(b.ScreenY + b.H, w.ScreenY + w.H) << b.Name;
+      ASSERT_NE(b.Texture, nullptr) << b.Name;
+      EXPECT_GT(b.Texture->Width, 4) << "the generated image, not the placeholder";
+      EXPECT_LE(b.Texture->Width, b.W);
+      EXPECT_LE(eng::Text_Width(font, b.Caption, 0), b.W - 8) << b.Name;
+    }
+    for (const game::TGmItemSlot& s : w.ItemSlots) {
+      EXPECT_LE(s.ScreenX + 64, w.ScreenX + w.W) << s.Name;
+      EXPECT_LE(s.ScreenY + 64, w.ScreenY + w.H) << s.Name;
+    }
+  }
+}
+
 }  // namespace
