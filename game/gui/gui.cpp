@@ -205,8 +205,13 @@ void GuiReadDefinitions(std::string_view text, const std::string& file,
   ReadDefinitionText(text, file, handler);
 }
 
+void GuiLoadDefinitions(TGuiTextureLoader loadTexture) {
+  g_gui.Definitions.assign(1, MessageWindowDefinition());
+  for (const std::string& path : ListDefinitionFiles(Core().AppDir + kGuiFolder))
+    GuiReadDefinitions(ReadWholeFile(path), path, g_gui.Definitions, loadTexture);
+}
+
 void GUI_Init() {
-  g_gui.Definitions.clear();
   std::string fontFile = DataPath(kGuiFolder, "font.tfi");
   g_gui.Font = eng::Font_Load(fontFile);
   if (!g_gui.Font) {
@@ -222,9 +227,7 @@ void GUI_Init() {
     g_gui.Font->Pages[0] = LoadGuiTexture(DataPath(kGuiFolder, "font.tga"));
   }
   g_gui.Cursor = LoadGuiTexture(DataPath(kGuiFolder, "cursor.tga"));
-  g_gui.Definitions.push_back(MessageWindowDefinition());
-  for (const std::string& path : ListDefinitionFiles(Core().AppDir + kGuiFolder))
-    GuiReadDefinitions(ReadWholeFile(path), path, g_gui.Definitions, LoadGuiTexture);
+  GuiLoadDefinitions(LoadGuiTexture);
 }
 
 // ---- Windows -------------------------------------------------------------------------------

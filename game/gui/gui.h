@@ -125,6 +125,9 @@ TGmWindow MessageWindowDefinition();
 using TGuiTextureLoader = eng::TTexture* (*)(const std::string& path);
 void GuiReadDefinitions(std::string_view text, const std::string& file,
                         std::vector<TGmWindow>& definitions, TGuiTextureLoader loadTexture);
+// The definition list anew: the message window, then every AppDir/Data/GUI/*.cro in name order
+// (GUI_Init's part without fonts; tools pass a null loader and need no window).
+void GuiLoadDefinitions(TGuiTextureLoader loadTexture);
 
 // ---- Windows -------------------------------------------------------------------------------
 

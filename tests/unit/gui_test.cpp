@@ -10,6 +10,7 @@
 #include "engine/mouse.h"
 #include "game/actors/creatures.h"
 #include "game/core/fatal.h"
+#include "game/core/game_core.h"
 #include "game/core/players.h"
 #include "game/script/script_host.h"
 #include "game/world/diagnostics.h"
@@ -229,6 +230,21 @@ TEST_F(Gui, TheDocumentedExampleReadsAsItSays) {
   EXPECT_EQ(hello->Buttons[0].Caption, "Good bye");
   EXPECT_NE(hello->Buttons[0].ClickScript.find("Window_Close('Hello');"), std::string::npos);
   EXPECT_TRUE(game::Problems().empty());
+}
+
+TEST_F(Gui, EveryGuiFileIsReadInNameOrderWithoutAWindow) {
+  std::filesystem::path dir = testsupport::ScratchDir();
+  std::filesystem::create_directories(dir / "Data" / "GUI");
+  testsupport::WriteFile(dir / "Data" / "GUI" / "b.cro", "WINDOW = FromB\n");
+  testsupport::WriteFile(dir / "Data" / "GUI" / "A.CRO", "WINDOW = FromA\nBUTTON = Tex\nTEXTURE = none.tga\n");
+  testsupport::WriteFile(dir / "Data" / "GUI" / "c.txt", "WINDOW = NotRead\n");
+  game::Core().AppDir = dir.string() + "/";
+  game::GuiLoadDefinitions(nullptr);
+  game::Core().AppDir.clear();
+  std::vector<std::string> names;
+  for (const TGmWindow& w : GuiState().Definitions) names.push_back(w.Name);
+  EXPECT_EQ(names, (std::vector<std::string>{game::MessageWindowName, "FromA", "FromB"}));
+  EXPECT_EQ(GuiState().Definitions[1].Buttons[0].Texture, nullptr) << "no loader, no images";
 }
 
 // ---- Opening and closing -------------------------------------------------------------------
