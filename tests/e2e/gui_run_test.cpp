@@ -6,6 +6,9 @@
 
 #include "engine/textures.h"
 #include "engine/textures_png.h"
+#include "game/core/game_core.h"
+#include "game/gui/gui.h"
+#include "game/world/diagnostics.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -64,6 +67,28 @@ TEST_F(GuiRun, KeyMShowsTheMessageBoxUntilOK) {
           "12 mouse_down 0 400 318\n13 mouse_move 600 318\n14 mouse_up 0 600 318\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(GreyAt(310, 260), 221);
+}
+
+TEST_F(GuiRun, EveryScriptOfTheDemoWindowsCompiles) {
+  game::Core().AppDir = std::string(TESSERA_GAME_DIR) + "/";
+  game::DiagnosticsReset();
+  game::GuiLoadDefinitions(nullptr);
+  EXPECT_TRUE(game::Problems().empty());
+  std::vector<std::string> sources;
+  for (const game::TGmWindow& w : game::GuiState().Definitions) {
+    if (!w.CreateScript.empty()) sources.push_back(w.CreateScript);
+    for (const game::TGmButton& b : w.Buttons)
+      if (!b.ClickScript.empty()) sources.push_back(b.ClickScript);
+  }
+  EXPECT_GE(sources.size(), 5u) << "the panel, the info window and their buttons";
+  for (size_t i = 0; i < sources.size(); ++i) {
+    std::filesystem::path file = dir_ / ("script" + std::to_string(i) + ".pas");
+    testsupport::WriteFile(file, sources[i]);
+    ProcessResult r = testsupport::RunProcess({testsupport::BinPath("tessera-script").string(), "check", file.string()}, dir_);
+    EXPECT_EQ(r.status, 0) << sources[i] << "\n" << r.out << r.err;
+  }
+  game::GUIReset();
+  game::Core().AppDir.clear();
 }
 
 }  // namespace

@@ -209,29 +209,6 @@ TEST_F(Gui, EachFileStartsOnTheMessageWindowAndBadNumbersNameTheirLine) {
   }
 }
 
-TEST_F(Gui, TheDocumentedExampleReadsAsItSays) {
-  std::string doc = testsupport::ReadFile(std::filesystem::path(TESSERA_SOURCE_DIR) / "docs" / "content.md");
-  size_t section = doc.find("## GUI windows");
-  ASSERT_NE(section, std::string::npos);
-  size_t open = doc.find("```\n", section);
-  size_t close = doc.find("```\n", open + 4);
-  ASSERT_NE(close, std::string::npos);
-  Read(doc.substr(open + 4, close - open - 4));
-  const TGmWindow* hello = Definition("Hello");
-  ASSERT_NE(hello, nullptr);
-  EXPECT_EQ(hello->CreateEvent, "SelCr");
-  EXPECT_EQ(hello->X, 400);
-  EXPECT_EQ(hello->W, 240);
-  EXPECT_EQ(hello->CreateScript.find("//"), std::string::npos);
-  EXPECT_NE(hello->CreateScript.find("Label_SetCaption('Hello', 'Who'"), std::string::npos);
-  ASSERT_EQ(hello->Labels.size(), 1u);
-  EXPECT_EQ(hello->Labels[0].X, 120);
-  ASSERT_EQ(hello->Buttons.size(), 1u);
-  EXPECT_EQ(hello->Buttons[0].Caption, "Good bye");
-  EXPECT_NE(hello->Buttons[0].ClickScript.find("Window_Close('Hello');"), std::string::npos);
-  EXPECT_TRUE(game::Problems().empty());
-}
-
 TEST_F(Gui, EveryGuiFileIsReadInNameOrderWithoutAWindow) {
   std::filesystem::path dir = testsupport::ScratchDir();
   std::filesystem::create_directories(dir / "Data" / "GUI");
