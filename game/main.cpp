@@ -25,9 +25,10 @@ const char kUsage[] =
     "Exit status: 0; 1 the game could not start, or a file it was to write could not be written;\n"
     "2 an option or a recording it cannot use.\n";
 
-bool ParseNumber(const char* text, long* value) {
+// 64 bits whatever the system's long: a seed may use all 32 of its bits.
+bool ParseNumber(const char* text, long long* value) {
   char* end = nullptr;
-  *value = std::strtol(text, &end, 10);
+  *value = std::strtoll(text, &end, 10);
   return end != text && *end == '\0';
 }
 
@@ -48,18 +49,18 @@ int main(int argc, char** argv) {
       }
       return argv[++i];
     };
-    long number = 0;
+    long long number = 0;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     } else if (arg == "--headless") {
       options.headless = true;
     } else if (arg == "--ticks") {
-      if (!ParseNumber(value("a number"), &number) || number < 1) {
+      if (!ParseNumber(value("a number"), &number) || number < 1 || number > 0x7FFFFFFF) {
         std::fprintf(stderr, "tessera: --ticks needs a number from 1 up\n");
         return 2;
       }
-      options.ticks = number;
+      options.ticks = static_cast<long>(number);
     } else if (arg == "--screenshot") {
       options.screenshot = value("a file name");
     } else if (arg == "--input") {
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--fixed-clock") {
       options.fixedClock = true;
     } else if (arg == "--seed") {
-      if (!ParseNumber(value("a number"), &number) || number < 0 || number > 0xFFFFFFFFL) {
+      if (!ParseNumber(value("a number"), &number) || number < 0 || number > 0xFFFFFFFFLL) {
         std::fprintf(stderr, "tessera: --seed needs a number from 0 to 4294967295\n");
         return 2;
       }
