@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "engine/font.h"
 #include "engine/mouse.h"
@@ -58,7 +59,7 @@ class Gui : public ::testing::Test {
   static const TGmWindow* Definition(const std::string& name) {
     for (const TGmWindow& w : GuiState().Definitions)
       if (w.Name == name) return &w;
-    return nullptr;
+    throw std::runtime_error("no definition: " + name);
   }
   static std::vector<std::string> OpenNames() {
     std::vector<std::string> names;
