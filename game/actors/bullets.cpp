@@ -50,6 +50,8 @@ const TDefFormat<TBullet>& BulletFormat() {
         DefField("OFFSETX", &TBullet::OffsetX),
         DefField("OFFSETY", &TBullet::OffsetY),
         DefField("FLATNORMALS", &TBullet::FlatNormals),
+        // Read after the file, where its last line counts; listed so that it is a known key.
+        {"FLIPNORMALS", [](TBullet&, const TDefLine&) {}},
         DefField("ANIMSPEED", &TBullet::AnimSpeed),
         DefField("MOVESPEED", &TBullet::MoveSpeed),
         DefField("EFFECT", &TBullet::Effect),

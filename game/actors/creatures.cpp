@@ -73,6 +73,8 @@ const TDefFormat<TCreature>& CreatureFormat() {
         DefDegrees("ROTATEY", &TCreature::RotateY, kCreaturePi),
         DefDegrees("ROTATEZ", &TCreature::RotateZ, kCreaturePi),
         DefField("FLATNORMALS", &TCreature::FlatNormals),
+        // Read after the file, where its last line counts; listed so that it is a known key.
+        {"FLIPNORMALS", [](TCreature&, const TDefLine&) {}},
         DefField("ATACKFRAME", &TCreature::AtackFrame),
         DefField("SHOTFRAME", &TCreature::ShotFrame),
         DefField("ANIMSPEED", &TCreature::AnimSpeed),

@@ -47,6 +47,8 @@ const TDefFormat<TWall>& WallFormat() {
         DefDegrees("ROTATEY", &TWall::RotateY, pi),
         DefDegrees("ROTATEZ", &TWall::RotateZ, pi),
         DefField("FLATNORMALS", &TWall::FlatNormals),
+        // Read after the file, where its last line counts; listed so that it is a known key.
+        {"FLIPNORMALS", [](TWall&, const TDefLine&) {}},
         DefField("ANIMATED", &TWall::Animated),
         DefField("ANIMSPEED", &TWall::AnimSpeed),
         DefField("ANIMTYPE", &TWall::AnimType),

@@ -1,0 +1,196 @@
+// The reference tables of the documents against the code they describe: a table that drifts from
+// the code tells modders something the game does not do.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/actors/bullets.h"
+#include "game/actors/creatures.h"
+#include "game/actors/effects.h"
+#include "game/actors/items.h"
+#include "game/actors/walls.h"
+#include "game/script/declarations.h"
+#include "game/script/script_funcs.h"
+#include "game/world/diagnostics.h"
+#include "tests/support/game_reset.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& document) {
+  std::istringstream in(testsupport::ReadFile(fs::path(TESSERA_SOURCE_DIR) / document));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The lines of the section that starts with `heading`, up to the next heading of any level.
+std::vector<std::string> Section(const std::string& document, const std::string& heading) {
+  std::vector<std::string> all = Lines(document), section;
+  bool inside = false;
+  for (const std::string& line : all) {
+    if (line.rfind('#', 0) == 0) {
+      if (inside) break;
+      inside = line == heading;
+      continue;
+    }
+    if (inside) section.push_back(line);
+  }
+  EXPECT_TRUE(inside || !section.empty()) << document << " has no heading \"" << heading << "\"";
+  return section;
+}
+
+// The cells of every body row of the section's tables.
+std::vector<std::vector<std::string>> TableRows(const std::vector<std::string>& section) {
+  std::vector<std::vector<std::string>> rows;
+  for (size_t n = 0; n < section.size(); ++n) {
+    const std::string& line = section[n];
+    const bool header = n + 1 < section.size() && section[n + 1].rfind("|---", 0) == 0;
+    if (line.rfind("| ", 0) != 0 || header) continue;
+    std::vector<std::string> cells;
+    std::string cell;
+    // Cells are split at bars outside backticks: a declaration never holds a bar, a value may.
+    bool code = false;
+    for (size_t i = 1; i < line.size(); ++i) {
+      char c = line[i];
+      if (c == '`') code = !code;
+      if (c == '|' && !code) {
+        size_t b = cell.find_first_not_of(' '), e = cell.find_last_not_of(' ');
+        cells.push_back(b == std::string::npos ? "" : cell.substr(b, e - b + 1));
+        cell.clear();
+      } else {
+        cell += c;
+      }
+    }
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+// The texts in backticks of one cell.
+std::vector<std::string> CodeSpans(const std::string& cell) {
+  std::vector<std::string> spans;
+  size_t at = 0;
+  while ((at = cell.find('`', at)) != std::string::npos) {
+    size_t end = cell.find('`', at + 1);
+    if (end == std::string::npos) break;
+    spans.push_back(cell.substr(at + 1, end - at - 1));
+    at = end + 1;
+  }
+  return spans;
+}
+
+std::string UpperName(const std::string& declaration) {
+  std::istringstream words(declaration);
+  std::string kind, name;
+  words >> kind >> name;
+  name = name.substr(0, name.find_first_of("(:;"));
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
+std::vector<std::string> GameDeclarations() {
+  return std::vector<std::string>(std::begin(game::kScriptDeclarations), std::end(game::kScriptDeclarations));
+}
+
+// The modder's table lists what the game compiles scripts against, word for word and in the
+// game's order, and every routine it lists is one the script host binds.
+TEST(ModdingTables, TheGameFunctionsAreTheDeclaredAndBoundOnes) {
+  std::vector<std::string> documented;
+  for (const auto& row : TableRows(Section("docs/modding.md", "### The game's functions"))) {
+    ASSERT_FALSE(row.empty());
+    std::vector<std::string> spans = CodeSpans(row[0]);
+    ASSERT_EQ(spans.size(), 1u) << row[0];
+    documented.push_back(spans[0]);
+    EXPECT_FALSE(row.size() < 2 || row[1].empty()) << spans[0] << " has no effect described";
+  }
+  EXPECT_EQ(documented, GameDeclarations());
+
+  std::vector<std::string> names;
+  for (const std::string& d : documented) names.push_back(UpperName(d));
+  EXPECT_EQ(names, game::ScriptFunctionNames());
+}
+
+// The language reference lists the same declarations in its code block.
+TEST(ModdingTables, TheLanguageReferenceListsTheSameDeclarations) {
+  std::vector<std::string> listed;
+  bool inFence = false;
+  for (const std::string& line : Section("docs/script-language.md", "## The game's functions")) {
+    if (line.rfind("```", 0) == 0) {
+      if (inFence) break;
+      inFence = true;
+      continue;
+    }
+    if (inFence && !line.empty()) listed.push_back(line.substr(0, line.find_last_not_of(';') + 1));
+  }
+  EXPECT_EQ(listed, GameDeclarations());
+}
+
+struct KindTable {
+  const char* heading;
+  const char* folder;
+  std::function<void(const std::string&)> load;
+};
+
+// Every key a kind's table documents is one its loader takes: a key the loader does not know is
+// reported to the modder, so a documented key that draws that report is a documentation fault or
+// a loader fault. Script blocks are written as blocks, so that a misspelt tag is caught too.
+TEST(ModdingTables, EveryDocumentedKeyIsKnownToItsKind) {
+  const std::vector<KindTable> kinds = {
+      {"### Walls (`Data/Walls/`)", "Walls", game::LoadWallKind},
+      {"### Creatures (`Data/Creatures/`)", "Creatures", game::LoadCreatureKind},
+      {"### Bullets (`Data/Bullets/`)", "Bullets", game::LoadBulletKind},
+      {"### Effects (`Data/Effects/`)", "Effects", game::LoadEffectKind},
+      {"### Items (`Data/Items/`)", "Items", game::LoadItemKind},
+  };
+  fs::path dir = testsupport::ScratchDir();
+  for (const KindTable& kind : kinds) {
+    SCOPED_TRACE(kind.heading);
+    std::string text;
+    size_t keys = 0;
+    for (const auto& row : TableRows(Section("docs/modding.md", kind.heading))) {
+      ASSERT_FALSE(row.empty());
+      std::vector<std::string> spans = CodeSpans(row[0]);
+      ASSERT_FALSE(spans.empty()) << row[0];
+      if (spans[0].front() == '[') {
+        ASSERT_EQ(spans.size(), 2u) << row[0];
+        text += spans[0] + "\nbegin end.\n" + spans[1] + "\n";
+      } else {
+        for (const std::string& key : spans) text += key + " = 1\n";
+      }
+      keys += spans.size();
+    }
+    EXPECT_GE(keys, 2u) << "the table was not found";
+    testsupport::ResetGameWorld();
+    game::DiagnosticsReset();
+    fs::path file = dir / (std::string(kind.folder) + ".cro");
+    testsupport::WriteFile(file, text);
+    kind.load(file.string());
+    for (const game::TProblem& p : game::Problems())
+      EXPECT_EQ(p.Message.find("unknown key"), std::string::npos) << game::FormatProblem(p) << "\n" << text;
+  }
+  testsupport::ResetGameWorld();
+  game::DiagnosticsReset();
+}
+
+// The check above must be able to fail: a key no kind has draws the report it looks for.
+TEST(ModdingTables, AnUnknownKeyIsReported) {
+  fs::path file = testsupport::ScratchDir() / "wall.cro";
+  testsupport::WriteFile(file, "NAME = Test\nTOUCHTILE = 1\n");
+  testsupport::ResetGameWorld();
+  game::DiagnosticsReset();
+  game::LoadWallKind(file.string());
+  ASSERT_EQ(game::Problems().size(), 1u);
+  EXPECT_NE(game::Problems()[0].Message.find("unknown key TOUCHTILE"), std::string::npos);
+  testsupport::ResetGameWorld();
+  game::DiagnosticsReset();
+}
+
+}  // namespace
