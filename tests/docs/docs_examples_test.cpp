@@ -240,4 +240,26 @@ TEST(DocsExamples, TheMarkedBlocksAreFound) {
   EXPECT_EQ(parsed[1].body, "size 1 1\n");
 }
 
+// "How to play" starts the demo match with a ./run.sh command that a test cannot type (it builds
+// and opens a window): the map it names must be one the build makes, and the game must play it.
+TEST(DocsExamples, HowToPlayStartsAMapTheBuildMakes) {
+  std::istringstream readme(testsupport::ReadFile(fs::path(TESSERA_SOURCE_DIR) / "README.md"));
+  std::string line, map;
+  bool inSection = false;
+  while (std::getline(readme, line)) {
+    if (line.rfind("## ", 0) == 0) inSection = line == "## How to play";
+    if (inSection && line.rfind("./run.sh --map ", 0) == 0) map = line.substr(15);
+  }
+  ASSERT_FALSE(map.empty()) << "no ./run.sh --map line under \"## How to play\"";
+  // ./run.sh takes the name from the top folder, where the build's game folder is build/game.
+  const std::string gameDir = "build/game/";
+  ASSERT_EQ(map.rfind(gameDir, 0), 0u) << map;
+  fs::path file = fs::path(TESSERA_GAME_DIR) / map.substr(gameDir.size());
+  ASSERT_TRUE(fs::exists(file)) << file;
+  ProcessResult r = RunProcess({testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock", "--ticks",
+                                "30", "--map", file.string()},
+                               TESSERA_GAME_DIR);
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
 }  // namespace
