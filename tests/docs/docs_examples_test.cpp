@@ -241,17 +241,27 @@ TEST(DocsExamples, TheMarkedBlocksAreFound) {
 }
 
 // "How to play" starts the demo match with a ./run.sh command that a test cannot type (it builds
-// and opens a window): the map it names must be one the build makes, and the game must play it.
-TEST(DocsExamples, HowToPlayStartsAMapTheBuildMakes) {
+// and opens a window). The map it starts must be one the build makes, the game must play it, and
+// it must be the match the section describes: the section quotes the map's first message.
+TEST(DocsExamples, HowToPlayStartsTheMatchItDescribes) {
   std::istringstream readme(testsupport::ReadFile(fs::path(TESSERA_SOURCE_DIR) / "README.md"));
-  std::string line, map;
+  std::string line, command, section;
   bool inSection = false;
   while (std::getline(readme, line)) {
     if (line.rfind("## ", 0) == 0) inSection = line == "## How to play";
-    if (inSection && line.rfind("./run.sh --map ", 0) == 0) map = line.substr(15);
+    if (!inSection) continue;
+    section += line + " ";
+    if (command.empty() && line.rfind("./run.sh", 0) == 0) command = line;
   }
-  ASSERT_FALSE(map.empty()) << "no ./run.sh --map line under \"## How to play\"";
-  // ./run.sh takes the name from the top folder, where the build's game folder is build/game.
+  ASSERT_FALSE(command.empty()) << "no ./run.sh line under \"## How to play\"";
+  // ./run.sh takes names from the top folder, where the build's game folder is build/game; without
+  // --map the game starts maps/proba.map.
+  std::string map = "build/game/maps/proba.map";
+  if (command.rfind("./run.sh --map ", 0) == 0) {
+    map = command.substr(15);
+  } else {
+    ASSERT_EQ(command, "./run.sh");
+  }
   const std::string gameDir = "build/game/";
   ASSERT_EQ(map.rfind(gameDir, 0), 0u) << map;
   fs::path file = fs::path(TESSERA_GAME_DIR) / map.substr(gameDir.size());
@@ -260,6 +270,24 @@ TEST(DocsExamples, HowToPlayStartsAMapTheBuildMakes) {
                                 "30", "--map", file.string()},
                                TESSERA_GAME_DIR);
   EXPECT_EQ(r.status, 0) << r.err;
+
+  // Messages go to standard error as "tessera: TEXT"; reports of problems name a file first.
+  std::istringstream err(r.err);
+  std::string first;
+  while (std::getline(err, line) && first.empty())
+    if (line.rfind("tessera: ", 0) == 0 && line.find(".cro:") == std::string::npos &&
+        line.find(".map:") == std::string::npos)
+      first = line.substr(9);
+  ASSERT_FALSE(first.empty()) << "the map shows no message\n" << r.err;
+  // The section wraps its lines: compare with every run of blanks as one.
+  auto squeeze = [](const std::string& text) {
+    std::string out;
+    for (char c : text)
+      if (c != ' ' || (!out.empty() && out.back() != ' ')) out += c;
+    return out;
+  };
+  EXPECT_NE(squeeze(section).find(squeeze(first)), std::string::npos)
+      << "\"## How to play\" does not quote the first message of " << map << ": " << first;
 }
 
 }  // namespace
