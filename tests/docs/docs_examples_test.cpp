@@ -6,6 +6,9 @@
 //                     as the game joins it into one line
 //   ```recording test recorded input: the game replays it to the end and exits with status 0
 //   ```gui test       a GUI file: it reads without a problem, and each of its scripts compiles
+//   ```cro test Walls a kind's definition file (the word after "test" names its folder under Data/):
+//                     the game's loader reads it without a problem against this build's models and
+//                     textures, and its script compiles
 // Each block runs in a fresh copy of the top folder, in which build/bin is the tools of this
 // build and build/game/ a game folder of its own over this build's content.
 #include <gtest/gtest.h>
@@ -19,10 +22,17 @@
 #include <string>
 #include <vector>
 
+#include "game/actors/bullets.h"
+#include "game/actors/creatures.h"
+#include "game/actors/effects.h"
+#include "game/actors/items.h"
+#include "game/actors/walls.h"
+#include "game/core/game_core.h"
 #include "game/gui/gui.h"
 #include "game/world/defs.h"
 #include "game/world/diagnostics.h"
 #include "game/world/map_text.h"
+#include "tests/support/game_reset.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -36,6 +46,7 @@ struct Example {
   int line = 0;          // of the opening fence
   std::string kind;      // the language word
   std::string body;
+  std::vector<std::string> words;  // the words after "test"
 };
 
 // Names the example when a test fails.
@@ -66,7 +77,8 @@ std::vector<Example> ExamplesIn(const std::string& document, const std::string& 
     std::vector<std::string> info;
     for (std::string w; words >> w;) info.push_back(w);
     if (info.size() >= 2 && std::find(info.begin() + 1, info.end(), "test") != info.end()) {
-      found.push_back({document, lineNo, info[0], ""});
+      auto test = std::find(info.begin() + 1, info.end(), "test");
+      found.push_back({document, lineNo, info[0], "", std::vector<std::string>(test + 1, info.end())});
       open = &found.back();
     }
   }
@@ -169,6 +181,40 @@ void ReadGuiFile(const Example& e, const fs::path& root) {
   }
 }
 
+void ReadKindFile(const Example& e, const fs::path& root) {
+  ASSERT_EQ(e.words.size(), 1u) << e.document << ":" << e.line << ": name the kind's folder after \"test\"";
+  const std::string& folder = e.words[0];
+  testsupport::ResetGameWorld();
+  game::DiagnosticsReset();
+  // The files the example names are looked up in this build's game folder.
+  game::Core().AppDir = std::string(TESSERA_GAME_DIR) + "/";
+  fs::path file = root / "example.cro";
+  testsupport::WriteFile(file, e.body);
+  std::string script;
+  if (folder == "Walls") {
+    game::LoadWallKind(file.string());
+    script = game::WallLists().WallKinds.back().TouchScript;
+  } else if (folder == "Items") {
+    game::LoadItemKind(file.string());
+    script = game::ItemLists().ItemKinds.back().UseScript;
+  } else if (folder == "Creatures") {
+    game::LoadCreatureKind(file.string());
+  } else if (folder == "Bullets") {
+    game::LoadBulletKind(file.string());
+  } else if (folder == "Effects") {
+    game::LoadEffectKind(file.string());
+  } else {
+    FAIL() << e.document << ":" << e.line << ": no kind folder " << folder;
+  }
+  for (const game::TProblem& p : game::Problems()) ADD_FAILURE() << e.document << ":" << e.line << ": " << game::FormatProblem(p);
+  testsupport::ResetGameWorld();
+  game::DiagnosticsReset();
+  if (!script.empty()) {
+    testsupport::WriteFile(root / "example.pas", script);
+    ExpectScriptCompiles(e, root, root / "example.pas");
+  }
+}
+
 void ReplayRecording(const Example& e, const fs::path& root) {
   // To the last tick the recording names, and a little beyond.
   long last = 0;
@@ -199,6 +245,8 @@ TEST_P(DocsExample, RunsAsWritten) {
     ReplayRecording(e, root);
   else if (e.kind == "gui")
     ReadGuiFile(e, root);
+  else if (e.kind == "cro")
+    ReadKindFile(e, root);
   else
     ADD_FAILURE() << e.document << ":" << e.line << ": no way to run a '" << e.kind << "' example";
 }
@@ -216,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(Docs, DocsExample, ::testing::ValuesIn(AllExamples()), 
 // must be found, and a fence inside a block must not swallow the rest of a document.
 TEST(DocsExamples, TheMarkedBlocksAreFound) {
   std::vector<Example> all = AllExamples();
-  for (const char* kind : {"sh", "pascal", "map", "recording", "gui"})
+  for (const char* kind : {"sh", "pascal", "map", "recording", "gui", "cro"})
     EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const Example& e) { return e.kind == kind; }))
         << "no runnable '" << kind << "' example in the documents";
   for (const char* doc : {"README.md", "docs/content.md", "docs/map-format.md"})
@@ -238,6 +286,8 @@ TEST(DocsExamples, TheMarkedBlocksAreFound) {
   EXPECT_EQ(parsed[1].kind, "map");
   EXPECT_EQ(parsed[1].line, 7);
   EXPECT_EQ(parsed[1].body, "size 1 1\n");
+  EXPECT_TRUE(parsed[0].words.empty());
+  EXPECT_EQ(ExamplesIn("t.md", "```cro test Walls\nNAME = X\n```\n").at(0).words, std::vector<std::string>{"Walls"});
 }
 
 // "How to play" starts the demo match with a ./run.sh command that a test cannot type (it builds
