@@ -22,12 +22,14 @@ class GuiRun : public ::testing::Test {
     testsupport::LinkGameContent(dir_);
   }
 
-  // Runs the demo for `ticks` ticks with `input`; the final frame is decoded into frame_.
+  // Runs the small test map for `ticks` ticks with `input` (the scenario greets the player with
+  // boxes of its own); the final frame is decoded into frame_.
   ProcessResult Run(const std::string& name, long ticks, const std::string& input) {
     testsupport::WriteFile(dir_ / (name + ".txt"), input);
     ProcessResult r = testsupport::RunProcess(
-        {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock", "--ticks", std::to_string(ticks),
-         "--input", (dir_ / (name + ".txt")).string(), "--screenshot", (dir_ / (name + ".png")).string()},
+        {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock", "--map", "maps/compound.map",
+         "--ticks", std::to_string(ticks), "--input", (dir_ / (name + ".txt")).string(), "--screenshot",
+         (dir_ / (name + ".png")).string()},
         dir_);
     frame_ = eng::TImage{};
     EXPECT_TRUE(eng::PngLoadFromFile((dir_ / (name + ".png")).string(), &frame_)) << name;

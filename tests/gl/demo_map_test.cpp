@@ -50,8 +50,9 @@ const game::TCreature& CreatureKind(const std::string& name) {
 
 class DemoMapTest : public testsupport::GlTest {
  protected:
-  // The map the game is started on (--map), below the game folder; empty: the game's own.
-  virtual std::string Map() const { return ""; }
+  // The map the game is started on (--map), below the game folder; empty: the game's own, the
+  // scenario. The kinds and the start view are looked at on the small map, whose layout is plain.
+  virtual std::string Map() const { return "maps/compound.map"; }
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
@@ -344,7 +345,7 @@ TEST_F(DemoMapTest, ARifleRoundFliesWithItsSmokeTrailAndHitsItsTarget) {
 // test-artifacts/demo_scenario_start.png for looking at).
 class DemoScenarioView : public DemoMapTest {
  protected:
-  std::string Map() const override { return "maps/demo.map"; }
+  std::string Map() const override { return ""; }
   // Places the camera as "Start Map" does (Cam_SetPos: the eye, then the ground point looked at).
   static void StartCamera() {
     std::string start;
