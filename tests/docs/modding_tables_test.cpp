@@ -31,12 +31,14 @@ std::vector<std::string> Lines(const std::string& document) {
   return lines;
 }
 
-// The lines of the section that starts with `heading`, up to the next heading of any level.
+// The lines of the section that starts with `heading`, up to the next heading of any level (a
+// '#' line inside a fenced block is no heading).
 std::vector<std::string> Section(const std::string& document, const std::string& heading) {
   std::vector<std::string> all = Lines(document), section;
-  bool inside = false;
+  bool inside = false, fenced = false;
   for (const std::string& line : all) {
-    if (line.rfind('#', 0) == 0) {
+    if (line.rfind("```", 0) == 0) fenced = !fenced;
+    if (!fenced && line.rfind('#', 0) == 0) {
       if (inside) break;
       inside = line == heading;
       continue;
