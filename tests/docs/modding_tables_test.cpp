@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "game/actors/effects.h"
 #include "game/actors/items.h"
 #include "game/actors/walls.h"
+#include "game/gui/gui.h"
 #include "game/script/declarations.h"
 #include "game/script/script_funcs.h"
 #include "game/world/diagnostics.h"
@@ -179,6 +181,67 @@ TEST(ModdingTables, EveryDocumentedKeyIsKnownToItsKind) {
       EXPECT_EQ(p.Message.find("unknown key"), std::string::npos) << game::FormatProblem(p) << "\n" << text;
   }
   testsupport::ResetGameWorld();
+  game::DiagnosticsReset();
+}
+
+// What the GUI reader made of a file, field by field.
+std::string Describe(const std::vector<game::TGmWindow>& windows) {
+  std::ostringstream o;
+  for (const game::TGmWindow& w : windows) {
+    o << "window " << w.Name << " " << w.X << " " << w.Y << " " << w.W << " " << w.H << " " << int{w.AlignX} << " "
+      << int{w.AlignY} << " " << w.Modal << w.Transparent << w.AlwaysShow << " " << w.CreateEvent << " {"
+      << w.CreateScript << "}\n";
+    for (const game::TGmButton& b : w.Buttons)
+      o << " button " << b.Name << " " << b.Caption << " " << (b.Texture != nullptr) << " " << b.X << " " << b.Y << " "
+        << b.W << " " << b.H << " " << int{b.AlignX} << " " << int{b.AlignY} << " {" << b.ClickScript << "}\n";
+    for (const game::TGmLabel& l : w.Labels)
+      o << " label " << l.Name << " " << l.Caption << " " << l.X << " " << l.Y << " " << int{l.AlignX} << " "
+        << int{l.AlignY} << "\n";
+    for (const game::TGmItemSlot& i : w.ItemSlots) o << " slot " << i.Name << " " << i.X << " " << i.Y << "\n";
+  }
+  return o.str();
+}
+
+eng::TTexture* AnyTexture(const std::string&) {
+  static eng::TTexture texture;
+  return &texture;
+}
+
+std::string ReadGui(const std::string& text) {
+  std::vector<game::TGmWindow> windows;
+  game::GuiReadDefinitions(text, "test.cro", windows, AnyTexture);
+  return Describe(windows);
+}
+
+// The GUI reader names no key it does not know, so each documented key is written into a window
+// or widget of its kind and must change what the reader makes of it.
+TEST(ModdingTables, EveryDocumentedGuiKeyTakesEffect) {
+  const std::map<std::string, std::string> starts = {{"window", "WINDOW = W\n"},
+                                                     {"button", "WINDOW = W\nBUTTON = B\n"},
+                                                     {"label", "WINDOW = W\nLABEL = L\n"},
+                                                     {"item slot", "WINDOW = W\nITEMSLOT = S\n"}};
+  size_t keys = 0;
+  for (const auto& row : TableRows(Section("docs/modding.md", "### GUI windows (`Data/GUI/`)"))) {
+    ASSERT_GE(row.size(), 3u);
+    auto start = starts.find(row[0]);
+    ASSERT_NE(start, starts.end()) << "no kind of widget \"" << row[0] << "\"";
+    std::vector<std::string> spans = CodeSpans(row[1]);
+    ASSERT_FALSE(spans.empty()) << row[1];
+    std::vector<std::string> lines;
+    if (spans[0].front() == '[') {
+      ASSERT_EQ(spans.size(), 2u) << row[1];
+      lines.push_back(spans[0] + "\nbegin end.\n" + spans[1] + "\n");
+    } else {
+      // Booleans are true only as "true" or alone; every other value reads from "7".
+      for (const std::string& key : spans) lines.push_back(key + (row[2] == "boolean" ? " = true\n" : " = 7\n"));
+    }
+    const std::string before = ReadGui(start->second);
+    for (const std::string& line : lines) {
+      EXPECT_NE(ReadGui(start->second + line), before) << row[0] << ": " << line;
+      ++keys;
+    }
+  }
+  EXPECT_GE(keys, 20u) << "the table was not found";
   game::DiagnosticsReset();
 }
 
