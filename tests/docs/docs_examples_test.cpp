@@ -346,3 +346,128 @@ TEST(DocsExamples, HowToPlayStartsTheMatchItDescribes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lines of the shell blocks that are not marked runnable: builds of whole presets that take
+// longer than a test may, which ./test.sh and the benchmark and fuzzing runs make as written.
+std::vector<std::string> UnmarkedShellLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  bool inFence = false, collect = false;
+  while (std::getline(in, line)) {
+    if (line.rfind("```", 0) == 0) {
+      collect = !inFence && line.substr(3) == "sh";
+      inFence = !inFence;
+    } else if (collect) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+// The word after `flag` on a command line, or "" when there is none.
+std::string WordAfter(const std::string& line, const std::string& flag) {
+  std::istringstream words(line);
+  for (std::string w; words >> w;)
+    if (w == flag && words >> w) return w;
+  return "";
+}
+
+// Those blocks cannot run in a test, so what they name is checked instead: the presets they
+// build and test with, the test labels they select, the scripts they call, and the benchmark and
+// fuzz programs with the seed folders that their loops and placeholders stand for.
+TEST(DocsExamples, TheUnmarkedBuildCommandsNameWhatTheBuildHas) {
+  const fs::path top(TESSERA_SOURCE_DIR);
+  ProcessResult listed = RunProcess({"/bin/sh", "-c", "cmake --list-presets=all"}, top);
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  auto presetIn = [&](const std::string& kind, const std::string& name) {
+    size_t from = listed.out.find("Available " + kind + " presets:");
+    if (from == std::string::npos) return false;
+    size_t to = listed.out.find("Available ", from + 1);
+    return listed.out.substr(from, to - from).find("\"" + name + "\"") != std::string::npos;
+  };
+  auto labelGiven = [&](const std::string& label) {
+    for (const char* file : {"tests/CMakeLists.txt", "tests/docs/CMakeLists.txt", "fuzz/CMakeLists.txt"}) {
+      std::istringstream words(testsupport::ReadFile(top / file));
+      bool afterLabels = false;
+      for (std::string w; words >> w;) {
+        const bool last = w.back() == ')';
+        if (last) w.pop_back();
+        if (w == label && afterLabels) return true;
+        if (w == "LABELS") afterLabels = true;
+        if (last) afterLabels = false;
+      }
+    }
+    return false;
+  };
+  auto programs = [&](const std::string& folder, const std::string& suffix) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(top / folder)) {
+      std::string file = e.path().filename().string();
+      if (file.size() > suffix.size() &&
+          file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0)
+        names.push_back(file.substr(0, file.size() - suffix.size()));
+    }
+    return names;
+  };
+
+  size_t checked = 0;
+  for (const std::string& doc : Documents()) {
+    for (const std::string& line : UnmarkedShellLines(testsupport::ReadFile(top / doc))) {
+      SCOPED_TRACE(doc + ": " + line);
+      std::string command = line.substr(0, line.find('#'));
+      if (command.find("cmake --preset") != std::string::npos) {
+        EXPECT_TRUE(presetIn("configure", WordAfter(command, "--preset")));
+        ++checked;
+      }
+      if (command.find("cmake --build --preset") != std::string::npos) {
+        EXPECT_TRUE(presetIn("build", WordAfter(command.substr(command.find("--build")), "--preset")));
+        ++checked;
+      }
+      if (command.find("ctest --preset") != std::string::npos) {
+        EXPECT_TRUE(presetIn("test", WordAfter(command.substr(command.find("ctest")), "--preset")));
+        ++checked;
+      }
+      if (!WordAfter(command, "-L").empty()) {
+        EXPECT_TRUE(labelGiven(WordAfter(command, "-L")));
+        // The comment lists the other labels one may give instead.
+        size_t others = line.find("labels:");
+        if (others != std::string::npos) {
+          std::istringstream words(line.substr(others + 7));
+          for (std::string w; words >> w;) {
+            if (w.back() == ',') w.pop_back();
+            EXPECT_TRUE(labelGiven(w)) << "label " << w;
+          }
+        }
+        ++checked;
+      }
+      std::istringstream words(command);
+      for (std::string w; words >> w;) {
+        if (w.rfind("./scripts/", 0) == 0 || w.rfind("scripts/", 0) == 0) {
+          EXPECT_TRUE(fs::exists(top / w)) << w;
+          ++checked;
+        }
+      }
+      if (command.find("build/bench/bin/bench_*") != std::string::npos) {
+        EXPECT_FALSE(programs("bench", "_bench.cpp").empty()) << "no benchmark for the loop to run";
+        ++checked;
+      }
+      if (command.find("fuzz_NAME") != std::string::npos) {
+        EXPECT_NE(command.find("fuzz/corpus/NAME"), std::string::npos) << "the run names no seed folder";
+        std::vector<std::string> targets = programs("fuzz", "_fuzz.cpp");
+        EXPECT_FALSE(targets.empty());
+        for (const std::string& name : targets)
+          EXPECT_TRUE(fs::is_directory(top / "fuzz/corpus" / name) &&
+                      !fs::is_empty(top / "fuzz/corpus" / name))
+              << "fuzz_" << name << " has no seeds";
+        ++checked;
+      }
+    }
+  }
+  // The presets, the labels, setup.sh and wine.sh, the benchmark loop and the fuzzing run.
+  EXPECT_GE(checked, 10u);
+}
+
+}  // namespace
