@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -258,6 +259,122 @@ TEST(ModdingTables, AnUnknownKeyIsReported) {
   EXPECT_NE(message.find("TOUCHTILE"), std::string::npos) << message;
   testsupport::ResetGameWorld();
   game::DiagnosticsReset();
+}
+
+}  // namespace
+
+namespace {
+
+// The defaults a kind's table gives as a number or a boolean (true 1, false 0), key by key. A row
+// of several keys gives one default for all, or one each in the same order.
+std::map<std::string, double> DocumentedDefaults(const std::string& heading) {
+  std::map<std::string, double> defaults;
+  for (const auto& row : TableRows(Section("docs/modding.md", heading))) {
+    if (row.size() < 3) continue;
+    std::vector<std::string> keys = CodeSpans(row[0]);
+    std::vector<std::string> parts;
+    std::istringstream cell(row[2]);
+    for (std::string part; std::getline(cell, part, ',');) parts.push_back(part);
+    if (parts.size() > 1 && parts.size() != keys.size()) continue;
+    for (size_t k = 0; k < keys.size(); ++k) {
+      std::istringstream words(parts.empty() ? "" : parts[parts.size() == 1 ? 0 : k]);
+      std::string word;
+      words >> word;
+      char* end = nullptr;
+      double value = std::strtod(word.c_str(), &end);
+      if (word == "true" || word == "false")
+        defaults[keys[k]] = word == "true" ? 1.0 : 0.0;
+      else if (!word.empty() && *end == '\0')
+        defaults[keys[k]] = value;
+    }
+  }
+  return defaults;
+}
+
+// A kind read from a file that names it and nothing else, and what it holds for each key.
+template <typename T>
+using Readings = std::map<std::string, std::function<double(const T&)>>;
+
+template <typename T>
+void ExpectDocumentedDefaults(const std::string& heading, void (*load)(const std::string&),
+                              const std::vector<T>& kinds, const Readings<T>& readings) {
+  SCOPED_TRACE(heading);
+  testsupport::ResetGameWorld();
+  fs::path file = testsupport::ScratchDir() / "kind.cro";
+  testsupport::WriteFile(file, "NAME = Bare\n");
+  load(file.string());
+  ASSERT_FALSE(kinds.empty());
+  std::map<std::string, double> documented = DocumentedDefaults(heading);
+  for (const auto& [key, read] : readings) {
+    auto doc = documented.find(key);
+    if (doc == documented.end()) {
+      ADD_FAILURE() << key << " has no default written as a number or a boolean";
+      continue;
+    }
+    EXPECT_NEAR(read(kinds.back()), doc->second, 1e-4) << key;  // the quarter turn is a float
+  }
+  testsupport::ResetGameWorld();
+}
+
+// Radians as the loaders keep them, in the degrees the tables give; the game's own quarter turn
+// about Y is not the modder's.
+double Degrees(float radians) {
+  return static_cast<double>(radians) * 180.0 / 3.14159265358979323846;
+}
+
+// What the game does with a key the modder leaves out is what the guide says it does.
+TEST(ModdingTables, EveryDocumentedDefaultIsTheLoadersOwn) {
+  using game::TBullet, game::TCreature, game::TEffect, game::TWall;
+  ExpectDocumentedDefaults<TWall>("### Walls (`Data/Walls/`)", game::LoadWallKind,
+                                  game::WallLists().WallKinds,
+                                  {{"SCALEMODEL", [](const TWall& w) { return w.Scale; }},
+                                   {"ROTATEX", [](const TWall& w) { return Degrees(w.RotateX); }},
+                                   {"ROTATEY", [](const TWall& w) { return Degrees(w.RotateY) - 90.0; }},
+                                   {"ROTATEZ", [](const TWall& w) { return Degrees(w.RotateZ); }},
+                                   {"FLATNORMALS", [](const TWall& w) { return w.FlatNormals; }},
+                                   {"ANIMATED", [](const TWall& w) { return w.Animated; }},
+                                   {"ANIMSPEED", [](const TWall& w) { return w.AnimSpeed; }},
+                                   {"ANIMTYPE", [](const TWall& w) { return w.AnimType; }},
+                                   {"TOUCHTILEX", [](const TWall& w) { return w.TouchTileX; }},
+                                   {"TOUCHTILEY", [](const TWall& w) { return w.TouchTileY; }},
+                                   {"DIAGONALTOUCH", [](const TWall& w) { return w.DiagonalTouch; }},
+                                   {"GHOST", [](const TWall& w) { return w.Ghost; }}});
+  ExpectDocumentedDefaults<TCreature>(
+      "### Creatures (`Data/Creatures/`)", game::LoadCreatureKind, game::CreatureLists().CreatureKinds,
+      {{"SCALEMODEL", [](const TCreature& c) { return c.Scale; }},
+       {"ROTATEX", [](const TCreature& c) { return Degrees(c.RotateX); }},
+       {"ROTATEY", [](const TCreature& c) { return Degrees(c.RotateY) - 90.0; }},
+       {"ROTATEZ", [](const TCreature& c) { return Degrees(c.RotateZ); }},
+       {"FLATNORMALS", [](const TCreature& c) { return c.FlatNormals; }},
+       {"ANIMSPEED", [](const TCreature& c) { return c.AnimSpeed; }},
+       {"ATACKFRAME", [](const TCreature& c) { return c.AtackFrame; }},
+       {"SHOTFRAME", [](const TCreature& c) { return c.ShotFrame; }},
+       {"MOVESPEED", [](const TCreature& c) { return c.MoveSpeed; }},
+       {"MOVEPOINTS", [](const TCreature& c) { return c.MovePointsMax; }},
+       {"ATACKPOINTS", [](const TCreature& c) { return c.AtackPointsMax; }},
+       {"HEALTH", [](const TCreature& c) { return c.HealthMax; }},
+       {"DAMAGE", [](const TCreature& c) { return c.Damage; }},
+       {"SHOTS", [](const TCreature& c) { return c.Shots; }},
+       {"SHOTRANGE", [](const TCreature& c) { return c.ShotRange; }},
+       {"SHOTDAMAGE", [](const TCreature& c) { return c.ShotDamage; }}});
+  ExpectDocumentedDefaults<TBullet>("### Bullets (`Data/Bullets/`)", game::LoadBulletKind,
+                                    game::BulletLists().BulletKinds,
+                                    {{"ANIMSPEED", [](const TBullet& b) { return b.AnimSpeed; }},
+                                     {"OFFSETX", [](const TBullet& b) { return b.OffsetX; }},
+                                     {"OFFSETY", [](const TBullet& b) { return b.OffsetY; }},
+                                     {"MOVESPEED", [](const TBullet& b) { return b.MoveSpeed; }},
+                                     {"DAMAGE", [](const TBullet& b) { return b.Damage; }}});
+  ExpectDocumentedDefaults<TEffect>("### Effects (`Data/Effects/`)", game::LoadEffectKind,
+                                    game::EffectLists().EffectKinds,
+                                    {{"PE_LIFETIME", [](const TEffect& e) { return e.Lifetime; }},
+                                     {"PE_OFFSETY", [](const TEffect& e) { return e.OffsetY; }},
+                                     {"P_SCALE", [](const TEffect& e) { return e.Scale; }},
+                                     {"P_POSRND", [](const TEffect& e) { return e.PosRnd; }},
+                                     {"P_ALPHA", [](const TEffect& e) { return e.Alpha; }},
+                                     {"P_ALPHACHANGE", [](const TEffect& e) { return e.AlphaChange; }},
+                                     {"P_SPEEDY", [](const TEffect& e) { return e.Speed[1]; }},
+                                     {"P_SPEEDYCHANGE", [](const TEffect& e) { return e.SpeedChange[1]; }},
+                                     {"CANTMOVE", [](const TEffect& e) { return e.CantMove; }}});
 }
 
 }  // namespace
