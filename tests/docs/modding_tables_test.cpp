@@ -322,41 +322,42 @@ double Degrees(float radians) {
   return static_cast<double>(radians) * 180.0 / 3.14159265358979323846;
 }
 
+// The model keys that walls and creatures share, with the keys of the kind itself.
+template <typename T>
+Readings<T> WithModelKeys(Readings<T> readings) {
+  readings["SCALEMODEL"] = [](const T& k) { return k.Scale; };
+  readings["ROTATEX"] = [](const T& k) { return Degrees(k.RotateX); };
+  readings["ROTATEY"] = [](const T& k) { return Degrees(k.RotateY) - 90.0; };
+  readings["ROTATEZ"] = [](const T& k) { return Degrees(k.RotateZ); };
+  readings["FLATNORMALS"] = [](const T& k) { return k.FlatNormals; };
+  return readings;
+}
+
 // What the game does with a key the modder leaves out is what the guide says it does.
 TEST(ModdingTables, EveryDocumentedDefaultIsTheLoadersOwn) {
   using game::TBullet, game::TCreature, game::TEffect, game::TWall;
-  ExpectDocumentedDefaults<TWall>("### Walls (`Data/Walls/`)", game::LoadWallKind,
-                                  game::WallLists().WallKinds,
-                                  {{"SCALEMODEL", [](const TWall& w) { return w.Scale; }},
-                                   {"ROTATEX", [](const TWall& w) { return Degrees(w.RotateX); }},
-                                   {"ROTATEY", [](const TWall& w) { return Degrees(w.RotateY) - 90.0; }},
-                                   {"ROTATEZ", [](const TWall& w) { return Degrees(w.RotateZ); }},
-                                   {"FLATNORMALS", [](const TWall& w) { return w.FlatNormals; }},
-                                   {"ANIMATED", [](const TWall& w) { return w.Animated; }},
-                                   {"ANIMSPEED", [](const TWall& w) { return w.AnimSpeed; }},
-                                   {"ANIMTYPE", [](const TWall& w) { return w.AnimType; }},
-                                   {"TOUCHTILEX", [](const TWall& w) { return w.TouchTileX; }},
-                                   {"TOUCHTILEY", [](const TWall& w) { return w.TouchTileY; }},
-                                   {"DIAGONALTOUCH", [](const TWall& w) { return w.DiagonalTouch; }},
-                                   {"GHOST", [](const TWall& w) { return w.Ghost; }}});
+  ExpectDocumentedDefaults<TWall>(
+      "### Walls (`Data/Walls/`)", game::LoadWallKind, game::WallLists().WallKinds,
+      WithModelKeys<TWall>({{"ANIMATED", [](const TWall& w) { return w.Animated; }},
+                            {"ANIMSPEED", [](const TWall& w) { return w.AnimSpeed; }},
+                            {"ANIMTYPE", [](const TWall& w) { return w.AnimType; }},
+                            {"TOUCHTILEX", [](const TWall& w) { return w.TouchTileX; }},
+                            {"TOUCHTILEY", [](const TWall& w) { return w.TouchTileY; }},
+                            {"DIAGONALTOUCH", [](const TWall& w) { return w.DiagonalTouch; }},
+                            {"GHOST", [](const TWall& w) { return w.Ghost; }}}));
   ExpectDocumentedDefaults<TCreature>(
       "### Creatures (`Data/Creatures/`)", game::LoadCreatureKind, game::CreatureLists().CreatureKinds,
-      {{"SCALEMODEL", [](const TCreature& c) { return c.Scale; }},
-       {"ROTATEX", [](const TCreature& c) { return Degrees(c.RotateX); }},
-       {"ROTATEY", [](const TCreature& c) { return Degrees(c.RotateY) - 90.0; }},
-       {"ROTATEZ", [](const TCreature& c) { return Degrees(c.RotateZ); }},
-       {"FLATNORMALS", [](const TCreature& c) { return c.FlatNormals; }},
-       {"ANIMSPEED", [](const TCreature& c) { return c.AnimSpeed; }},
-       {"ATACKFRAME", [](const TCreature& c) { return c.AtackFrame; }},
-       {"SHOTFRAME", [](const TCreature& c) { return c.ShotFrame; }},
-       {"MOVESPEED", [](const TCreature& c) { return c.MoveSpeed; }},
-       {"MOVEPOINTS", [](const TCreature& c) { return c.MovePointsMax; }},
-       {"ATACKPOINTS", [](const TCreature& c) { return c.AtackPointsMax; }},
-       {"HEALTH", [](const TCreature& c) { return c.HealthMax; }},
-       {"DAMAGE", [](const TCreature& c) { return c.Damage; }},
-       {"SHOTS", [](const TCreature& c) { return c.Shots; }},
-       {"SHOTRANGE", [](const TCreature& c) { return c.ShotRange; }},
-       {"SHOTDAMAGE", [](const TCreature& c) { return c.ShotDamage; }}});
+      WithModelKeys<TCreature>({{"ANIMSPEED", [](const TCreature& c) { return c.AnimSpeed; }},
+                                {"ATACKFRAME", [](const TCreature& c) { return c.AtackFrame; }},
+                                {"SHOTFRAME", [](const TCreature& c) { return c.ShotFrame; }},
+                                {"MOVESPEED", [](const TCreature& c) { return c.MoveSpeed; }},
+                                {"MOVEPOINTS", [](const TCreature& c) { return c.MovePointsMax; }},
+                                {"ATACKPOINTS", [](const TCreature& c) { return c.AtackPointsMax; }},
+                                {"HEALTH", [](const TCreature& c) { return c.HealthMax; }},
+                                {"DAMAGE", [](const TCreature& c) { return c.Damage; }},
+                                {"SHOTS", [](const TCreature& c) { return c.Shots; }},
+                                {"SHOTRANGE", [](const TCreature& c) { return c.ShotRange; }},
+                                {"SHOTDAMAGE", [](const TCreature& c) { return c.ShotDamage; }}}));
   ExpectDocumentedDefaults<TBullet>("### Bullets (`Data/Bullets/`)", game::LoadBulletKind,
                                     game::BulletLists().BulletKinds,
                                     {{"ANIMSPEED", [](const TBullet& b) { return b.AnimSpeed; }},
