@@ -2,13 +2,16 @@
 // game's content in-process. Header-only: only the test executables that link the game use it.
 #pragma once
 
+#include "game/actors/ai.h"
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
+#include "game/actors/movement.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
 #include "game/core/players.h"
+#include "game/core/state_dump.h"
 #include "game/models/mesh.h"
 #include "game/world/floor.h"
 #include "game/world/map.h"
@@ -17,7 +20,7 @@
 namespace testsupport {
 
 // Meshes, the map, walls, creatures, bullets, effects, the floor, the kinds, the players, the
-// camera, the game core.
+// distance and shot maps, the AI, the state dump's sections, the camera, the game core.
 inline void ResetGameWorld() {
   game::MeshFreeAll();
   game::MapReset();
@@ -28,6 +31,9 @@ inline void ResetGameWorld() {
   game::FloorReset();
   game::RegistryReset();
   game::PlayersReset();
+  game::MovementReset();
+  game::AiReset();
+  game::StateDumpReset();
   game::CameraReset();
   game::GameCoreReset();
 }
