@@ -1,5 +1,6 @@
-// Whole-game runs of the GUI with recorded input, read through the final frame: key M and the
-// message box's OK.
+// Whole-game runs of the GUI with recorded input, read through the final frame and the state
+// dump: key M and the message box's OK, the demo's windows on selection and right clicks, and
+// the script library's window functions called by a map's start script.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,11 +10,16 @@
 #include "game/core/game_core.h"
 #include "game/gui/gui.h"
 #include "game/world/diagnostics.h"
+#include "game/world/map_file.h"
+#include "game/world/map_text.h"
+#include "tests/support/state_dump_reader.h"
 #include "tests/support/test_support.h"
+#include "tests/support/tile_pixel.h"
 
 namespace {
 
 using testsupport::ProcessResult;
+using testsupport::StateDumpReader;
 
 class GuiRun : public ::testing::Test {
  protected:
@@ -23,12 +29,15 @@ class GuiRun : public ::testing::Test {
   }
 
   // Runs the demo for `ticks` ticks with `input`; the final frame is decoded into frame_.
-  ProcessResult Run(const std::string& name, long ticks, const std::string& input) {
+  // With `dump`, the state at the end is in dump_.
+  ProcessResult Run(const std::string& name, long ticks, const std::string& input, bool dump = false) {
     testsupport::WriteFile(dir_ / (name + ".txt"), input);
-    ProcessResult r = testsupport::RunProcess(
-        {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock", "--ticks", std::to_string(ticks),
-         "--input", (dir_ / (name + ".txt")).string(), "--screenshot", (dir_ / (name + ".png")).string()},
-        dir_);
+    std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock",
+                                     "--ticks", std::to_string(ticks), "--input", (dir_ / (name + ".txt")).string(),
+                                     "--screenshot", (dir_ / (name + ".png")).string()};
+    if (dump) argv.insert(argv.end(), {"--dump-state", (dir_ / (name + ".dump")).string()});
+    ProcessResult r = testsupport::RunProcess(argv, dir_, 600);
+    if (dump) dump_ = StateDumpReader(testsupport::ReadFile(dir_ / (name + ".dump")));
     frame_ = eng::TImage{};
     EXPECT_TRUE(eng::PngLoadFromFile((dir_ / (name + ".png")).string(), &frame_)) << name;
     return r;
@@ -40,9 +49,32 @@ class GuiRun : public ::testing::Test {
     return p[i] == p[i + 1] && p[i + 1] == p[i + 2] ? p[i] : -1;
   }
 
+  // The index of the open window of that name in the dump, bottom to top; -1 when it is not open.
+  int Window(const std::string& name) const {
+    for (int i = 0; i < dump_.Int("gui", "windows"); ++i)
+      if (dump_.Get("gui", "window." + std::to_string(i) + ".Name") == "\"" + name + "\"") return i;
+    return -1;
+  }
+  std::string Field(int window, const std::string& field) const {
+    return dump_.Get("gui", "window." + std::to_string(window) + "." + field);
+  }
+  long long IntField(int window, const std::string& field) const {
+    return std::strtoll(Field(window, field).c_str(), nullptr, 10);
+  }
+
   std::filesystem::path dir_;
   eng::TImage frame_;
+  StateDumpReader dump_{""};
 };
+
+// A click on tile (x, y) with the left (0) or right (2) button, the cursor arriving 20 ticks
+// before (the world point under it is found in the frames drawn meanwhile).
+std::string ClickTile(long tick, int32_t x, int32_t y, int button) {
+  auto [px, py] = testsupport::TilePixel(x, y);
+  std::string at = " " + std::to_string(px) + " " + std::to_string(py) + "\n";
+  return std::to_string(tick - 20) + " mouse_move" + at + std::to_string(tick) + " mouse_down " +
+         std::to_string(button) + at + std::to_string(tick + 1) + " mouse_up " + std::to_string(button) + at;
+}
 
 TEST_F(GuiRun, KeyMShowsTheMessageBoxUntilOK) {
   // M held for one tick; the box (200 x 100, centred) waits on top of the world.
@@ -89,6 +121,96 @@ TEST_F(GuiRun, EveryScriptOfTheDemoWindowsCompiles) {
   }
   game::GUIReset();
   game::Core().AppDir.clear();
+}
+
+TEST_F(GuiRun, TheDemoPanelAndInfoWindowShowTheClickedCreatures) {
+  // The first blue soldier (ID 1, on tile 9, 11) selected, then the first red one (ID 5, on
+  // 15, 9) right-clicked; the cursor ends away from both windows.
+  std::string input = ClickTile(30, 9, 11, 0) + ClickTile(70, 15, 9, 2) + "90 mouse_move 600 300\n";
+  ProcessResult r = Run("demo", 100, input, true);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  int panel = Window("CrPanel"), info = Window("CrInfo");
+  ASSERT_GE(panel, 0) << "the selection opens the panel";
+  ASSERT_GE(info, 0) << "the right click opens the info window, for an enemy too";
+  EXPECT_LT(panel, info) << "opened later, on top";
+  EXPECT_EQ(Field(panel, "label.0.Caption"), "\"Blue Soldier\"");
+  EXPECT_NE(Field(panel, "label.1.Caption").find("Health "), std::string::npos);
+  EXPECT_EQ(Field(panel, "slot.0.Item"), "\"Medkit\"") << "the start script's medkit, in the first slot";
+  EXPECT_EQ(IntField(panel, "slot.0.Count"), 1);
+  EXPECT_EQ(IntField(panel, "slot.0.Owner"), 0);
+  EXPECT_EQ(Field(panel, "slot.1.Item"), "\"\"");
+  EXPECT_EQ(Field(panel, "button.0.Caption"), "\"End turn\"");
+  // The panel sits in the lower left corner, aligned by its bottom edge.
+  EXPECT_EQ(IntField(panel, "ScreenX"), 8);
+  EXPECT_EQ(IntField(panel, "ScreenY") + IntField(panel, "H"), 592);
+  EXPECT_EQ(Field(info, "label.0.Caption"), "\"Red Soldier\"");
+  EXPECT_EQ(IntField(info, "ScreenX") + IntField(info, "W"), 792);
+  EXPECT_EQ(dump_.Events(), (std::vector<std::string>{"\"SelCr\"", "\"RClickOnCr\""}));
+  EXPECT_EQ(GreyAt(IntField(panel, "ScreenX") + 3, IntField(panel, "ScreenY") + 3), 221) << "the panel's face";
+  EXPECT_EQ(GreyAt(IntField(info, "ScreenX") + 3, IntField(info, "ScreenY") + 70), 221) << "the info window's face";
+}
+
+// The window functions of the script library, called by the start script of a map on a window of
+// a GUI folder of its own.
+TEST_F(GuiRun, TheScriptLibraryOpensSetsAndClosesWindows) {
+  dir_ = testsupport::ScratchDir();
+  const std::filesystem::path game(TESSERA_GAME_DIR);
+  std::filesystem::copy(game / "Data", dir_ / "Data", std::filesystem::copy_options::recursive);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Data/GUI"))
+    if (entry.path().extension() == ".cro") std::filesystem::remove(entry.path());
+  testsupport::WriteFile(dir_ / "Data/GUI/lib.cro",
+                         "WINDOW = Lib\nX = 100\nY = 100\nW = 100\nH = 50\n"
+                         "BUTTON = Go\nCAPTION = Go\nX = 5\nY = 5\nW = 60\nH = 24\n"
+                         "LABEL = Text\nCAPTION = Width\nX = 5\nY = 30\n"
+                         "LABEL = Wide\nX = 5\nY = 50\n"
+                         "ITEMSLOT = Slot\nX = 200\nY = 10\n"
+                         "WINDOW = Gone\nX = 0\nY = 0\nW = 10\nH = 10\n");
+  std::string text = "size 20 20\nlegend . Plane grass.jpg\nfloor\n";
+  for (int y = 0; y < 20; ++y) text += std::string(20, '.') + "\n";
+  text += "end\ncreature \"Blue Soldier\" 3 3 0 1 0\ncreature \"Red Soldier\" 12 12 0 7 1\n"
+          "script \"Start Map\" <<END\n"
+          "begin\n"
+          "  Window_Create('Gone');\n"
+          "  Window_Create('lib');\n"
+          "  Window_SetSize('Lib', 300, 120);\n"
+          "  Button_SetCaption('Lib', 'Go', 'Started');\n"
+          "  Button_SetPos('Lib', 'go', 20, 80);\n"
+          "  Label_SetCaption('Lib', 'Wide', IntToStr(Label_GetWidth('Lib', 'Text')) + ' ' +\n"
+          "    IntToStr(Label_GetWidth('Lib', 'Missing')));\n"
+          "  Label_SetPos('Lib', 'Wide', 150, 10);\n"
+          "  Cr_GiveItem(7, 'Medkit');\n"
+          "  ItemSlot_SetOwnerID('Lib', 'Slot', 7);\n"
+          "  Window_Close('Gone');\n"
+          "end.\nEND\n";
+  game::TMapFile map;
+  game::TMapTextError error;
+  ASSERT_TRUE(game::MapCompileText(text, "lib.txt", &map, &error)) << error.Text();
+  std::filesystem::create_directories(dir_ / "maps");
+  std::string reason;
+  ASSERT_TRUE(game::MapFileSave((dir_ / "maps/proba.map").string(), map, &reason)) << reason;
+
+  ProcessResult r = Run("lib", 10, "1 mouse_move 700 500\n", true);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  ASSERT_EQ(dump_.Int("gui", "windows"), 1) << "Gone was closed";
+  EXPECT_EQ(Field(0, "Name"), "\"Lib\"");
+  EXPECT_EQ(IntField(0, "W"), 300);
+  EXPECT_EQ(IntField(0, "H"), 120);
+  EXPECT_EQ(Field(0, "button.0.Caption"), "\"Started\"");
+  EXPECT_EQ(IntField(0, "button.0.ScreenX"), 120);
+  EXPECT_EQ(IntField(0, "button.0.ScreenY"), 180);
+  std::string wide = Field(0, "label.1.Caption");
+  EXPECT_GT(std::strtol(wide.c_str() + 1, nullptr, 10), 20) << wide << ": five letters are wider than 20 pixels";
+  EXPECT_NE(wide.find(" 0\""), std::string::npos) << wide << ": a missing label is 0 wide";
+  EXPECT_EQ(IntField(0, "label.1.ScreenX"), 250);
+  EXPECT_EQ(IntField(0, "label.1.ScreenY"), 110);
+  EXPECT_EQ(IntField(0, "slot.0.OwnerID"), 7);
+  EXPECT_EQ(IntField(0, "slot.0.Owner"), 1);
+  EXPECT_EQ(Field(0, "slot.0.Item"), "\"Medkit\"");
+  // The widened window's face reaches past its first width; the moved button is drawn there.
+  EXPECT_EQ(GreyAt(390, 200), 221);
+  EXPECT_EQ(GreyAt(123, 200), 187) << "the button at its new place";
 }
 
 }  // namespace
