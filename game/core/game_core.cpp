@@ -42,10 +42,10 @@ namespace game {
 namespace {
 
 constexpr int32_t kTickInterval = 16;  // ms of engine time per game tick
-// What key M shows: "проба" in Windows-1251.
-constexpr const char* kKeyMMessage = "\xEF\xF0\xEE\xE1\xE0";
 // Under --autoplay a message box waits this many ticks for its OK.
 constexpr long kAutoplayMessageTicks = 120;
+// What key M shows: "проба" in Windows-1251.
+constexpr const char* kKeyMMessage = "\xEF\xF0\xEE\xE1\xE0";
 
 TGameCore g_core;
 bool g_engineRan = false;
@@ -252,9 +252,9 @@ void GameTick() {
   }
   g_core.FrozenTicks = GuiFlags().GameFrozen ? g_core.FrozenTicks + 1 : 0;
   if (g_core.Options.autoplay && g_core.FrozenTicks >= kAutoplayMessageTicks) {
-    // A match that plays itself answers every message box, once the box has been seen a while.
-    GameMessageOK();
+    // A match that plays itself answers every message box once the box has waited its ticks.
     g_core.FrozenTicks = 0;
+    GameMessageOK();
   }
   TurnBasedSwitchOver();
   MouseOrders();
