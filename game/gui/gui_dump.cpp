@@ -2,6 +2,7 @@
 // the drag, and the events and messages so far.
 #include <string>
 
+#include "engine/font.h"
 #include "engine/screen.h"
 #include "game/core/state_dump.h"
 #include "game/gui/gui.h"
@@ -14,9 +15,12 @@ namespace {
 
 void WriteWindow(TStateDumpWriter& w, const std::string& key, TGmWindow window, const TGuiState& g) {
   // A window opened during this tick has not been laid out yet; the dump shows where the next
-  // frame puts it, so positions do not depend on how many frames were drawn.
-  const eng::ScreenState& screen = eng::Screen();
-  GuiLayoutWindow(window, screen.RenderWidth, screen.RenderHeight, g.Font);
+  // frame puts it, so positions do not depend on how many frames were drawn. The dump at the end
+  // of the run comes after the engine has freed its fonts: the last frame's positions stand then.
+  if (eng::FontCount() > 0) {
+    const eng::ScreenState& screen = eng::Screen();
+    GuiLayoutWindow(window, screen.RenderWidth, screen.RenderHeight, g.Font);
+  }
   w.Text(key + "Name", window.Name);
   w.Int(key + "ScreenX", window.ScreenX);
   w.Int(key + "ScreenY", window.ScreenY);
