@@ -1,9 +1,13 @@
 // Whole-game runs of the GUI with recorded input, read through the final frame and the state
 // dump: key M and the message box's OK, the demo's windows on selection and right clicks, and
-// the script library's window functions called by a map's start script.
+// the script library's window functions called by a map's start script, dragging items out of
+// slots and dropping them, and the release rules of buttons under a modal message box.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "engine/textures.h"
 #include "engine/textures_png.h"
@@ -29,15 +33,24 @@ class GuiRun : public ::testing::Test {
   }
 
   // Runs the demo for `ticks` ticks with `input`; the final frame is decoded into frame_.
-  // With `dump`, the state at the end is in dump_.
-  ProcessResult Run(const std::string& name, long ticks, const std::string& input, bool dump = false) {
+  // With `dump`, the state at the end is in dump_; the state at the end of each of `moments`
+  // (ticks) is in moments_.
+  ProcessResult Run(const std::string& name, long ticks, const std::string& input, bool dump = false,
+                    const std::vector<long>& moments = {}) {
     testsupport::WriteFile(dir_ / (name + ".txt"), input);
     std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock",
                                      "--ticks", std::to_string(ticks), "--input", (dir_ / (name + ".txt")).string(),
                                      "--screenshot", (dir_ / (name + ".png")).string()};
     if (dump) argv.insert(argv.end(), {"--dump-state", (dir_ / (name + ".dump")).string()});
+    for (long tick : moments) {
+      std::string file = (dir_ / (name + "." + std::to_string(tick) + ".dump")).string();
+      argv.insert(argv.end(), {"--dump-state", std::to_string(tick) + ":" + file});
+    }
     ProcessResult r = testsupport::RunProcess(argv, dir_, 600);
     if (dump) dump_ = StateDumpReader(testsupport::ReadFile(dir_ / (name + ".dump")));
+    moments_.clear();
+    for (long tick : moments)
+      moments_.emplace(tick, StateDumpReader(testsupport::ReadFile(dir_ / (name + "." + std::to_string(tick) + ".dump"))));
     frame_ = eng::TImage{};
     EXPECT_TRUE(eng::PngLoadFromFile((dir_ / (name + ".png")).string(), &frame_)) << name;
     return r;
@@ -62,9 +75,30 @@ class GuiRun : public ::testing::Test {
     return std::strtoll(Field(window, field).c_str(), nullptr, 10);
   }
 
+  // A world of its own in a fresh folder: the game's data with `guiFile` as the only GUI file, and
+  // a 20 x 20 grass map with the map text's `records` (creatures, scripts) after the floor.
+  void OwnWorld(const std::string& guiFile, const std::string& records) {
+    dir_ = testsupport::ScratchDir();
+    const std::filesystem::path game(TESSERA_GAME_DIR);
+    std::filesystem::copy(game / "Data", dir_ / "Data", std::filesystem::copy_options::recursive);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Data/GUI"))
+      if (entry.path().extension() == ".cro") std::filesystem::remove(entry.path());
+    testsupport::WriteFile(dir_ / "Data/GUI/own.cro", guiFile);
+    std::string text = "size 20 20\nlegend . Plane grass.jpg\nfloor\n";
+    for (int y = 0; y < 20; ++y) text += std::string(20, '.') + "\n";
+    text += "end\n" + records;
+    game::TMapFile map;
+    game::TMapTextError error;
+    ASSERT_TRUE(game::MapCompileText(text, "own.txt", &map, &error)) << error.Text();
+    std::filesystem::create_directories(dir_ / "maps");
+    std::string reason;
+    ASSERT_TRUE(game::MapFileSave((dir_ / "maps/proba.map").string(), map, &reason)) << reason;
+  }
+
   std::filesystem::path dir_;
   eng::TImage frame_;
   StateDumpReader dump_{""};
+  std::map<long, StateDumpReader> moments_;
 };
 
 // A click on tile (x, y) with the left (0) or right (2) button, the cursor arriving 20 ticks
@@ -154,41 +188,28 @@ TEST_F(GuiRun, TheDemoPanelAndInfoWindowShowTheClickedCreatures) {
 // The window functions of the script library, called by the start script of a map on a window of
 // a GUI folder of its own.
 TEST_F(GuiRun, TheScriptLibraryOpensSetsAndClosesWindows) {
-  dir_ = testsupport::ScratchDir();
-  const std::filesystem::path game(TESSERA_GAME_DIR);
-  std::filesystem::copy(game / "Data", dir_ / "Data", std::filesystem::copy_options::recursive);
-  for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Data/GUI"))
-    if (entry.path().extension() == ".cro") std::filesystem::remove(entry.path());
-  testsupport::WriteFile(dir_ / "Data/GUI/lib.cro",
-                         "WINDOW = Lib\nX = 100\nY = 100\nW = 100\nH = 50\n"
-                         "BUTTON = Go\nCAPTION = Go\nX = 5\nY = 5\nW = 60\nH = 24\n"
-                         "LABEL = Text\nCAPTION = Width\nX = 5\nY = 30\n"
-                         "LABEL = Wide\nX = 5\nY = 50\n"
-                         "ITEMSLOT = Slot\nX = 200\nY = 10\n"
-                         "WINDOW = Gone\nX = 0\nY = 0\nW = 10\nH = 10\n");
-  std::string text = "size 20 20\nlegend . Plane grass.jpg\nfloor\n";
-  for (int y = 0; y < 20; ++y) text += std::string(20, '.') + "\n";
-  text += "end\ncreature \"Blue Soldier\" 3 3 0 1 0\ncreature \"Red Soldier\" 12 12 0 7 1\n"
-          "script \"Start Map\" <<END\n"
-          "begin\n"
-          "  Window_Create('Gone');\n"
-          "  Window_Create('lib');\n"
-          "  Window_SetSize('Lib', 300, 120);\n"
-          "  Button_SetCaption('Lib', 'Go', 'Started');\n"
-          "  Button_SetPos('Lib', 'go', 20, 80);\n"
-          "  Label_SetCaption('Lib', 'Wide', IntToStr(Label_GetWidth('Lib', 'Text')) + ' ' +\n"
-          "    IntToStr(Label_GetWidth('Lib', 'Missing')));\n"
-          "  Label_SetPos('Lib', 'Wide', 150, 10);\n"
-          "  Cr_GiveItem(7, 'Medkit');\n"
-          "  ItemSlot_SetOwnerID('Lib', 'Slot', 7);\n"
-          "  Window_Close('Gone');\n"
-          "end.\nEND\n";
-  game::TMapFile map;
-  game::TMapTextError error;
-  ASSERT_TRUE(game::MapCompileText(text, "lib.txt", &map, &error)) << error.Text();
-  std::filesystem::create_directories(dir_ / "maps");
-  std::string reason;
-  ASSERT_TRUE(game::MapFileSave((dir_ / "maps/proba.map").string(), map, &reason)) << reason;
+  OwnWorld("WINDOW = Lib\nX = 100\nY = 100\nW = 100\nH = 50\n"
+           "BUTTON = Go\nCAPTION = Go\nX = 5\nY = 5\nW = 60\nH = 24\n"
+           "LABEL = Text\nCAPTION = Width\nX = 5\nY = 30\n"
+           "LABEL = Wide\nX = 5\nY = 50\n"
+           "ITEMSLOT = Slot\nX = 200\nY = 10\n"
+           "WINDOW = Gone\nX = 0\nY = 0\nW = 10\nH = 10\n",
+           "creature \"Blue Soldier\" 3 3 0 1 0\ncreature \"Red Soldier\" 12 12 0 7 1\n"
+           "script \"Start Map\" <<END\n"
+           "begin\n"
+           "  Window_Create('Gone');\n"
+           "  Window_Create('lib');\n"
+           "  Window_SetSize('Lib', 300, 120);\n"
+           "  Button_SetCaption('Lib', 'Go', 'Started');\n"
+           "  Button_SetPos('Lib', 'go', 20, 80);\n"
+           "  Label_SetCaption('Lib', 'Wide', IntToStr(Label_GetWidth('Lib', 'Text')) + ' ' +\n"
+           "    IntToStr(Label_GetWidth('Lib', 'Missing')));\n"
+           "  Label_SetPos('Lib', 'Wide', 150, 10);\n"
+           "  Cr_GiveItem(7, 'Medkit');\n"
+           "  ItemSlot_SetOwnerID('Lib', 'Slot', 7);\n"
+           "  Window_Close('Gone');\n"
+           "end.\nEND\n");
+  if (HasFatalFailure()) return;
 
   ProcessResult r = Run("lib", 10, "1 mouse_move 700 500\n", true);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -211,6 +232,122 @@ TEST_F(GuiRun, TheScriptLibraryOpensSetsAndClosesWindows) {
   // The widened window's face reaches past its first width; the moved button is drawn there.
   EXPECT_EQ(GreyAt(390, 200), 221);
   EXPECT_EQ(GreyAt(123, 200), 187) << "the button at its new place";
+}
+
+// Window Bag shows the first three entries of the blue soldier (ID 1, on tile 9, 11): three
+// medkits and a pebble, which has no use script; window Theirs shows the first entry of the red
+// soldier (ID 7) diagonally next to it.
+const char* kBagWindows =
+    "WINDOW = Bag\nX = 20\nY = 20\nW = 300\nH = 90\n"
+    "ITEMSLOT = Mine0\nX = 10\nY = 10\nITEMSLOT = Mine1\nX = 80\nY = 10\nITEMSLOT = Mine2\nX = 150\nY = 10\n"
+    "BUTTON = Go\nCAPTION = Go\nX = 230\nY = 10\nW = 60\nH = 24\n"
+    "[CLICKSCRIPT]\nbegin\n  SetInt('Clicks', GetInt('Clicks') + 1);\n"
+    "  Label_SetCaption('Bag', 'Clicks', IntToStr(GetInt('Clicks')));\nend.\n[/CLICKSCRIPT]\n"
+    "LABEL = Clicks\nCAPTION = 0\nX = 230\nY = 50\n"
+    "WINDOW = Theirs\nX = 20\nY = 120\nW = 84\nH = 84\nITEMSLOT = Slot\nX = 10\nY = 10\n";
+const char* kBagWorld =
+    "creature \"Blue Soldier\" 9 11 0 1 0\ncreature \"Red Soldier\" 10 12 0 7 1\n"
+    "script \"Start Map\" <<END\n"
+    "begin\n"
+    "  Window_Create('Bag');\n"
+    "  Window_Create('Theirs');\n"
+    "  ItemSlot_SetOwnerID('Bag', 'Mine0', 1);\n"
+    "  ItemSlot_SetOwnerID('Bag', 'Mine1', 1);\n"
+    "  ItemSlot_SetOwnerID('Bag', 'Mine2', 1);\n"
+    "  ItemSlot_SetOwnerID('Theirs', 'Slot', 7);\n"
+    "  Cr_GiveItem(1, 'Medkit');\n  Cr_GiveItem(1, 'Medkit');\n  Cr_GiveItem(1, 'Medkit');\n"
+    "  Cr_GiveItem(1, 'Pebble');\n"
+    "end.\nEND\n";
+
+// Where slot k of Bag (64 x 64 at 30 + 70 k, 30) and the slot of Theirs are grabbed.
+std::string Slot(int k) { return " " + std::to_string(30 + 70 * k + 32) + " 62\n"; }
+
+std::string At(long tick, const std::string& what, std::pair<int, int> pixel) {
+  return std::to_string(tick) + " " + what + " " + std::to_string(pixel.first) + " " + std::to_string(pixel.second) + "\n";
+}
+
+TEST_F(GuiRun, ItemsDraggedOutOfSlotsAreUsedGivenOrPutBack) {
+  OwnWorld(kBagWindows, kBagWorld);
+  if (HasFatalFailure()) return;
+  testsupport::WriteFile(dir_ / "Data/Items/pebble.cro", "NAME = Pebble\nTEXTURE = key.png\n");
+  const std::pair<int, int> owner = testsupport::TilePixel(9, 11), enemy = testsupport::TilePixel(10, 12);
+  std::string input =
+      // The empty third slot: pressed and moved over the world, nothing is carried.
+      "2 mouse_move" + Slot(2) + "4 mouse_down 0" + Slot(2) + At(6, "mouse_move", owner) +
+      At(12, "mouse_up 0", owner) +
+      // The only pebble, dragged over the world (tick 20), then let go on its owner.
+      "14 mouse_move" + Slot(1) + "16 mouse_down 0" + Slot(1) + At(18, "mouse_move", owner) +
+      At(40, "mouse_up 0", owner) +
+      // One of the three medkits, dragged (tick 50), then let go on the enemy next to the owner.
+      "42 mouse_move" + Slot(0) + "44 mouse_down 0" + Slot(0) + At(46, "mouse_move", enemy) +
+      At(70, "mouse_up 0", enemy) + "72 mouse_move 700 500\n";
+  ProcessResult r = Run("drag", 80, input, true, {10, 20, 42, 50});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("tessera:"), std::string::npos) << r.err;
+  ASSERT_EQ(Window("Bag"), 0);
+  ASSERT_EQ(Window("Theirs"), 1);
+  auto slot = [](const StateDumpReader& d, int w, int k, const std::string& field) {
+    return d.Get("gui", "window." + std::to_string(w) + ".slot." + std::to_string(k) + "." + field);
+  };
+
+  const StateDumpReader& empty = moments_.at(10);
+  EXPECT_EQ(empty.Int("gui", "drag.Creature"), -1) << "an empty slot starts no drag";
+  EXPECT_EQ(empty.Get("gui", "drag.Item"), "\"\"");
+
+  const StateDumpReader& pebble = moments_.at(20);
+  EXPECT_EQ(pebble.Int("gui", "drag.Creature"), 0);
+  EXPECT_EQ(pebble.Get("gui", "drag.Item"), "\"Pebble\"");
+  EXPECT_EQ(slot(pebble, 0, 1, "Item"), "\"\"") << "the only unit is on the mouse";
+  EXPECT_EQ(slot(pebble, 0, 1, "Count"), "0");
+  EXPECT_EQ(slot(pebble, 0, 0, "Count"), "3");
+
+  const StateDumpReader& kept = moments_.at(42);
+  EXPECT_EQ(kept.Int("gui", "drag.Creature"), -1);
+  EXPECT_EQ(slot(kept, 0, 1, "Item"), "\"Pebble\"") << "dropped on its owner, a pebble has no use";
+  EXPECT_EQ(slot(kept, 0, 1, "Count"), "1");
+  EXPECT_EQ(slot(kept, 0, 0, "Count"), "3");
+
+  const StateDumpReader& medkit = moments_.at(50);
+  EXPECT_EQ(medkit.Get("gui", "drag.Item"), "\"Medkit\"");
+  EXPECT_EQ(slot(medkit, 0, 0, "Item"), "\"Medkit\"");
+  EXPECT_EQ(slot(medkit, 0, 0, "Count"), "2") << "one of three is on the mouse";
+
+  EXPECT_EQ(dump_.Int("gui", "drag.Creature"), -1);
+  EXPECT_EQ(Field(0, "slot.0.Count"), "2");
+  EXPECT_EQ(Field(1, "slot.0.Item"), "\"Medkit\"") << "the diagonal enemy was given one";
+  EXPECT_EQ(Field(1, "slot.0.Count"), "1");
+  EXPECT_EQ(dump_.Creature(0, "TileX"), 9) << "nobody moved meanwhile";
+  EXPECT_EQ(dump_.Creature(1, "TileX"), 10);
+}
+
+TEST_F(GuiRun, AButtonClicksOnlyWhenReleasedOverItAndNotUnderTheMessageBox) {
+  OwnWorld(kBagWindows, kBagWorld);
+  if (HasFatalFailure()) return;
+  testsupport::WriteFile(dir_ / "Data/Items/pebble.cro", "NAME = Pebble\nTEXTURE = key.png\n");
+  const std::string go = " 280 42\n", off = " 400 450\n";
+  std::string input =
+      // Pressed, moved off, released off: no click.
+      "2 mouse_move" + go + "4 mouse_down 0" + go + "6 mouse_move" + off + "8 mouse_up 0" + off +
+      // Pressed, moved off and back, released over it: one click.
+      "12 mouse_move" + go + "14 mouse_down 0" + go + "16 mouse_move" + off + "18 mouse_move" + go +
+      "20 mouse_up 0" + go +
+      // Key M: the modal box eats a whole click on the button below it.
+      "24 key_down 0x32\n25 key_up 0x32\n28 mouse_down 0" + go + "30 mouse_up 0" + go +
+      // OK, then the button takes clicks again.
+      "34 mouse_move 400 318\n36 mouse_down 0 400 318\n38 mouse_up 0 400 318\n" +
+      "40 mouse_move" + go + "42 mouse_down 0" + go + "44 mouse_up 0" + go + "46 mouse_move 700 500\n";
+  ProcessResult r = Run("buttons", 50, input, true, {10, 22, 32});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto clicks = [](const StateDumpReader& d) { return d.Get("gui", "window.0.label.0.Caption"); };
+  EXPECT_EQ(clicks(moments_.at(10)), "\"0\"") << "released off the button";
+  EXPECT_EQ(clicks(moments_.at(22)), "\"1\"") << "moved back before the release";
+  const StateDumpReader& boxed = moments_.at(32);
+  EXPECT_EQ(boxed.Int("gui", "GameFrozen"), 1);
+  EXPECT_EQ(boxed.Int("gui", "ModalOpen"), 1);
+  EXPECT_EQ(clicks(boxed), "\"1\"") << "the box on top takes the click";
+  EXPECT_EQ(dump_.Int("gui", "GameFrozen"), 0);
+  EXPECT_EQ(dump_.Int("gui", "windows"), 2) << "the box is gone";
+  EXPECT_EQ(clicks(dump_), "\"2\"");
 }
 
 }  // namespace
