@@ -350,4 +350,37 @@ TEST_F(GuiRun, AButtonClicksOnlyWhenReleasedOverItAndNotUnderTheMessageBox) {
   EXPECT_EQ(clicks(dump_), "\"2\"");
 }
 
+TEST_F(GuiRun, KeyMFreezesTheComputersTurnUntilTheBoxsOKIsClicked) {
+  OwnWorld("", "creature \"Blue Soldier\" 3 3 0 1 0\ncreature \"Red Soldier\" 12 12 0 7 1\n");
+  if (HasFatalFailure()) return;
+  // T: turn-based play; E: the human's turn ends and the computer's begins; M at once: the box.
+  // During the computer's turn the box still takes its OK.
+  std::string input =
+      "1 mouse_move 700 500\n2 key_down 0x14\n3 key_up 0x14\n6 key_down 0x12\n7 key_up 0x12\n"
+      "8 key_down 0x32\n9 key_up 0x32\n"
+      "60 mouse_move 400 318\n62 mouse_down 0 400 318\n64 mouse_up 0 400 318\n66 mouse_move 700 500\n";
+  ProcessResult r = Run("freeze", 120, input, true, {10, 58});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const StateDumpReader& early = moments_.at(10);
+  const StateDumpReader& late = moments_.at(58);
+  for (const StateDumpReader* d : {&early, &late}) {
+    EXPECT_EQ(d->Int("players", "TurnBased"), 1);
+    EXPECT_EQ(d->Int("players", "CurrentPlayer"), 1) << "the computer's turn";
+    EXPECT_EQ(d->Int("gui", "GameFrozen"), 1);
+    EXPECT_EQ(d->Int("gui", "windows"), 1);
+  }
+  EXPECT_EQ(dump_.Get("gui", "message.0"), "\"\\xEF\\xF0\\xEE\\xE1\\xE0\"");
+  for (const char* field : {"TileX", "TileY", "State", "HasOrder", "MovePoints"})
+    EXPECT_EQ(late.Creature(1, field), early.Creature(1, field)) << field << ": the computer waits for the OK";
+  EXPECT_EQ(late.Creature(1, "TileX"), 12);
+  EXPECT_EQ(late.Float("creatures", "creature.1.StepProgress"), early.Float("creatures", "creature.1.StepProgress"));
+
+  EXPECT_EQ(dump_.Int("gui", "GameFrozen"), 0);
+  EXPECT_EQ(dump_.Int("gui", "windows"), 0) << "OK closed the box";
+  EXPECT_EQ(late.Int("ai", "AiCalmTicks"), early.Int("ai", "AiCalmTicks"));
+  EXPECT_EQ(late.Creature(1, "HasOrder"), 0);
+  EXPECT_EQ(dump_.Creature(1, "HasOrder"), 1) << "after the OK the computer plays on";
+  EXPECT_EQ(dump_.Creature(1, "State"), 1) << "walking";
+}
+
 }  // namespace
