@@ -352,7 +352,7 @@ TEST_F(CreatureOrders, WallsBlockAndAreTouchedFromWhereTheyAllow) {
   const std::vector<std::string>& runs = game::ScriptHostRuns();
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0], "block Touch Wall");
-  EXPECT_EQ(runs[1], "wall kind " + game::WallLists().Walls[door].Name + ", touch script");
+  EXPECT_EQ(runs[1], "touch script of wall kind \"" + game::WallLists().Walls[door].Name + "\"");
   EXPECT_EQ(game::ScriptContext().CurrentWallID, game::WallLists().Walls[door].ID);
   EXPECT_EQ(game::ScriptContext().CurrentCreatureID, C(a).ID);
 
