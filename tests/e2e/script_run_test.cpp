@@ -194,6 +194,59 @@ TEST_F(ScriptRun, TheMapsBlocksCallEveryFunctionOutsideTheGuiAndAMessageHoldsThe
   EXPECT_EQ(d.Int("core", "CursorTileY"), 5);
 }
 
+TEST_F(ScriptRun, EachClickOnTheMessageBoxsOKTakesTheScriptOnToItsNextMessage) {
+  // Two messages, then an endless loop of them: every OK clicked lets the block run up to its
+  // next message, and the game keeps taking input all the while.
+  WriteMap("creature \"Blue Soldier\" 5 5 0 1 0\n"
+           "script \"Start Map\" <<END\n"
+           "begin\n"
+           "  GameMessage('one');\n"
+           "  SetInt('a', 1);\n"
+           "  GameMessage('two');\n"
+           "  SetInt('b', 1);\n"
+           "  while true do begin\n"
+           "    SetInt('loop', GetInt('loop') + 1);\n"
+           "    GameMessage('again');\n"
+           "  end;\n"
+           "end.\n"
+           "END\n");
+  auto ok = [](long tick) {
+    // The GUI sees the last position given in a tick, so the mouse leaves a tick after the release.
+    std::string t = std::to_string(tick), down = std::to_string(tick + 2), up = std::to_string(tick + 4);
+    return t + " mouse_move 400 318\n" + down + " mouse_down 0 400 318\n" + up + " mouse_up 0 400 318\n" +
+           std::to_string(tick + 6) + " mouse_move 700 500\n";
+  };
+  auto messages = [](const StateDumpReader& d) {
+    std::vector<std::string> shown;
+    for (long long i = 0; i < d.Int("gui", "messages"); ++i) shown.push_back(d.Get("gui", "message." + std::to_string(i)));
+    return shown;
+  };
+
+  ProcessResult r = Run(20, "1 mouse_move 700 500\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  StateDumpReader d = Dump();
+  EXPECT_FALSE(HasStored(d, "int", "a")) << "held at its first statement";
+  EXPECT_EQ(messages(d), std::vector<std::string>({"\"one\""}));
+  EXPECT_EQ(d.Int("gui", "GameFrozen"), 1);
+
+  r = Run(40, "1 mouse_move 700 500\n" + ok(10));
+  ASSERT_EQ(r.status, 0) << r.err;
+  d = Dump();
+  EXPECT_EQ(Stored(d, "int", "a"), "1");
+  EXPECT_FALSE(HasStored(d, "int", "b")) << "held again at the second message";
+  EXPECT_EQ(messages(d), std::vector<std::string>({"\"one\"", "\"two\""}));
+
+  r = Run(80, "1 mouse_move 700 500\n" + ok(10) + ok(25) + ok(40) + ok(55));
+  ASSERT_EQ(r.status, 0) << r.err;
+  d = Dump();
+  EXPECT_EQ(Stored(d, "int", "b"), "1");
+  EXPECT_EQ(Stored(d, "int", "loop"), "3") << "one turn of the loop per OK";
+  EXPECT_EQ(messages(d), std::vector<std::string>({"\"one\"", "\"two\"", "\"again\"", "\"again\"", "\"again\""}));
+  EXPECT_EQ(d.Int("gui", "GameFrozen"), 1) << "the world waits on the latest message";
+  EXPECT_EQ(d.Int("script", "slots"), 1);
+  EXPECT_EQ(d.Get("script", "slot.0"), "\"paused\"");
+}
+
 TEST_F(ScriptRun, AWalkToADoorTouchesItAndTheMapBlockKeepsItShutTheFirstTime) {
   // The door opens from its touch tile (9, 5); the stone has no touch script.
   WriteMap("wall Door 8 5 0 7\n"
@@ -234,8 +287,13 @@ TEST_F(ScriptRun, AWalkToADoorTouchesItAndTheMapBlockKeepsItShutTheFirstTime) {
   EXPECT_GT(d.Float("walls", "wall.0.Frame"), 0.0f) << "and its leaves swung";
   EXPECT_EQ(d.Int("script", "CurrentWallID"), 8);
   EXPECT_EQ(d.Int("script", "CurrentCreatureID"), 4);
+  // The demo GUI's creature panel opens again at the selection and after every order, with its
+  // create script: only the map's and the walls' runs are counted here.
   std::vector<std::string> runs;
-  for (long long i = 0; i < d.Int("script", "runs"); ++i) runs.push_back(d.Get("script", "run." + std::to_string(i)));
+  for (long long i = 0; i < d.Int("script", "runs"); ++i) {
+    std::string run = d.Get("script", "run." + std::to_string(i));
+    if (run.find("create script of window") == std::string::npos) runs.push_back(run);
+  }
   EXPECT_EQ(runs, std::vector<std::string>({"\"block Start Map\"", "\"block Touch Wall\"", "\"block Touch Wall\"",
                                             "\"touch script of wall kind \\\"Door\\\"\"", "\"block Touch Wall\""}));
   EXPECT_EQ(d.Int("script", "slots"), 1) << "no script was held, so one slot served every run";
