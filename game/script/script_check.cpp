@@ -22,6 +22,26 @@ void ReportLiteral(const TContentScript& script, const TScriptLiteral& literal, 
   ReportProblem(problem);
 }
 
+// The GUI's reader keeps either every script line's place in the file or only the line its
+// block starts on; both are taken, so that the checks follow the reader.
+template <typename TWindow>
+TScriptOrigin CreateScriptOrigin(const TWindow& window) {
+  std::string what = "create script of window \"" + window.Name + "\"";
+  if constexpr (requires { window.CreateScriptLines; })
+    return ScriptOriginOf(std::move(what), window.CreateScriptLines);
+  else
+    return TScriptOrigin{std::move(what), window.File, window.CreateScriptLine, {}};
+}
+
+template <typename TWindow, typename TButton>
+TScriptOrigin ClickScriptOrigin(const TWindow& window, const TButton& button) {
+  std::string what = "click script of button \"" + button.Name + "\" in window \"" + window.Name + "\"";
+  if constexpr (requires { button.ClickScriptLines; })
+    return ScriptOriginOf(std::move(what), button.ClickScriptLines);
+  else
+    return TScriptOrigin{std::move(what), window.File, button.ClickScriptLine, {}};
+}
+
 }  // namespace
 
 std::vector<TScriptLiteral> ScriptLiteralArguments(const std::string& source, std::string_view function,
@@ -69,6 +89,16 @@ std::vector<TContentScript> ContentScripts() {
   for (const TGmItem& kind : ItemLists().ItemKinds)
     if (!kind.UseScript.empty())
       scripts.push_back({kind.UseScript, ScriptOriginOf("use script of item \"" + kind.Name + "\"", kind.UseScriptLines)});
+  return scripts;
+}
+
+std::vector<TContentScript> WindowScripts(const std::vector<TGmWindow>& definitions) {
+  std::vector<TContentScript> scripts;
+  for (const TGmWindow& window : definitions) {
+    if (!window.CreateScript.empty()) scripts.push_back({window.CreateScript, CreateScriptOrigin(window)});
+    for (const TGmButton& button : window.Buttons)
+      if (!button.ClickScript.empty()) scripts.push_back({button.ClickScript, ClickScriptOrigin(window, button)});
+  }
   return scripts;
 }
 
