@@ -64,22 +64,33 @@ class TriggerReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     // Processor time: the machine running the benchmarks is rarely idle, and wall time would
-    // count the other processes' share.
-    for (const Run& r : runs) times_.emplace_back(r.benchmark_name(), r.GetAdjustedCPUTime());
+    // count the other processes' share. A repeated run's coefficient of variation is a fraction,
+    // not a time: the table leaves it out.
+    for (const Run& r : runs)
+      if (r.aggregate_unit == benchmark::kTime)
+        times_.push_back({r.run_name.function_name, r.aggregate_name, r.GetAdjustedCPUTime()});
     ConsoleReporter::ReportRuns(runs);
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    double baseline = 0;
-    for (const auto& [name, time] : times_)
-      if (name == kBaseline) baseline = time;
     std::printf("\nCompile and run per trigger (processor microseconds; ratio to the empty program):\n");
-    for (const auto& [name, time] : times_)
-      std::printf("  %-64s %8.1f us  %6.2f\n", name.c_str(), time, baseline > 0 ? time / baseline : 0.0);
+    for (const TTime& t : times_) {
+      // Each row against the baseline's row of the same kind (a single run, a mean, a median); a
+      // spread has no ratio.
+      double baseline = 0;
+      for (const TTime& b : times_)
+        if (b.Name == kBaseline && b.Aggregate == t.Aggregate && t.Aggregate != "stddev") baseline = b.Micros;
+      std::string name = t.Aggregate.empty() ? t.Name : t.Name + " (" + t.Aggregate + ")";
+      std::printf("  %-72s %8.1f us  %6.2f\n", name.c_str(), t.Micros, baseline > 0 ? t.Micros / baseline : 0.0);
+    }
   }
 
  private:
-  std::vector<std::pair<std::string, double>> times_;
+  struct TTime {
+    std::string Name, Aggregate;
+    double Micros = 0;
+  };
+  std::vector<TTime> times_;
 };
 
 }  // namespace
