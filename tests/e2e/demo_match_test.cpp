@@ -1,10 +1,11 @@
 // The first minutes of a demo match as a newcomer plays them, by recorded input on the map the game
 // starts: the welcome boxes answered, a rifleman selected and walked, a key handed to a neighbour
 // by drag and drop, the hall door and the south door opened by touch, a beast shot dead and its
-// death counted by the map's script, a medkit used, T and its notice, the turn ended by the
-// panel's button and the computer's turn watched. Checked through state dumps at chosen ticks and
-// through pictures compared with the committed references in tests/e2e/reference/ (the pictures
-// of a run are written to test-artifacts/demo_match/ for looking at).
+// death counted by the map's script, a medkit used, T and its notice, turns ended by key and by
+// the panel's button, and the computer's turn watched, in which a beast bites. Checked through
+// state dumps at chosen ticks and through pictures compared with the committed references in
+// tests/e2e/reference/ (the pictures of a run are written to test-artifacts/demo_match/ for
+// looking at).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -358,4 +359,40 @@ TEST(DemoMatchPictures, TheToleranceSeesTheWindowsComeAndGo) {
   EXPECT_EQ(same.differing, 0u);
   Likeness l = Compare(notice, computer);
   EXPECT_GT(l.differing * 100, l.blocks * 2) << l.differing << " of " << l.blocks;
+}
+
+// The computer's turn when a soldier stands in the open south door: the beast outside runs up
+// and bites him.
+TEST_F(DemoMatch, TheBeastAtTheSouthDoorBitesInTheComputersTurn) {
+  Recording in;
+  in.ClickAt(20, kMessageOK[0], kMessageOK[1]).ClickAt(40, kMessageOK[0], kMessageOK[1]);
+  in.ClickAt(60, kMessageOK[0], kMessageOK[1]);
+  in.ClickOn(100, 7, 18);
+  in.ClickTile(130, 9, 18, 0.0f, 0.8f, -0.8f);  // the hall door
+  in.ClickOn(260, 12, 25);                       // the south door
+  in.Key(850, "0x14");                           // T
+  in.ClickAt(880, kNoticeOK[0], kNoticeOK[1]);
+  in.Key(920, "0x12");                           // E
+  ProcessResult r = Play(in, 1200, {900, 950, 1200}, {1100});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  StateDumpReader notice = Dump(900);
+  EXPECT_EQ(notice.Int("players", "TurnBased"), 1);
+  EXPECT_EQ(notice.Int("players", "CurrentPlayer"), 0);
+  EXPECT_TRUE(WallOpen(notice, 52));
+  // E: the computer's turn; the beast is the first of its creatures and makes for the soldier.
+  StateDumpReader turn = Dump(950);
+  EXPECT_EQ(turn.Int("players", "CurrentPlayer"), 1);
+  EXPECT_EQ(turn.Int("players", "TurnsEnded"), 1);
+  EXPECT_EQ(Of(turn, 21, "OrderX"), 12);
+  EXPECT_EQ(Of(turn, 21, "OrderY"), 24);
+  // In the doorway it bites with both its action points, 4 each.
+  StateDumpReader bitten = Dump(1200);
+  EXPECT_EQ(Of(bitten, 21, "TileX"), 12);
+  EXPECT_EQ(Of(bitten, 21, "TileY"), 25);
+  EXPECT_EQ(Of(bitten, 21, "AtackPoints"), 0);
+  EXPECT_EQ(Of(bitten, 4, "Health"), 10 - 2 * 4);
+  EXPECT_EQ(Of(bitten, 4, "Alive"), 1);
+  EXPECT_EQ(bitten.Int("players", "CurrentPlayer"), 1);
+  ExpectLikeReference(1100, "demo_match_bite");
 }
