@@ -15,13 +15,11 @@
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
-#include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/core/game_core.h"
 #include "game/core/players.h"
 #include "game/gui/gui.h"
-#include "game/script/script_funcs.h"
-#include "game/script/script_host.h"
+#include "game/script/script_dump.h"
 
 namespace game {
 
@@ -123,11 +121,6 @@ void WriteCreatures(TStateDumpWriter& w) {
                  {"MovePointsMax", c.MovePointsMax}, {"AtackPoints", c.AtackPoints},
                  {"AtackPointsMax", c.AtackPointsMax}, {"Health", c.Health}, {"HealthMax", c.HealthMax},
                  {"Damage", c.Damage}, {"ShotDamage", c.ShotDamage}});
-    // What it carries, as "NAME COUNT" joined by commas in the order it got them.
-    std::string items;
-    for (const TGmItem& item : c.Items)
-      items += (items.empty() ? "" : ",") + item.Name + " " + std::to_string(item.Count);
-    w.Text(Indexed("creature", i, "Items"), items);
   }
 }
 
@@ -168,7 +161,7 @@ void WriteEffects(TStateDumpWriter& w) {
   }
 }
 
-// What the game asked of the GUI and the script host; their own sections may take these over.
+// What the game asked of the GUI; its own section may take this over.
 void WriteGui(TStateDumpWriter& w) {
   const TGuiFlags& flags = GuiFlags();
   w.Bool("GameFrozen", flags.GameFrozen);
@@ -180,31 +173,6 @@ void WriteGui(TStateDumpWriter& w) {
   const std::vector<std::string>& messages = GuiMessages();
   w.Int("messages", static_cast<int64_t>(messages.size()));
   for (size_t i = 0; i < messages.size(); ++i) w.Text("message." + std::to_string(i), messages[i]);
-  const std::vector<TGmWindow>& open = GuiState().Open;
-  w.Int("windows", static_cast<int64_t>(open.size()));
-  for (size_t i = 0; i < open.size(); ++i) w.Text("window." + std::to_string(i), open[i].Name);
-}
-
-void WriteScript(TStateDumpWriter& w) {
-  const TScriptContext& context = ScriptContext();
-  w.Int("CurrentCreatureID", context.CurrentCreatureID);
-  w.Int("CurrentWallID", context.CurrentWallID);
-  w.Bool("IgnoreStandardScript", context.IgnoreStandardScript);
-  const std::vector<std::string>& runs = ScriptHostRuns();
-  w.Int("runs", static_cast<int64_t>(runs.size()));
-  for (size_t i = 0; i < runs.size(); ++i) w.Text("run." + std::to_string(i), runs[i]);
-  // The scripts' integers and booleans, in the order they were first set. Their names are any
-  // text, and a key is one word: blanks and bytes outside ASCII are written as \xHH.
-  auto key = [](const char* kind, const std::string& name) {
-    std::string text = FormatDumpText(name), out = kind;
-    for (char ch : text.substr(1, text.size() - 2)) {
-      if (ch == ' ') out += "\\x20";
-      else out.push_back(ch);
-    }
-    return out;
-  };
-  for (const auto& [name, value] : ScriptStores().Ints) w.Int(key("int.", name), value);
-  for (const auto& [name, value] : ScriptStores().Bools) w.Bool(key("bool.", name), value);
 }
 
 }  // namespace
@@ -289,7 +257,7 @@ void StateDumpAddGameSections() {
   StateDumpAddSection("bullets", WriteBullets);
   StateDumpAddSection("effects", WriteEffects);
   addIfMissing("gui", WriteGui);
-  addIfMissing("script", WriteScript);
+  ScriptAddDumpSections();
 }
 
 std::string StateDumpText() {
