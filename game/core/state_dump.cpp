@@ -15,7 +15,6 @@
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
-#include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/core/game_core.h"
 #include "game/core/players.h"
@@ -122,11 +121,6 @@ void WriteCreatures(TStateDumpWriter& w) {
                  {"MovePointsMax", c.MovePointsMax}, {"AtackPoints", c.AtackPoints},
                  {"AtackPointsMax", c.AtackPointsMax}, {"Health", c.Health}, {"HealthMax", c.HealthMax},
                  {"Damage", c.Damage}, {"ShotDamage", c.ShotDamage}});
-    // What it carries, as "NAME COUNT" joined by commas in the order it got them.
-    std::string items;
-    for (const TGmItem& item : c.Items)
-      items += (items.empty() ? "" : ",") + item.Name + " " + std::to_string(item.Count);
-    w.Text(Indexed("creature", i, "Items"), items);
   }
 }
 
@@ -179,9 +173,6 @@ void WriteGui(TStateDumpWriter& w) {
   const std::vector<std::string>& messages = GuiMessages();
   w.Int("messages", static_cast<int64_t>(messages.size()));
   for (size_t i = 0; i < messages.size(); ++i) w.Text("message." + std::to_string(i), messages[i]);
-  const std::vector<TGmWindow>& open = GuiState().Open;
-  w.Int("windows", static_cast<int64_t>(open.size()));
-  for (size_t i = 0; i < open.size(); ++i) w.Text("window." + std::to_string(i), open[i].Name);
 }
 
 }  // namespace

@@ -209,9 +209,33 @@ class DemoMatch : public ::testing::Test {
     int i = Index(d, id);
     return i < 0 ? -1 : d.Creature(i, field);
   }
+  // What the creature carries, "NAME COUNT" joined by commas, from the dump's items section.
   static std::string ItemsOf(const StateDumpReader& d, int id) {
     int i = Index(d, id);
-    return i < 0 ? "" : d.Get("creatures", "creature." + std::to_string(i) + ".Items");
+    if (i < 0) return "?";
+    std::string key = "creature." + std::to_string(i) + ".item", text;
+    for (long long n = 0; n < d.Int("items", "creature." + std::to_string(i) + ".items"); ++n) {
+      std::string name = d.Get("items", key + "." + std::to_string(n) + ".Name");
+      if (!text.empty()) text += ",";
+      text += name.substr(1, name.size() - 2) + " " + d.Get("items", key + "." + std::to_string(n) + ".Count");
+    }
+    return text;
+  }
+  // A script integer by name; a failure and -1 when the scripts never set it.
+  static long long ScriptInt(const StateDumpReader& d, const std::string& name) {
+    for (long long n = 0; n < d.Int("script", "ints"); ++n)
+      if (d.Get("script", "int." + std::to_string(n) + ".Name") == "\"" + name + "\"")
+        return d.Int("script", "int." + std::to_string(n) + ".Value");
+    ADD_FAILURE() << "no script integer " << name;
+    return -1;
+  }
+  static std::vector<std::string> Windows(const StateDumpReader& d) {
+    std::vector<std::string> out;
+    for (long long n = 0; n < d.Int("gui", "windows"); ++n) {
+      std::string name = d.Get("gui", "window." + std::to_string(n) + ".Name");
+      out.push_back(name.substr(1, name.size() - 2));
+    }
+    return out;
   }
   static bool WallOpen(const StateDumpReader& d, int id) {
     int i = WallIndex(d, id);
@@ -283,11 +307,11 @@ TEST_F(DemoMatch, FirstMinutes) {
   StateDumpReader handed = Dump(250);
   EXPECT_EQ(handed.Int("gui", "GameFrozen"), 0);
   EXPECT_EQ(handed.Int("gui", "messages"), 3);
-  EXPECT_EQ(List(handed, "gui", "windows", "window"), std::vector<std::string>({"\"Briefing\"", "\"CrPanel\""}));
+  EXPECT_EQ(Windows(handed), std::vector<std::string>({"Briefing", "CrPanel"}));
   EXPECT_EQ(Of(handed, 1, "TileX"), 5);
   EXPECT_EQ(Of(handed, 1, "TileY"), 15);
-  EXPECT_EQ(ItemsOf(handed, 1), "\"Medkit 1\"");
-  EXPECT_EQ(ItemsOf(handed, 2), "\"Medkit 1,Key 1\"");
+  EXPECT_EQ(ItemsOf(handed, 1), "Medkit 1");
+  EXPECT_EQ(ItemsOf(handed, 2), "Medkit 1,Key 1");
   EXPECT_EQ(handed.Int("players", "player.0.SelectedCreature"), Index(handed, 1));
 
   // One touch opened the hall door, the next the south door.
@@ -295,12 +319,12 @@ TEST_F(DemoMatch, FirstMinutes) {
   EXPECT_TRUE(WallOpen(hall, 50));
   EXPECT_FALSE(WallOpen(hall, 52));
   EXPECT_EQ(Of(hall, 4, "TileX"), 8);
-  EXPECT_EQ(hall.Int("script", "int.Touches"), 1);
+  EXPECT_EQ(ScriptInt(hall, "Touches"), 1);
   StateDumpReader south = Dump(850);
   EXPECT_TRUE(WallOpen(south, 52));
   EXPECT_EQ(Of(south, 4, "TileX"), 12);
   EXPECT_EQ(Of(south, 4, "TileY"), 24);
-  EXPECT_EQ(south.Int("script", "int.Touches"), 2);
+  EXPECT_EQ(ScriptInt(south, "Touches"), 2);
   EXPECT_EQ(south.Int("players", "TurnBased"), 0);
 
   // Two shots of 4 from rifleman 4: his action points are spent, the beast is at 6.
@@ -311,8 +335,8 @@ TEST_F(DemoMatch, FirstMinutes) {
 
   // The medkit's use script ran and the medkit is gone (at full health it heals nothing).
   StateDumpReader healed = Dump(1300);
-  EXPECT_EQ(healed.Int("script", "int.MedkitsUsed"), 1);
-  EXPECT_EQ(ItemsOf(healed, 1), "\"\"");
+  EXPECT_EQ(ScriptInt(healed, "MedkitsUsed"), 1);
+  EXPECT_EQ(ItemsOf(healed, 1), "");
   EXPECT_EQ(Of(healed, 1, "Health"), 10);
 
   // Rifleman 1's two shots killed the beast; "Creature Died" counted both sides again.
@@ -320,8 +344,8 @@ TEST_F(DemoMatch, FirstMinutes) {
   EXPECT_EQ(Of(died, 21, "Alive"), 0);
   EXPECT_EQ(Of(died, 21, "Health"), 0);
   EXPECT_EQ(Of(died, 1, "Shots"), 6 - 2);
-  EXPECT_EQ(died.Int("script", "int.Theirs"), 9);
-  EXPECT_EQ(died.Int("script", "int.Ours"), 10);
+  EXPECT_EQ(ScriptInt(died, "Theirs"), 9);
+  EXPECT_EQ(ScriptInt(died, "Ours"), 10);
   std::vector<std::string> runs = List(died, "script", "runs", "run");
   EXPECT_EQ(Count(runs, "\"block Creature Died\""), 1);
   EXPECT_EQ(Count(runs, "\"use script of item \\\"Medkit\\\"\""), 1);
@@ -332,14 +356,14 @@ TEST_F(DemoMatch, FirstMinutes) {
   EXPECT_EQ(turns.Int("players", "TurnBased"), 1);
   EXPECT_EQ(turns.Int("players", "CurrentPlayer"), 0);
   EXPECT_EQ(Count(turns.Events(), "\"TurnBasedMode\""), 1);
-  EXPECT_EQ(Count(List(turns, "gui", "windows", "window"), "\"TurnNotice\""), 1);
+  EXPECT_EQ(Count(Windows(turns), "TurnNotice"), 1);
 
   // The panel's button ended the turn: the computer moves its beasts, the player's panel is gone.
   StateDumpReader computer = Dump(2700);
   EXPECT_EQ(computer.Int("players", "CurrentPlayer"), 1);
   EXPECT_EQ(computer.Int("players", "TurnsEnded"), 1);
   EXPECT_NE(Of(computer, 22, "TileX"), 4) << "the beast from the den is on its way";
-  EXPECT_EQ(Count(List(computer, "gui", "windows", "window"), "\"CrPanel\""), 0);
+  EXPECT_EQ(Count(Windows(computer), "CrPanel"), 0);
 
   ExpectLikeReference(1000, "demo_match_first_shot");
   ExpectLikeReference(2080, "demo_match_turn_notice");

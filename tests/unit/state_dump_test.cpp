@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <limits>
 
-#include "game/gui/gui.h"
-#include "game/script/script_funcs.h"
 #include "tests/support/state_dump_reader.h"
 #include "tests/support/test_support.h"
 #include "tests/support/world_fixture.h"
@@ -75,27 +73,6 @@ TEST_F(StateDump, TheGameSectionsShowTheWorld) {
   EXPECT_EQ(dump.Int("players", "player.1.Side"), 1);
   EXPECT_EQ(dump.Int("core", "CursorTileX"), 10000);
   EXPECT_EQ(dump.Int("bullets", "count"), 0);
-}
-
-// What a recorded match is checked by besides the world: a creature's pack, the scripts' stores
-// (a name with a blank stays one key) and the open windows.
-TEST_F(StateDump, PacksStoresAndWindowsAreShown) {
-  AddKind({});
-  int32_t a = Place("Unit", 2, 3, 1, 90.0f);
-  C(a).Items.push_back({"Medkit", nullptr, 2, "", {}});
-  C(a).Items.push_back({"Key", nullptr, 1, "", {}});
-  Place("Unit", 4, 3, 1, 90.0f);
-  game::ScriptStores().Ints.push_back({"Ours", 10});
-  game::ScriptStores().Bools.push_back({"Match Over", true});
-  game::GuiState().Open.emplace_back().Name = "Briefing";
-  game::StateDumpAddGameSections();
-  testsupport::StateDumpReader dump(game::StateDumpText());
-  EXPECT_EQ(dump.Get("creatures", "creature.0.Items"), "\"Medkit 2,Key 1\"");
-  EXPECT_EQ(dump.Get("creatures", "creature.1.Items"), "\"\"");
-  EXPECT_EQ(dump.Int("script", "int.Ours"), 10);
-  EXPECT_EQ(dump.Int("script", "bool.Match\\x20Over"), 1);
-  EXPECT_EQ(dump.Int("gui", "windows"), 1);
-  EXPECT_EQ(dump.Get("gui", "window.0"), "\"Briefing\"");
 }
 
 TEST(TimedFile, TickColonFileOrAPlainFile) {
