@@ -264,7 +264,7 @@ void Window_Create(const std::string& name) {
       // Copies: the script may open other windows and so move the open list.
       std::string script = definition->CreateScript;
       TScriptOrigin origin{"create script of window \"" + definition->Name + "\"", definition->File,
-                           definition->CreateScriptLine};
+                           definition->CreateScriptLine, {}};
       g_gui.CreateScriptsRunning.push_back(definition->Name);
       Script_RunSource(script, origin);
       g_gui.CreateScriptsRunning.pop_back();

@@ -88,7 +88,7 @@ void ReleaseButton(TGuiState& g) {
   const bool ok = button.Name == MessageOKName;
   const std::string script = button.ClickScript;
   const TScriptOrigin origin{"click script of button \"" + button.Name + "\" in window \"" + window->Name + "\"",
-                             window->File, button.ClickScriptLine};
+                             window->File, button.ClickScriptLine, {}};
   LetGoOfButton(g);
   if (ok) GameMessageOK();
   if (!script.empty()) Script_RunSource(script, origin);
