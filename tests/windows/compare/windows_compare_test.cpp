@@ -1,6 +1,7 @@
 // The Windows build against the host build, on the same content: the same fixed-clock run of the
-// demo map draws the same picture under Wine, and the image reader reads every test picture to the
-// same pixels. Needs the Windows build (cmake --preset windows) and Wine.
+// demo map draws the same picture under Wine, a recorded skirmish leaves the same state dumps, and
+// the image reader reads every test picture to the same pixels, and the package's modding tools
+// answer as the host's do. Needs the Windows build (cmake --preset windows) and Wine.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "engine/image_write.h"
 #include "engine/textures.h"
 #include "engine/textures_png.h"
+#include "tests/support/state_dump_reader.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -18,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::ProcessResult;
 using testsupport::RunProcess;
+using testsupport::StateDumpReader;
 
 fs::path WindowsBin(const std::string& name) {
   return fs::path(TESSERA_WINDOWS_BUILD_DIR) / "bin" / (name + ".exe");
@@ -96,6 +99,66 @@ TEST_F(WindowsBuild, DemoMapScreenshotMatchesTheHostBuild) {
   EXPECT_GT(lit * 2, d.pixels) << "the demo map covers most of the frame";
 }
 
+// The first line where two texts differ, to say where two dumps part.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  size_t line = 1, start = 0;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+    if (a[i] != b[i]) {
+      auto lineAt = [&](const std::string& s) { return s.substr(start, s.find('\n', start) - start); };
+      return "line " + std::to_string(line) + ": \"" + lineAt(a) + "\" against \"" + lineAt(b) + "\"";
+    }
+    if (a[i] == '\n') {
+      ++line;
+      start = i + 1;
+    }
+  }
+  return a.size() == b.size() ? "none" : "one ends at line " + std::to_string(line);
+}
+
+TEST_F(WindowsBuild, ARecordedSkirmishLeavesTheSameStateDumps) {
+  // Dumps while a soldier walks, while its round flies trailing smoke, and after the computer's
+  // turn: positions, step progress, angles and particles are floats the two builds compute and
+  // write on their own.
+  const std::vector<std::string> dumps = {"walking.txt", "flight.txt", "state.txt"};
+  const std::vector<std::string> args = {"--headless", "--fixed-clock", "--ticks", "700", "--seed", "1",
+                                         "--draw-every", "10", "--input", "input.txt",
+                                         "--dump-state", "100:" + dumps[0], "--dump-state", "204:" + dumps[1],
+                                         "--dump-state", dumps[2]};
+  const std::string input = testsupport::ReadFile(fs::path(TESSERA_SOURCE_DIR) /
+                                                  "tests/windows/compare/demo_skirmish_input.txt");
+  fs::path host = testsupport::ScratchDir() / "host";
+  fs::path windows = host.parent_path() / "windows";
+  for (const fs::path& dir : {host, windows}) {
+    fs::create_directories(dir);
+    testsupport::LinkGameContent(dir);
+    testsupport::WriteFile(dir / "input.txt", input);
+  }
+  std::vector<std::string> hostArgs = {testsupport::BinPath("tessera").string()};
+  hostArgs.insert(hostArgs.end(), args.begin(), args.end());
+  ProcessResult h = RunProcess(hostArgs, host, 600);
+  ASSERT_EQ(h.status, 0) << h.err;
+  ProcessResult w = RunWindows("tessera", args, windows);
+  ASSERT_EQ(w.status, 0) << w.err;
+
+  for (const std::string& name : dumps) {
+    std::string a = testsupport::ReadFile(host / name), b = testsupport::ReadFile(windows / name);
+    EXPECT_TRUE(a == b) << name << " differs, first at " << FirstDifference(a, b);
+  }
+
+  // The recording still does what it is for: equal dumps of a run where nothing happens would
+  // prove little.
+  StateDumpReader walking(testsupport::ReadFile(host / dumps[0]));
+  EXPECT_EQ(walking.Creature(0, "State"), 1) << "the soldier walks";
+  StateDumpReader flight(testsupport::ReadFile(host / dumps[1]));
+  EXPECT_EQ(flight.Int("bullets", "count"), 1) << "its round flies";
+  EXPECT_GT(flight.Int("effects", "particles"), 0);
+  StateDumpReader end(testsupport::ReadFile(host / dumps[2]));
+  EXPECT_EQ(end.Creature(0, "TileX"), 12);
+  EXPECT_LT(end.Creature(5, "Health"), end.Creature(5, "HealthMax")) << "the shot hit";
+  EXPECT_EQ(end.Int("players", "TurnBased"), 1);
+  EXPECT_LT(end.Creature(0, "Health"), end.Creature(0, "HealthMax")) << "the computer's side answered";
+}
+
 // The JPEG pictures the game ships, and JPEG files of the kinds modders make, read by both
 // builds' tessera-image: the decoder is the one part of the readers that is the platform's. (The
 // readers' own tests run under Wine as well.)
@@ -129,6 +192,43 @@ TEST_F(WindowsBuild, ImageToolReadsThePicturesToTheSamePixels) {
     EXPECT_EQ(windowsOut, h.out) << picture;
   }
   EXPECT_GE(pictures.size(), 7u) << "the demo's floors and the made files";
+}
+
+// The package a player unpacks: the game folder with every program, and the modding tools in it
+// judging its content, and answering questions about its map, as the host's tools do.
+TEST_F(WindowsBuild, ThePackageCarriesTheProgramsAndItsModdingToolsAnswerAsOnTheHost) {
+  const fs::path build(TESSERA_WINDOWS_BUILD_DIR);
+  ProcessResult list = RunProcess({TESSERA_CMAKE, "-E", "tar", "tf", (build / "tessera-windows.zip").string()}, build);
+  ASSERT_EQ(list.status, 0) << list.err;
+  for (const char* entry : {"Tessera/tessera.exe", "Tessera/tessera-image.exe", "Tessera/tessera-model.exe",
+                            "Tessera/tessera-mapc.exe", "Tessera/tessera-script.exe", "Tessera/tessera-check.exe",
+                            "Tessera/tessera-probe.exe", "Tessera/README.txt", "Tessera/maps/proba.map",
+                            "Tessera/Data/"})
+    EXPECT_NE(list.out.find(entry), std::string::npos) << entry << " is not in the package";
+
+  // The staged folder the zip was made from; output lines there end in CR LF.
+  const fs::path package = build / "package/Tessera";
+  auto runBoth = [&](const std::string& tool, std::vector<std::string> hostArgs, std::vector<std::string> windowsArgs) {
+    hostArgs.insert(hostArgs.begin(), testsupport::BinPath(tool).string());
+    ProcessResult h = RunProcess(hostArgs, fs::path(TESSERA_GAME_DIR));
+    windowsArgs.insert(windowsArgs.begin(), {TESSERA_WINE, (package / (tool + ".exe")).string()});
+    ProcessResult w = RunProcess(windowsArgs, package, 300);
+    std::string out;
+    for (char ch : w.out)
+      if (ch != '\r') out.push_back(ch);
+    EXPECT_EQ(w.status, h.status) << tool << ": " << w.err;
+    EXPECT_EQ(out, h.out) << tool;
+    return h;
+  };
+  ProcessResult check = runBoth("tessera-check", {"."}, {"."});
+  EXPECT_EQ(check.status, 0) << check.out;
+  const std::vector<std::string> queries = {"distance", "1", "15", "11", "shot", "9", "11", "8", "order", "1", "12",
+                                            "11", "order", "1", "15", "11", "pick", "350", "299", "pick", "516", "425"};
+  std::vector<std::string> probe = {"--data", ".", "maps/proba.map"};
+  probe.insert(probe.end(), queries.begin(), queries.end());
+  ProcessResult answers = runBoth("tessera-probe", probe, probe);
+  EXPECT_EQ(answers.status, 0) << answers.err;
+  EXPECT_NE(answers.out.find("9 11"), std::string::npos) << "a pick landed on the soldier's tile:\n" << answers.out;
 }
 
 }  // namespace
