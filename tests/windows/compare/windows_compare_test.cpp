@@ -38,6 +38,26 @@ std::string SmallMap() {
   return fs::exists(fs::path(TESSERA_GAME_DIR) / "maps/compound.map") ? "maps/compound.map" : "maps/proba.map";
 }
 
+// Runs the game of both builds with the same arguments and recorded input (input.txt), each in a
+// folder of its own with the content linked in.
+void RunGameOnBoth(const std::vector<std::string>& args, const std::string& input, fs::path* host,
+                   fs::path* windows) {
+  *host = testsupport::ScratchDir() / "host";
+  *windows = host->parent_path() / "windows";
+  for (const fs::path& dir : {*host, *windows}) {
+    fs::create_directories(dir);
+    testsupport::LinkGameContent(dir);
+    testsupport::WriteFile(dir / "input.txt", input);
+  }
+  std::vector<std::string> hostArgs = {testsupport::BinPath("tessera").string()};
+  hostArgs.insert(hostArgs.end(), args.begin(), args.end());
+  // The host build is the sanitised one: slow to draw every frame on a busy machine.
+  ProcessResult h = RunProcess(hostArgs, *host, 600);
+  ASSERT_EQ(h.status, 0) << h.err;
+  ProcessResult w = RunWindows("tessera", args, *windows);
+  ASSERT_EQ(w.status, 0) << w.err;
+}
+
 class WindowsBuild : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -72,21 +92,8 @@ TEST_F(WindowsBuild, DemoMapScreenshotMatchesTheHostBuild) {
   // whose frame each window system draws its own way, and a replay ignores live input.
   const std::vector<std::string> args = {"--headless", "--ticks", "120", "--fixed-clock", "--seed", "1", "--map",
                                          SmallMap(), "--input", "input.txt", "--screenshot", "shot.png"};
-  fs::path host = testsupport::ScratchDir() / "host";
-  fs::path windows = host.parent_path() / "windows";
-  for (const fs::path& dir : {host, windows}) {
-    fs::create_directories(dir);
-    testsupport::LinkGameContent(dir);
-    testsupport::WriteFile(dir / "input.txt", "1 mouse_move 400 300\n");
-  }
-
-  std::vector<std::string> hostArgs = {testsupport::BinPath("tessera").string()};
-  hostArgs.insert(hostArgs.end(), args.begin(), args.end());
-  // The host build is the sanitised one: slow to draw every frame on a busy machine.
-  ProcessResult h = RunProcess(hostArgs, host, 600);
-  ASSERT_EQ(h.status, 0) << h.err;
-  ProcessResult w = RunWindows("tessera", args, windows);
-  ASSERT_EQ(w.status, 0) << w.err;
+  fs::path host, windows;
+  ASSERT_NO_FATAL_FAILURE(RunGameOnBoth(args, "1 mouse_move 400 300\n", &host, &windows));
 
   eng::TImage a, b;
   ASSERT_TRUE(eng::PngLoadFromFile((host / "shot.png").string(), &a));
@@ -133,19 +140,8 @@ TEST_F(WindowsBuild, ARecordedSkirmishLeavesTheSameStateDumps) {
                                          "--dump-state", dumps[2]};
   const std::string input = testsupport::ReadFile(fs::path(TESSERA_SOURCE_DIR) /
                                                   "tests/windows/compare/demo_skirmish_input.txt");
-  fs::path host = testsupport::ScratchDir() / "host";
-  fs::path windows = host.parent_path() / "windows";
-  for (const fs::path& dir : {host, windows}) {
-    fs::create_directories(dir);
-    testsupport::LinkGameContent(dir);
-    testsupport::WriteFile(dir / "input.txt", input);
-  }
-  std::vector<std::string> hostArgs = {testsupport::BinPath("tessera").string()};
-  hostArgs.insert(hostArgs.end(), args.begin(), args.end());
-  ProcessResult h = RunProcess(hostArgs, host, 600);
-  ASSERT_EQ(h.status, 0) << h.err;
-  ProcessResult w = RunWindows("tessera", args, windows);
-  ASSERT_EQ(w.status, 0) << w.err;
+  fs::path host, windows;
+  ASSERT_NO_FATAL_FAILURE(RunGameOnBoth(args, input, &host, &windows));
 
   for (const std::string& name : dumps) {
     std::string a = testsupport::ReadFile(host / name), b = testsupport::ReadFile(windows / name);
