@@ -55,6 +55,7 @@ int CodeGen::ToReg(const Val& v, int target) {
     case TypeKind::Integer:
     case TypeKind::Boolean:
     case TypeKind::Char:
+    case TypeKind::Enum:
       if (FitsImm(v.k.i)) {
         Emit(OP_LOADI, r, static_cast<int32_t>(v.k.i));
       } else {
@@ -83,7 +84,8 @@ int CodeGen::ToReg(const Val& v, int target) {
       Emit(OP_LOADS, r, index);
       break;
     }
-    case TypeKind::Nil: Emit(OP_CLEAR, r); break;
+    case TypeKind::Nil:
+    case TypeKind::DynArray: Emit(OP_CLEAR, r); break;  // nil, also once converted to an array type
     default: Error(nullptr, "Constant expected");
   }
   return r;
@@ -268,6 +270,12 @@ bool CodeGen::TypeCast(const Type* t, const std::vector<Node*>& args, const Node
     asInt.type = from->kind == TypeKind::Integer ? from : types_.tInteger;
     if (t->kind == TypeKind::Integer) {
       out = Convert(asInt, t, at);
+      return true;
+    }
+    if (t->kind == TypeKind::Enum) {
+      // TDir(2): the value as it is, without a range check (as Ord goes the other way).
+      asInt.type = t;
+      out = asInt;
       return true;
     }
     Val w = Convert(asInt, types_.tByte, at);

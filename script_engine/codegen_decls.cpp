@@ -1,5 +1,8 @@
-// Declarations: scopes and name lookup, types, constants and variables.
+// Declarations: scopes and name lookup, types (enumerations, subranges, sets, arrays, records),
+// constants, typed constants with their initial values, and variables.
 #include "script_engine/codegen_internal.h"
+
+#include <algorithm>
 
 namespace script {
 
@@ -13,10 +16,20 @@ void CodeGen::Define(std::unordered_map<std::string, Symbol>& scope, const std::
   scope[u] = sym;
 }
 
+std::unordered_map<std::string, Symbol>& CodeGen::CurrentScope() {
+  return fs_ == &mainState_ ? globals_ : fs_->scope;
+}
+
+// Innermost first: the records of the current routine's with statements, its own names, the names
+// of the routines it is declared in, the program's names, the host's declarations.
 const Symbol* CodeGen::Lookup(const std::string& upper) const {
-  if (fs_ != &mainState_) {
-    auto it = locals_.find(upper);
-    if (it != locals_.end()) return &it->second;
+  for (size_t i = fs_->withs.size(); i-- > 0;) {
+    auto it = fs_->withs[i].fields.find(upper);
+    if (it != fs_->withs[i].fields.end()) return &it->second;
+  }
+  for (const FuncState* f = fs_; f && f != &mainState_; f = f->parent) {
+    auto it = f->scope.find(upper);
+    if (it != f->scope.end()) return &it->second;
   }
   auto it = globals_.find(upper);
   if (it != globals_.end()) return &it->second;
@@ -55,6 +68,7 @@ const Symbol* CodeGen::ImportSymbol(const std::string& upper) const {
 }
 
 int CodeGen::LayoutOf(const Type* t) {
+  if (t->kind == TypeKind::Set) t = SetTypeOf(nullptr);  // every set has the same four plain slots
   auto it = layouts_.find(t);
   if (it != layouts_.end()) return it->second;
   TLayout layout;
@@ -92,13 +106,33 @@ const Type* CodeGen::ResolveType(const Node* n) {
       return s->type;
     }
     case NK::TypeArray: {
-      int64_t lo = ConstInt(n->a), hi = ConstInt(n->b);
+      const Type* index = nullptr;
+      int64_t lo, hi;
+      if (n->d->kind == NK::TypeSubrange) {
+        Val l = ConstExpr(n->d->a), h = ConstExpr(n->d->b);
+        if (!l.type->IsOrdinal()) Error(n->d->a, "Ordinal constant expected");
+        if (!h.type->IsOrdinal()) Error(n->d->b, "Ordinal constant expected");
+        if (!SameOrdinalFamily(l.type, h.type)) Error(n->d->b, "Incompatible types");
+        index = l.type;
+        lo = l.k.i;
+        hi = h.k.i;
+        if (hi < lo) Error(n->d->b, "Invalid array range");
+      } else {
+        index = ResolveType(n->d);
+        if (!index->IsOrdinal()) Error(n->d, "Ordinal type required");
+        lo = index->MinValue();
+        hi = index->MaxValue();
+      }
       const Type* elem = ResolveType(n->c);
-      if (hi < lo) Error(n->b, "Invalid array range");
-      if (hi - lo + 1 > kMaxFrameSlots || (hi - lo + 1) * elem->slots > kMaxFrameSlots) {
+      // Unsigned: the bounds may be as far apart as int64 allows.
+      uint64_t span = static_cast<uint64_t>(hi) - static_cast<uint64_t>(lo);
+      if (span >= static_cast<uint64_t>(kMaxFrameSlots) ||
+          static_cast<int64_t>(span + 1) * elem->slots > kMaxFrameSlots) {
         Error(n, "Data too large");
       }
-      return types_.NewStaticArray(elem, lo, hi);
+      Type* t = types_.NewStaticArray(elem, lo, hi);
+      t->index = index;
+      return t;
     }
     case NK::TypeDynArray: return types_.NewDynArray(ResolveType(n->c));
     case NK::TypeRecord: {
@@ -116,6 +150,36 @@ const Type* CodeGen::ResolveType(const Node* n) {
       if (rec->slots == 0) Error(n, "Empty record");
       return rec;
     }
+    case NK::TypeEnum: {
+      // The names become constants of the new type in the scope being declared.
+      Type* t = types_.NewEnum(static_cast<int64_t>(n->names.size()));
+      auto& scope = CurrentScope();
+      for (size_t i = 0; i < n->names.size(); ++i) {
+        Symbol sym;
+        sym.kind = SymKind::Const;
+        sym.type = t;
+        sym.value.i = static_cast<int64_t>(i);
+        Define(scope, n->names[i], sym, nullptr, n->line, n->col);
+      }
+      return t;
+    }
+    case NK::TypeSubrange: {
+      Val l = ConstExpr(n->a), h = ConstExpr(n->b);
+      if (!l.type->IsOrdinal()) Error(n->a, "Ordinal constant expected");
+      if (!h.type->IsOrdinal()) Error(n->b, "Ordinal constant expected");
+      if (!SameOrdinalFamily(l.type, h.type)) Error(n->b, "Incompatible types");
+      if (h.k.i < l.k.i) Error(n->b, "Invalid subrange");
+      const Type* of = l.type->kind == TypeKind::Enum ? l.type->base : l.type;
+      return types_.NewSubrange(of, l.k.i, h.k.i);
+    }
+    case NK::TypeSet: {
+      const Type* elem = ResolveType(n->c);
+      if (!elem->IsOrdinal() || elem->MinValue() < 0 || elem->MaxValue() > kSetMaxOrdinal) {
+        Error(n->c, "Set elements must be ordinal values between 0 and 255",
+              n->c->kind == NK::TypeName ? n->c->text : std::string());
+      }
+      return types_.NewSet(elem);
+    }
     default: break;
   }
   Error(n, "Type expected");
@@ -124,14 +188,21 @@ const Type* CodeGen::ResolveType(const Node* n) {
 Val CodeGen::ConstExpr(const Node* n) {
   // Constant expressions are compiled like any other and must fold to a constant; whatever code
   // was emitted on the way is dropped.
+  // The kinds of the slots above the temporaries in use are restored too: a slot that only the
+  // dropped code used stays free for a variable of any kind (globals are declared between
+  // constants).
   size_t codeSize = fs_->fn->code.size();
   Mark m = TempMark();
+  size_t tailStart = std::min(fs_->kinds.size(), static_cast<size_t>(m.top));
+  std::vector<uint8_t> kindsTail(fs_->kinds.begin() + static_cast<std::ptrdiff_t>(tailStart), fs_->kinds.end());
   Val v = Expr(n);
   fs_->fn->code.resize(codeSize);
   fs_->fn->lines.resize(codeSize);
   fs_->fn->cols.resize(codeSize);
   fs_->temps.resize(m.records);
   fs_->top = m.top;
+  fs_->kinds.resize(tailStart);
+  fs_->kinds.insert(fs_->kinds.end(), kindsTail.begin(), kindsTail.end());
   if (!v.isConst) Error(n, "Constant expression expected");
   return v;
 }
@@ -143,7 +214,7 @@ int64_t CodeGen::ConstInt(const Node* n) {
 }
 
 void CodeGen::Declarations(const std::vector<Decl*>& decls, bool global) {
-  auto& scope = global ? globals_ : locals_;
+  auto& scope = global ? globals_ : fs_->scope;
   for (const Decl* d : decls) {
     line_ = d->line;
     col_ = d->col;
@@ -151,12 +222,24 @@ void CodeGen::Declarations(const std::vector<Decl*>& decls, bool global) {
       case DeclKind::Const: {
         Symbol sym;
         if (d->type) {
-          // A typed constant is a read-only variable with an initial value.
           const Type* t = ResolveType(d->type);
-          if (t->IsComposite() || t->kind == TypeKind::DynArray) {
+          if (t->kind == TypeKind::DynArray) {
             ErrorAt(d->line, d->col, "Typed constants of this type are not supported", d->names[0]);
           }
-          Val v = ConstExpr(d->value);
+          if (t->IsComposite()) {
+            // A table: a read-only global holding its initial value.
+            std::vector<InitLeaf> leaves;
+            CollectInit(d->value, t, 0, leaves);
+            sym.kind = SymKind::Var;
+            sym.type = t;
+            sym.global = true;
+            sym.readOnly = true;
+            sym.slot = AddGlobal(t, leaves);
+            Define(scope, d->names[0], sym, nullptr, d->line, d->col);
+            break;
+          }
+          // A typed constant of a simple type is a constant of that type.
+          Val v = ConstExpr(ScalarInit(d->value));
           v = Convert(v, t, d->value);
           sym.kind = SymKind::Const;
           sym.type = t;
@@ -174,6 +257,7 @@ void CodeGen::Declarations(const std::vector<Decl*>& decls, bool global) {
         Symbol sym;
         sym.kind = SymKind::TypeName;
         sym.type = ResolveType(d->type);
+        if (d->type->kind == NK::TypeEnum || d->type->kind == NK::TypeSet) types_.Rename(sym.type, d->names[0]);
         Define(scope, d->names[0], sym, nullptr, d->line, d->col);
         break;
       }
@@ -184,19 +268,103 @@ void CodeGen::Declarations(const std::vector<Decl*>& decls, bool global) {
           sym.kind = SymKind::Var;
           sym.type = t;
           sym.global = global;
-          sym.slot = AddLocal(t);
-          Define(scope, name, sym, nullptr, d->line, d->col);
+          sym.level = global ? 0 : fs_->level;
           if (d->value) {
-            if (t->IsComposite()) ErrorAt(d->line, d->col, "Cannot initialize this type", name);
-            Val v = ConstExpr(d->value);
-            StoreVal(v, sym.slot, t, d->value);
+            // Initial values are for globals only, which live in the main block's frame.
+            std::vector<InitLeaf> leaves;
+            CollectInit(d->value, t, 0, leaves);
+            sym.slot = AddGlobal(t, leaves);
+          } else {
+            sym.slot = AddLocal(t);
           }
+          Define(scope, name, sym, nullptr, d->line, d->col);
         }
         break;
       }
       case DeclKind::Routine: DeclareRoutine(d); break;
     }
   }
+}
+
+// The expression of an initializer for a simple type: (x) is x.
+const Node* CodeGen::ScalarInit(const Node* init) {
+  while (init->kind == NK::InitList && init->list.size() == 1) init = init->list[0];
+  if (init->kind == NK::InitList || init->kind == NK::InitRecord) Error(init, "Constant expression expected");
+  return init;
+}
+
+// The constants an initializer gives a value of type `t` that starts `offset` slots into its
+// variable. They are evaluated where the declaration stands, so that local constants can be used.
+void CodeGen::CollectInit(const Node* init, const Type* t, int32_t offset, std::vector<InitLeaf>& out) {
+  switch (t->kind) {
+    case TypeKind::StaticArray: {
+      if (init->kind != NK::InitList) Error(init, "Array constant expected: (value, value, ...)");
+      int64_t count = t->hi - t->lo + 1;
+      if (static_cast<int64_t>(init->list.size()) != count) {
+        Error(init, "Expected " + std::to_string(count) + " array elements, found " +
+                        std::to_string(init->list.size()));
+      }
+      for (size_t i = 0; i < init->list.size(); ++i) {
+        CollectInit(init->list[i], t->elem, offset + static_cast<int32_t>(i) * t->elem->slots, out);
+      }
+      return;
+    }
+    case TypeKind::Record: {
+      if (init->kind != NK::InitRecord) Error(init, "Record constant expected: (field: value; ...)");
+      // Fields come in their declared order; those left out are zero.
+      size_t next = 0;
+      for (size_t i = 0; i < init->list.size(); ++i) {
+        std::string upper = Upper(init->names[i]);
+        size_t f = next;
+        while (f < t->fields.size() && t->fields[f].upper != upper) ++f;
+        if (f == t->fields.size()) {
+          bool known = false;
+          for (const Field& field : t->fields) known = known || field.upper == upper;
+          Error(init->list[i], known ? "Record fields must be given in their declared order" : "Unknown record field",
+                init->names[i]);
+        }
+        CollectInit(init->list[i], t->fields[f].type, offset + t->fields[f].offset, out);
+        next = f + 1;
+      }
+      return;
+    }
+    case TypeKind::DynArray: Error(init, "Dynamic arrays cannot be initialized");
+    default: break;
+  }
+  const Node* e = ScalarInit(init);
+  Val v = ConstExpr(e);
+  if (t->kind == TypeKind::Set) {
+    if (v.type->kind != TypeKind::Set || !SameType(t, v.type)) Incompatible(e, t, v.type);
+    v.type = t;
+  } else {
+    v = Convert(v, t, e);
+  }
+  out.push_back(InitLeaf{offset, t, v, e});
+}
+
+// A global slot run for a value of type `t` with its initial constants. Globals belong to the main
+// block's frame, so the initialization is main's code, run before its statements, wherever the
+// declaration stands.
+int CodeGen::AddGlobal(const Type* t, const std::vector<InitLeaf>& leaves) {
+  FuncState* saved = fs_;
+  fs_ = &mainState_;
+  mainState_.fn = &prog_.functions[0];
+  int slot = AddLocal(t);
+  // NOTE: no temporaries here: main's later globals take the slots above, and a slot's kind never
+  // changes. The values go straight into the global's slots.
+  for (const InitLeaf& leaf : leaves) {
+    SetPos(leaf.at);
+    if (leaf.type->kind == TypeKind::Set) {
+      for (int w = 0; w < kSetSlots; ++w) {
+        ToReg(ConstInteger(static_cast<int64_t>(leaf.value.k.bits[static_cast<size_t>(w)])),
+              slot + leaf.offset + w);
+      }
+    } else {
+      StoreVal(leaf.value, slot + leaf.offset, leaf.type, leaf.at);
+    }
+  }
+  fs_ = saved;
+  return slot;
 }
 
 }  // namespace script

@@ -1,7 +1,8 @@
-// Expressions: names, operators, constant folding, comparisons, conditions that jump, and the
-// static type of an expression.
+// Expressions: names, operators (long chains of them in a loop), constant folding, comparisons,
+// conditions that jump, and the static type of an expression.
 #include "script_engine/codegen_internal.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "script_engine/stdlib.h"
@@ -64,6 +65,7 @@ Val CodeGen::Expr(const Node* n, int target, const Type* targetType) {
       Loc loc = LValue(n);
       return ReadLoc(loc, target, targetType);
     }
+    case NK::SetCons: return SetConstructor(n);
     default: break;
   }
   Error(n, "Expression expected");
@@ -80,7 +82,8 @@ Val CodeGen::NameExpr(const Node* n, int target, const Type* targetType) {
         v.k = sym->value;
         return v;
       }
-      case SymKind::Var: {
+      case SymKind::Var:
+      case SymKind::Field: {
         Loc loc = LValue(n);
         return ReadLoc(loc, target, targetType);
       }
@@ -216,16 +219,57 @@ Val CodeGen::FoldBinary(TokenKind op, const Val& a, const Val& b, const Type* rt
   return out;
 }
 
-Val CodeGen::Binary(const Node* n, int target, const Type* targetType) {
-  TokenKind op = n->op;
+namespace {
+
+bool IsChainOperator(TokenKind op) {
   switch (op) {
+    case TK_PLUS: case TK_MINUS: case TK_OR: case TK_XOR: case TK_STAR: case TK_SLASH: case TK_DIV:
+    case TK_MOD: case TK_AND: case TK_SHL: case TK_SHR: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+// a op b op c ...: the parser builds a tree that leans left, as deep as the chain is long. It is
+// walked down its left side into a list, the leftmost operand evaluated, and the operators applied
+// on the way back up in a loop, so that no chain length reaches the native stack. A step's result
+// goes into the register of the one before it when that is a temporary of the same kind.
+Val CodeGen::Binary(const Node* n, int target, const Type* targetType) {
+  switch (n->op) {
     case TK_EQ: case TK_NE: case TK_LT: case TK_LE: case TK_GT: case TK_GE:
       return Compare(n, target, targetType);
+    case TK_IN: return InExpr(n, target, targetType);
     default: break;
   }
-  if ((op == TK_AND || op == TK_OR) && IsBoolExpr(n->a)) {
+  std::vector<const Node*> chain;
+  const Node* leftmost = n;
+  while (leftmost->kind == NK::Binary && IsChainOperator(leftmost->op)) {
+    chain.push_back(leftmost);
+    leftmost = leftmost->a;
+  }
+  // Whether the value so far is known to be boolean without compiling it, as StaticType tells it:
+  // and/or on such a value short-circuit.
+  bool accBool = IsBoolExpr(leftmost);
+  Val acc = Expr(leftmost);
+  for (size_t i = chain.size(); i-- > 0;) {
+    const Node* step = chain[i];
+    if (i == 0) return BinaryStep(step, acc, accBool, target, targetType);
+    Mark m = TempMark();
+    bool reuse = !acc.isConst && IsTemp(acc.reg) && !acc.type->IsComposite();
+    acc = BinaryStep(step, acc, accBool, reuse ? acc.reg : -1, reuse ? acc.type : nullptr);
+    if (step->op != TK_AND && step->op != TK_OR && step->op != TK_XOR) accBool = false;
+    // The operand's temporaries are done with once the result sits below them.
+    if (acc.isConst || acc.reg < m.top) TempRelease(m);
+  }
+  return acc;
+}
+
+// One operator of a chain applied to the value so far and the operator's right operand.
+Val CodeGen::BinaryStep(const Node* n, Val a, bool aIsBool, int target, const Type* targetType) {
+  TokenKind op = n->op;
+  if ((op == TK_AND || op == TK_OR) && aIsBool) {
     // Short-circuit evaluation into a boolean register.
-    Val a = Expr(n->a);
     if (a.type->kind != TypeKind::Boolean) Error(n, "Incompatible types");
     if (a.isConst) {
       bool decided = op == TK_AND ? a.k.i == 0 : a.k.i != 0;
@@ -250,12 +294,12 @@ Val CodeGen::Binary(const Node* n, int target, const Type* targetType) {
     out.reg = r;
     return out;
   }
-  Val a = Expr(n->a);
   Val b = Expr(n->b);
   SetPos(n);
   const Type* ta = a.type;
   const Type* tb = b.type;
   auto bad = [&]() -> Val { Error(n, "Operator not applicable to this operand type"); };
+  if (ta->kind == TypeKind::Set || tb->kind == TypeKind::Set) return SetOperator(n, a, b, -1);
   bool aStr = ta->kind == TypeKind::String || ta->kind == TypeKind::Char;
   bool bStr = tb->kind == TypeKind::String || tb->kind == TypeKind::Char;
   if (op == TK_PLUS && aStr && bStr) {
@@ -390,9 +434,8 @@ Val CodeGen::Compare(const Node* n, int target, const Type* targetType) {
   };
   bool aStr = ta->kind == TypeKind::String || ta->kind == TypeKind::Char;
   bool bStr = tb->kind == TypeKind::String || tb->kind == TypeKind::Char;
-  bool ordinalPair = (ta->kind == TypeKind::Integer && tb->kind == TypeKind::Integer) ||
-                     (ta->kind == TypeKind::Boolean && tb->kind == TypeKind::Boolean) ||
-                     (ta->kind == TypeKind::Char && tb->kind == TypeKind::Char);
+  if (ta->kind == TypeKind::Set || tb->kind == TypeKind::Set) return SetCompare(n, a, b, target, targetType);
+  bool ordinalPair = SameOrdinalFamily(ta, tb);
   if (ordinalPair) {
     if (a.isConst && b.isConst) return constBool(cmpResult(a.k.i < b.k.i ? -1 : a.k.i > b.k.i ? 1 : 0));
     int ra = ToReg(a), rb = ToReg(b);
@@ -485,9 +528,14 @@ const Type* CodeGen::StaticType(const Node* n) const {
     case NK::Str: return n->text.size() == 1 ? types_.tChar : types_.tString;
     case NK::Binary:
       switch (n->op) {
-        case TK_EQ: case TK_NE: case TK_LT: case TK_LE: case TK_GT: case TK_GE: return types_.tBoolean;
+        case TK_EQ: case TK_NE: case TK_LT: case TK_LE: case TK_GT: case TK_GE: case TK_IN:
+          return types_.tBoolean;
         case TK_AND: case TK_OR: case TK_XOR: {
-          const Type* t = StaticType(n->a);
+          // A chain of them is boolean when its leftmost operand is (walked in a loop: chains may
+          // be long).
+          const Node* x = n->a;
+          while (x->kind == NK::Binary && (x->op == TK_AND || x->op == TK_OR || x->op == TK_XOR)) x = x->a;
+          const Type* t = StaticType(x);
           return t && t->kind == TypeKind::Boolean ? t : nullptr;
         }
         default: return nullptr;
@@ -501,7 +549,7 @@ const Type* CodeGen::StaticType(const Node* n) const {
     case NK::Name: {
       const Symbol* s = Lookup(n->upper);
       if (s) {
-        if (s->kind == SymKind::Var || s->kind == SymKind::Const) return s->type;
+        if (s->kind == SymKind::Var || s->kind == SymKind::Const || s->kind == SymKind::Field) return s->type;
         if (s->kind == SymKind::Routine) return s->routine->result;
         return nullptr;
       }
@@ -558,15 +606,24 @@ void CodeGen::Cond(const Node* n, bool jumpIf, std::vector<int>& jumps) {
     return;
   }
   if (n->kind == NK::Binary && (n->op == TK_AND || n->op == TK_OR) && IsBoolExpr(n->a)) {
+    // A chain of the same operator (a and b and c ...) is taken operand by operand.
+    std::vector<const Node*> operands;
+    const Node* x = n;
+    while (x->kind == NK::Binary && x->op == n->op) {
+      operands.push_back(x->b);
+      x = x->a;
+    }
+    operands.push_back(x);
+    std::reverse(operands.begin(), operands.end());
     bool isAnd = n->op == TK_AND;
     if (isAnd != jumpIf) {
-      // and/false, or/true: either side decides.
-      Cond(n->a, jumpIf, jumps);
-      Cond(n->b, jumpIf, jumps);
+      // and/false, or/true: any operand decides.
+      for (const Node* o : operands) Cond(o, jumpIf, jumps);
     } else {
+      // and/true, or/false: every operand but the last can only decide the other way.
       std::vector<int> fallThrough;
-      Cond(n->a, !jumpIf, fallThrough);
-      Cond(n->b, jumpIf, jumps);
+      for (size_t i = 0; i + 1 < operands.size(); ++i) Cond(operands[i], !jumpIf, fallThrough);
+      Cond(operands.back(), jumpIf, jumps);
       PatchList(fallThrough, Here());
     }
     return;
@@ -575,15 +632,12 @@ void CodeGen::Cond(const Node* n, bool jumpIf, std::vector<int>& jumps) {
   if (n->kind == NK::Binary && n->op >= TK_EQ && n->op <= TK_GE) {
     const Type* sa = StaticType(n->a);
     const Type* sb = StaticType(n->b);
-    bool ints = sa && sb &&
-                ((sa->kind == TypeKind::Integer && sb->kind == TypeKind::Integer) ||
-                 (sa->kind == TypeKind::Char && sb->kind == TypeKind::Char) ||
-                 (sa->kind == TypeKind::Boolean && sb->kind == TypeKind::Boolean));
+    bool ints = sa && sb && SameOrdinalFamily(sa, sb);
     if (ints) {
       Val a = Expr(n->a);
       Val b = Expr(n->b);
       SetPos(n);
-      if (a.type->kind == b.type->kind && a.type->IsOrdinal() && !(a.isConst && b.isConst)) {
+      if (SameOrdinalFamily(a.type, b.type) && !(a.isConst && b.isConst)) {
         TokenKind op = n->op;
         if (!jumpIf) {
           switch (op) {

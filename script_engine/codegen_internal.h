@@ -3,6 +3,7 @@
 // and try contexts). Internal to the script engine.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -21,6 +22,7 @@ struct ConstValue {
   int64_t i = 0;
   double f = 0.0;
   std::string s;
+  std::array<uint64_t, 4> bits{};  // a set: bit v of word v / 64 for each member v
 };
 
 struct RoutineInfo {
@@ -35,9 +37,13 @@ struct RoutineInfo {
   const Type* result = nullptr;  // tVoid for procedures
   bool defined = false;
   const RoutineDecl* decl = nullptr;
+  // 1 for a routine of the program, one more for each routine it is declared in. Routines at level
+  // 2 and deeper take a reference to their enclosing routine's frame (the static link) in slot 0.
+  int level = 1;
 };
 
-enum class SymKind : uint8_t { Const, Var, TypeName, Routine };
+// Field: a field of a record opened by `with` (its with scope in `with`, its offset in `slot`).
+enum class SymKind : uint8_t { Const, Var, TypeName, Routine, Field };
 
 struct Symbol {
   SymKind kind = SymKind::Var;
@@ -48,6 +54,8 @@ struct Symbol {
   bool byRef = false;     // var parameter: the slot holds a reference
   bool readOnly = false;  // const parameter, typed constant, for-loop variable
   RoutineInfo* routine = nullptr;
+  int level = 0;          // Var: the level of the routine whose frame holds it (0: global)
+  int with = -1;          // Field: index of the with scope in the current routine
 };
 
 // An evaluated expression: a constant or a register.
@@ -98,9 +106,29 @@ struct TryCtx {
   std::vector<PendingExit> exits;
 };
 
+// One constant of a typed constant's or initialized variable's value: its slot offset in the
+// variable, its type, the value and where it was written.
+struct InitLeaf {
+  int32_t offset;
+  const Type* type;
+  Val value;
+  const Node* at;
+};
+
+// The record of a `with` statement: where it lives and its fields as names.
+struct WithScope {
+  Loc loc;
+  std::unordered_map<std::string, Symbol> fields;
+};
+
 struct FuncState {
   TFunction* fn = nullptr;
+  int funcIndex = 0;
   RoutineInfo* routine = nullptr;  // null for the main block
+  FuncState* parent = nullptr;     // the routine this one is declared in (main for level 1)
+  int level = 0;                   // 0 main, 1 routines of the program, 2+ nested routines
+  std::unordered_map<std::string, Symbol> scope;  // parameters and local names (not main's)
+  std::deque<WithScope> withs;     // innermost last
   std::vector<uint8_t> kinds;      // 0 plain, 1 managed, 2 not yet used
   int localsEnd = 0;
   int top = 0;
@@ -167,6 +195,10 @@ class CodeGen {
 
   // ---- codegen_decls.cpp: scopes, types, constants, variables
   void Declarations(const std::vector<Decl*>& decls, bool global);
+  std::unordered_map<std::string, Symbol>& CurrentScope();
+  const Node* ScalarInit(const Node* init);
+  void CollectInit(const Node* init, const Type* t, int32_t offset, std::vector<InitLeaf>& out);
+  int AddGlobal(const Type* t, const std::vector<InitLeaf>& leaves);
   const Type* ResolveType(const Node* n);
   int64_t ConstInt(const Node* n);
   Val ConstExpr(const Node* n);
@@ -178,9 +210,14 @@ class CodeGen {
   int ImportIndex(int declIndex);
 
   // ---- codegen_routines.cpp: routine declarations and bodies, calls
-  RoutineInfo* MakeRoutineInfo(const RoutineDecl* r);
+  RoutineInfo* MakeRoutineInfo(const RoutineDecl* r, int level);
   void DeclareRoutine(const Decl* d);
+  void RefreshFunctions();
   void CompileRoutine(RoutineInfo* info, const RoutineDecl* r);
+  int FrameRef(int level);
+  bool IsOwnSlot(const Symbol* s) const;
+  const FuncState* ResultOwner(const RoutineInfo* routine) const;
+  Loc ResultLoc(const FuncState* owner);
   static void ReturnJumps(TFunction& fn);
   Val CallExpr(const Node* n, int target, const Type* targetType);
   void ArgInto(const Node* arg, int slot, const Type* type, ParamMode mode, const Node* at);
@@ -201,6 +238,7 @@ class CodeGen {
   void Repeat(const Node* n);
   void For(const Node* n);
   void Case(const Node* n);
+  void With(const Node* n);
   void ExitStmt(const Node* n);
 
   // ---- codegen_exceptions.cpp: try blocks and the jumps that leave them
@@ -227,17 +265,32 @@ class CodeGen {
   Val Unary(const Node* n, int target, const Type* targetType);
   Val FoldBinary(TokenKind op, const Val& a, const Val& b, const Type* rt, const Node* n);
   Val Binary(const Node* n, int target, const Type* targetType);
+  Val BinaryStep(const Node* n, Val a, bool aIsBool, int target, const Type* targetType);
   Val Compare(const Node* n, int target, const Type* targetType);
   bool IsBoolExpr(const Node* n) const;
   const Type* StaticType(const Node* n) const;
   void Cond(const Node* n, bool jumpIf, std::vector<int>& jumps);
 
+  // ---- codegen_sets.cpp: set constructors, operators, comparisons and `in`
+  const Type* SetTypeOf(const Type* elem);
+  int SetConstIndex(const std::array<uint64_t, 4>& bits);
+  int SetRef(const Val& v);
+  Val SetConstructor(const Node* n);
+  Val SetOperator(const Node* n, const Val& a, const Val& b, int dstRef);
+  Val SetCompare(const Node* n, const Val& a, const Val& b, int target, const Type* targetType);
+  Val InExpr(const Node* n, int target, const Type* targetType);
+  void SetInclude(const std::vector<Node*>& args, const Node* at, bool include);
+
   // ---- codegen_vars.cpp: variables
   Loc LValue(const Node* n);
+  Loc VarLoc(const Symbol& sym);
+  Loc WithFieldLoc(const Symbol& sym);
   Val ReadLoc(const Loc& loc, int target, const Type* targetType);
   void StoreLoc(const Loc& loc, Val v, const Node* at);
   int RefOf(const Loc& loc);
   void CopyComposite(const Loc& dst, const Node* src, const Node* at);
+  Val CompositeSource(const Node* src);
+  void StoreComposite(const Loc& dst, const Val& v, const Type* srcStatic, const Node* at);
 
   // ---- codegen_intrinsics.cpp: standard routines expanded inline
   bool Intrinsic(const std::string& name, const std::vector<Node*>& args, const Node* at,
@@ -248,13 +301,17 @@ class CodeGen {
   TProgram& prog_;
   TypeTable types_;
   std::unordered_map<std::string, Symbol> globals_;
-  std::unordered_map<std::string, Symbol> locals_;
   mutable std::deque<RoutineInfo> routines_;
   // Symbols of the host's declarations, made when first used (see ImportSymbol).
   mutable std::unordered_map<std::string, Symbol> importSymbols_;
   std::unordered_map<const Type*, int> layouts_;
   std::unordered_map<int, int> importIndex_;  // import declaration -> program import
   std::unordered_map<std::string, int> stringConsts_;
+  std::unordered_map<std::string, int> setConsts_;          // the 32 bytes of a set -> int constant
+  std::unordered_map<const Type*, const Type*> setTypes_;   // element family -> its set type
+  // Set while a reference is taken that must outlive its expression (var arguments, with): arrays
+  // held in variables are then held in temporaries of their own on the way (see LValue).
+  bool pinArrays_ = false;
   FuncState* fs_ = nullptr;
   FuncState mainState_;
   int line_ = 1;

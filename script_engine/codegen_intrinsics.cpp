@@ -15,7 +15,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
   static constexpr const char* kNames[] = {
       "TRUE", "FALSE", "MAXINT", "PI", "LENGTH", "GETARRAYLENGTH", "SETLENGTH", "SETARRAYLENGTH", "HIGH",
       "LOW", "INC", "DEC", "ORD", "CHR", "SUCC", "PRED", "ODD", "ABS", "SQR", "MAX", "MIN", "SIZEOF",
-      "ASSIGNED", "EXIT", "BREAK", "CONTINUE"};
+      "ASSIGNED", "EXIT", "BREAK", "CONTINUE", "INCLUDE", "EXCLUDE"};
   // Most names reaching here are ordinary built-ins: rule them out cheaply first.
   bool known = name.size() > 2 && name[0] == 'E' && name[1] == 'R';
   for (const char* k : kNames) {
@@ -139,7 +139,9 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
       Val c = constant(t, high ? t->MaxValue() : t->MinValue());
       out = c;
     } else if (t->kind == TypeKind::StaticArray) {
-      out = constant(types_.tInteger, high ? t->hi : t->lo);
+      // An array indexed by an enumeration has bounds of that enumeration.
+      const Type* bound = t->index && t->index->kind == TypeKind::Enum ? t->index : types_.tInteger;
+      out = constant(bound, high ? t->hi : t->lo);
     } else if (t->kind == TypeKind::DynArray) {
       if (!high) {
         out = constant(types_.tInteger, 0);
@@ -175,7 +177,8 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     Val amount = args.size() == 2 ? Expr(args[1]) : constant(types_.tInteger, 1);
     if (amount.type->kind != TypeKind::Integer) Error(args[1], "Ordinal type required");
     bool dec = name == "DEC";
-    const Type* at32 = t->kind == TypeKind::Integer ? t : types_.tByte;
+    bool isEnum = t->kind == TypeKind::Enum;  // no wrap: the value only leaves the range by stepping out
+    const Type* at32 = t->kind == TypeKind::Integer ? t : isEnum ? types_.tInteger : types_.tByte;
     const Type* wt = at32->ik == IntKind::S64 ? types_.tInt64 : at32->ik == IntKind::U32 ? types_.tCardinal : types_.tInteger;
     int w = wt == types_.tInt64 ? 2 : wt == types_.tCardinal ? 1 : 0;
     Val cur = ReadLoc(loc, -1, nullptr);
@@ -191,7 +194,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     }
     Val nv = reg(wt, r);
     if (t->kind != TypeKind::Integer) {
-      nv = Convert(nv, types_.tByte, at);
+      if (!isEnum) nv = Convert(nv, types_.tByte, at);
       nv.type = t;
     }
     if (loc.kind == Loc::Local) {
@@ -234,7 +237,15 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     if (!t->IsOrdinal()) Error(args[0], "Ordinal type required");
     int64_t d = name == "SUCC" ? 1 : -1;
     if (v.isConst) {
-      v.k.i = t->kind == TypeKind::Integer ? WrapInt(v.k.i + d, t->ik) : (v.k.i + d) & (t->kind == TypeKind::Char ? 255 : 1);
+      if (t->kind == TypeKind::Enum) {
+        if (v.k.i + d < t->base->lo || v.k.i + d > t->base->hi) {
+          Error(args[0], "Constant expression violates subrange bounds");
+        }
+        v.k.i += d;
+      } else {
+        v.k.i = t->kind == TypeKind::Integer ? WrapInt(v.k.i + d, t->ik)
+                                             : (v.k.i + d) & (t->kind == TypeKind::Char ? 255 : 1);
+      }
       out = v;
       return true;
     }
@@ -251,7 +262,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     if (t->kind == TypeKind::Integer) {
       out = Convert(nv, t, at);
     } else {
-      nv = Convert(nv, types_.tByte, at);
+      if (t->kind != TypeKind::Enum) nv = Convert(nv, types_.tByte, at);
       nv.type = t;
       out = nv;
     }
@@ -402,6 +413,11 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     int r = Dest(types_.tBoolean, target, targetType);
     Emit(OP_NE, r, len, zero);
     out = reg(types_.tBoolean, r);
+    return true;
+  }
+  if (name == "INCLUDE" || name == "EXCLUDE") {
+    SetInclude(args, at, name == "INCLUDE");
+    out.type = types_.tVoid;
     return true;
   }
   if (name == "EXIT" || name == "BREAK" || name == "CONTINUE") {

@@ -1,5 +1,6 @@
-// Routines: their headings, bodies and forward declarations, and calls of script routines,
-// native routines and built-in routines with their arguments.
+// Routines: their headings, bodies and forward declarations, routines declared inside routines
+// (with the static link that reaches the enclosing frames), and calls of script routines, native
+// routines and built-in routines with their arguments.
 #include "script_engine/codegen_internal.h"
 
 #include <cstring>
@@ -8,12 +9,13 @@
 
 namespace script {
 
-RoutineInfo* CodeGen::MakeRoutineInfo(const RoutineDecl* r) {
+RoutineInfo* CodeGen::MakeRoutineInfo(const RoutineDecl* r, int level) {
   routines_.emplace_back();
   RoutineInfo* info = &routines_.back();
   info->name = r->name;
   info->decl = r;
-  int32_t offset = 0;
+  info->level = level;
+  int32_t offset = level >= 2 ? 1 : 0;  // slot 0: the static link
   for (const ParamDecl& p : r->params) {
     const Type* t = ResolveType(p.type);
     for (const std::string& name : p.names) {
@@ -31,16 +33,18 @@ RoutineInfo* CodeGen::MakeRoutineInfo(const RoutineDecl* r) {
 
 void CodeGen::DeclareRoutine(const Decl* d) {
   const RoutineDecl* r = d->routine;
-  auto it = globals_.find(r->upper);
+  auto& scope = CurrentScope();
+  int level = fs_->level + 1;
+  auto it = scope.find(r->upper);
   RoutineInfo* info = nullptr;
-  if (it != globals_.end()) {
+  if (it != scope.end()) {
     // The body of a routine declared forward: the headings must agree.
     if (it->second.kind != SymKind::Routine || it->second.routine->defined ||
         it->second.routine->importIndex >= 0 || r->isForward) {
       ErrorAt(r->line, r->col, "Duplicate identifier", r->name);
     }
     info = it->second.routine;
-    RoutineInfo* fresh = MakeRoutineInfo(r);
+    RoutineInfo* fresh = MakeRoutineInfo(r, level);
     bool same = fresh->paramTypes.size() == info->paramTypes.size() &&
                 SameType(fresh->result, info->result);
     for (size_t i = 0; same && i < fresh->paramTypes.size(); ++i) {
@@ -49,16 +53,17 @@ void CodeGen::DeclareRoutine(const Decl* d) {
     if (!same) ErrorAt(r->line, r->col, "Declaration differs from previous declaration", r->name);
     info->decl = r;
   } else {
-    info = MakeRoutineInfo(r);
+    info = MakeRoutineInfo(r, level);
     TFunction fn;
     fn.name = r->name;
     prog_.functions.push_back(std::move(fn));
+    RefreshFunctions();
     info->funcIndex = static_cast<int>(prog_.functions.size()) - 1;
     Symbol sym;
     sym.kind = SymKind::Routine;
     sym.routine = info;
     sym.type = info->result;
-    globals_[r->upper] = sym;
+    scope[r->upper] = sym;
   }
   if (!r->isForward) {
     info->defined = true;
@@ -66,25 +71,35 @@ void CodeGen::DeclareRoutine(const Decl* d) {
   }
 }
 
+// Adding a routine may move the program's function list: the routines being compiled (the chain
+// of enclosing ones and main) find their functions again.
+void CodeGen::RefreshFunctions() {
+  for (FuncState* f = fs_; f; f = f->parent) f->fn = &prog_.functions[static_cast<size_t>(f->funcIndex)];
+  mainState_.fn = &prog_.functions[0];
+}
+
 void CodeGen::CompileRoutine(RoutineInfo* info, const RoutineDecl* r) {
   FuncState state;
-  TFunction& fn = prog_.functions[static_cast<size_t>(info->funcIndex)];
-  fn.code.clear();
-  fn.lines.clear();
-  fn.cols.clear();
-  fn.code.reserve(64);
-  fn.lines.reserve(64);
-  fn.cols.reserve(64);
-  state.fn = &fn;
+  state.funcIndex = info->funcIndex;
+  state.fn = &prog_.functions[static_cast<size_t>(info->funcIndex)];
+  state.fn->code.clear();
+  state.fn->lines.clear();
+  state.fn->cols.clear();
+  state.fn->code.reserve(64);
+  state.fn->lines.reserve(64);
+  state.fn->cols.reserve(64);
   state.routine = info;
+  state.parent = fs_;
+  state.level = info->level;
   FuncState* saved = fs_;
   fs_ = &state;
-  locals_.clear();
+  if (info->level >= 2) SetKinds(0, {0});
   for (size_t i = 0; i < info->paramTypes.size(); ++i) {
     Symbol sym;
     sym.kind = SymKind::Var;
     sym.type = info->paramTypes[i];
     sym.slot = info->offsets[i];
+    sym.level = info->level;
     sym.byRef = info->modes[i] == ParamMode::Var;
     sym.readOnly = info->modes[i] == ParamMode::Const;
     if (sym.byRef) {
@@ -92,7 +107,7 @@ void CodeGen::CompileRoutine(RoutineInfo* info, const RoutineDecl* r) {
     } else {
       SetKinds(sym.slot, sym.type->kinds);
     }
-    Define(locals_, info->paramNames[i], sym, nullptr, r->line, r->col);
+    Define(state.scope, info->paramNames[i], sym, nullptr, r->line, r->col);
   }
   state.localsEnd = info->paramSlots;
   state.top = state.localsEnd;
@@ -102,9 +117,11 @@ void CodeGen::CompileRoutine(RoutineInfo* info, const RoutineDecl* r) {
     sym.kind = SymKind::Var;
     sym.type = info->result;
     sym.slot = state.resultSlot;
-    if (!locals_.count("RESULT")) locals_["RESULT"] = sym;
+    sym.level = info->level;
+    if (!state.scope.count("RESULT")) state.scope["RESULT"] = sym;
   }
   Declarations(r->decls, false);
+  TFunction& fn = *state.fn;  // routines declared inside may have moved it
   fn.paramSlots = info->paramSlots;
   fn.resultSlots = info->result->kind == TypeKind::Void ? 0 : info->result->slots;
   Stmt(r->body);
@@ -116,8 +133,50 @@ void CodeGen::CompileRoutine(RoutineInfo* info, const RoutineDecl* r) {
   fn.frameSize = static_cast<int32_t>(state.kinds.size());
   fn.slotKinds.resize(state.kinds.size());
   for (size_t i = 0; i < state.kinds.size(); ++i) fn.slotKinds[i] = state.kinds[i] == 1 ? 1 : 0;
-  locals_.clear();
   fs_ = saved;
+}
+
+// A register holding a reference to the frame of the enclosing routine at `level` (below the
+// current routine's): the static link leads one level up, and each frame's slot 0 holds the link
+// to the frame above it.
+int CodeGen::FrameRef(int level) {
+  int reg = 0;
+  for (const FuncState* f = fs_->parent; f->level > level; f = f->parent) {
+    int next = AllocTemp(types_.tInteger);
+    Emit(OP_LDR, next, reg);
+    reg = next;
+  }
+  return reg;
+}
+
+// True when the variable is a slot of the current frame (not a global reached from a routine, not
+// a variable of an enclosing routine).
+bool CodeGen::IsOwnSlot(const Symbol* s) const {
+  return s->global ? fs_ == &mainState_ : s->level == fs_->level;
+}
+
+// Where a function's result is when `routine` is the function being compiled or one it encloses
+// (assignments to a function's name set its result); null otherwise.
+const FuncState* CodeGen::ResultOwner(const RoutineInfo* routine) const {
+  for (const FuncState* f = fs_; f && f != &mainState_; f = f->parent) {
+    if (f->routine == routine) return f->resultSlot >= 0 ? f : nullptr;
+  }
+  return nullptr;
+}
+
+Loc CodeGen::ResultLoc(const FuncState* owner) {
+  Loc loc;
+  loc.type = owner->routine->result;
+  if (owner == fs_) {
+    loc.kind = Loc::Local;
+    loc.reg = owner->resultSlot;
+    return loc;
+  }
+  int r = AllocTemp(types_.tInteger);
+  Emit(OP_REFFLD, r, FrameRef(owner->level), owner->resultSlot);
+  loc.kind = Loc::Ref;
+  loc.reg = r;
+  return loc;
 }
 
 // A jump to a return is a return: common at the end of if/else branches in functions.
@@ -166,17 +225,15 @@ void CodeGen::ArgInto(const Node* arg, int slot, const Type* type, ParamMode mod
       const Type* bt = StaticType(arg->a);
       if (bt && bt->kind == TypeKind::String) Error(arg, "Variable required");
     }
+    // Arrays on the way to the location are held in temporaries of their own, so that the callee's
+    // reference stays valid even if the callee resizes or replaces an array variable.
+    bool wasPinning = pinArrays_;
+    pinArrays_ = true;
     Loc loc = LValue(arg);
+    pinArrays_ = wasPinning;
     if (loc.readOnly) Error(arg, "Variable required");
     if (!SameType(loc.type, type)) {
       Error(arg, "Types of actual and formal var parameters must be identical");
-    }
-    if (loc.kind == Loc::DynElem && !IsTemp(loc.reg)) {
-      // Hold the array in a temporary of its own, so that the callee's reference into it stays
-      // valid even if the callee resizes or replaces the array variable.
-      int pin = AllocTemp(types_.tVariant);
-      Emit(OP_MOVM, pin, loc.reg);
-      loc.reg = pin;
     }
     // The temporaries made here (loaded arrays that keep elements alive) stay until the call's
     // own temporaries are released, after the call.
@@ -191,7 +248,11 @@ void CodeGen::ArgInto(const Node* arg, int slot, const Type* type, ParamMode mod
     if (!SameType(v.type, type)) Error(arg, "Incompatible types");
     int dref = AllocTemp(types_.tInteger);
     Emit(OP_REFL, dref, slot);
-    Emit(OP_COPYR, dref, v.reg, LayoutOf(type));
+    if (v.isConst) {
+      Emit(OP_SETK, dref, SetConstIndex(v.k.bits));  // a set constant
+    } else {
+      Emit(OP_COPYR, dref, v.reg, LayoutOf(type));
+    }
     TempRelease(m);
     return;
   }
@@ -211,6 +272,7 @@ Val CodeGen::CallRoutine(RoutineInfo* r, const std::vector<Node*>& args, const N
   int dst = -1;
   if (rt->kind != TypeKind::Void) dst = Dest(rt, rt->IsComposite() ? -1 : target, targetType);
   std::vector<uint8_t> kinds;
+  if (r->level >= 2) kinds.push_back(0);  // the static link
   for (size_t i = 0; i < r->paramTypes.size(); ++i) {
     if (r->modes[i] == ParamMode::Var) {
       kinds.push_back(0);
@@ -225,6 +287,14 @@ Val CodeGen::CallRoutine(RoutineInfo* r, const std::vector<Node*>& args, const N
     ArgInto(args[i], base + r->offsets[i], r->paramTypes[i], r->modes[i], at);
   }
   SetPos(at);
+  if (r->level >= 2) {
+    // The callee's enclosing routine is this one or one that encloses it.
+    if (r->level - 1 == fs_->level) {
+      Emit(OP_REFL, base, 0);
+    } else {
+      Emit(OP_MOV, base, FrameRef(r->level - 1));
+    }
+  }
   if (r->importIndex >= 0) {
     Emit(OP_CALLN, ImportIndex(r->importIndex), base, dst);
   } else {

@@ -1,4 +1,4 @@
-// Statements: assignment, if, loops, case and exit.
+// Statements: assignment, if, loops, case, with and exit.
 #include "script_engine/codegen_internal.h"
 
 namespace script {
@@ -36,6 +36,7 @@ void CodeGen::Stmt(const Node* n) {
     case NK::Exit: ExitStmt(n); break;
     case NK::TryExcept: TryExcept(n); break;
     case NK::TryFinally: TryFinally(n); break;
+    case NK::With: With(n); break;
     default: Error(n, "Statement expected");
   }
   TempRelease(m);
@@ -46,7 +47,8 @@ void CodeGen::Assign(const Node* n) {
   // Assignment to the function name inside the function sets its result.
   if (target->kind == NK::Name) {
     const Symbol* sym = Lookup(target->upper);
-    if (sym && sym->kind == SymKind::Routine && fs_->routine == sym->routine && fs_->resultSlot >= 0) {
+    const FuncState* owner = sym && sym->kind == SymKind::Routine ? ResultOwner(sym->routine) : nullptr;
+    if (owner == fs_ && owner) {
       const Type* rt = fs_->routine->result;
       if (rt->IsComposite()) {
         Loc loc;
@@ -59,7 +61,7 @@ void CodeGen::Assign(const Node* n) {
       }
       return;
     }
-    if (sym && sym->kind == SymKind::Var && !sym->byRef && (!sym->global || fs_ == &mainState_)) {
+    if (sym && sym->kind == SymKind::Var && !sym->byRef && IsOwnSlot(sym)) {
       if (sym->readOnly) Error(target, "Left side cannot be assigned to", target->text);
       if (sym->type->kind == TypeKind::String && AppendInPlace(target->upper, sym->slot, n->b)) return;
       if (sym->type->IsComposite()) {
@@ -76,9 +78,12 @@ void CodeGen::Assign(const Node* n) {
   }
   const Type* st = StaticType(target);
   if (st && st->IsComposite()) {
+    // The value first: a call on the right side may resize an array that the location is in.
+    const Type* srcStatic = StaticType(n->b);
+    Val v = CompositeSource(n->b);
     Loc loc = LValue(target);
     if (loc.readOnly) Error(target, "Left side cannot be assigned to");
-    CopyComposite(loc, n->b, n);
+    StoreComposite(loc, v, srcStatic, n);
     return;
   }
   // String character: s[i] := c.
@@ -114,9 +119,16 @@ bool CodeGen::IsPure(const Node* n) const {
     case NK::Str: return true;
     case NK::Name: {
       const Symbol* s = Lookup(n->upper);
-      return s && (s->kind == SymKind::Var || s->kind == SymKind::Const);
+      return s && (s->kind == SymKind::Var || s->kind == SymKind::Const || s->kind == SymKind::Field);
     }
-    case NK::Binary: return IsPure(n->a) && IsPure(n->b);
+    case NK::Binary: {
+      // Down the left side in a loop: operator chains may be long.
+      const Node* x = n;
+      for (; x->kind == NK::Binary; x = x->a) {
+        if (!IsPure(x->b)) return false;
+      }
+      return IsPure(x);
+    }
     case NK::Unary: return IsPure(n->a);
     case NK::Call: {
       if (n->a->kind != NK::Name || Lookup(n->a->upper)) return false;
@@ -135,11 +147,13 @@ bool CodeGen::IsPure(const Node* n) const {
 }
 
 bool CodeGen::Mentions(const Node* n, const std::string& upper) const {
-  if (!n) return false;
-  if ((n->kind == NK::Name) && n->upper == upper) return true;
-  if (Mentions(n->a, upper) || Mentions(n->b, upper)) return true;
-  for (const Node* x : n->list) {
-    if (Mentions(x, upper)) return true;
+  // Down the left side in a loop: operator chains may be long.
+  for (; n; n = n->a) {
+    if ((n->kind == NK::Name) && n->upper == upper) return true;
+    if (Mentions(n->b, upper)) return true;
+    for (const Node* x : n->list) {
+      if (Mentions(x, upper)) return true;
+    }
   }
   return false;
 }
@@ -222,8 +236,7 @@ void CodeGen::For(const Node* n) {
   const Node* var = n->a;
   const Symbol* sym = Lookup(var->upper);
   if (!sym) Error(var, "Unknown identifier", var->text);
-  if (sym->kind != SymKind::Var || sym->byRef || (sym->global && fs_ != &mainState_) ||
-      sym->readOnly) {
+  if (sym->kind != SymKind::Var || sym->byRef || !IsOwnSlot(sym) || sym->readOnly) {
     Error(var, "Illegal counter variable", var->text);
   }
   if (!sym->type->IsOrdinal()) Error(var, "Ordinal type required", var->text);
@@ -259,7 +272,9 @@ void CodeGen::Case(const Node* n) {
     Val v = ConstExpr(e);
     if (!v.type->IsOrdinal()) Error(e, "Ordinal constant expected");
     if ((v.type->kind == TypeKind::Char) != (sel.type->kind == TypeKind::Char) ||
-        (v.type->kind == TypeKind::Boolean) != (sel.type->kind == TypeKind::Boolean)) {
+        (v.type->kind == TypeKind::Boolean) != (sel.type->kind == TypeKind::Boolean) ||
+        ((v.type->kind == TypeKind::Enum || sel.type->kind == TypeKind::Enum) &&
+         !SameOrdinalFamily(v.type, sel.type))) {
       Error(e, "Incompatible types");
     }
     return v.k.i;
@@ -289,6 +304,35 @@ void CodeGen::Case(const Node* n) {
   }
   if (n->b) Stmt(n->b);
   PatchList(ends, Here());
+}
+
+// with r1, r2 do s: the fields of each record become names inside s, the last record's first. Each
+// record's location is worked out once, before s; a reference to it stays in a register of its own
+// (and arrays on the way are held) until the statement ends.
+void CodeGen::With(const Node* n) {
+  size_t opened = 0;
+  for (const Node* rec : n->list) {
+    bool wasPinning = pinArrays_;
+    pinArrays_ = true;
+    Loc loc = LValue(rec);
+    pinArrays_ = wasPinning;
+    if (loc.type->kind != TypeKind::Record) Error(rec, "Record type required");
+    WithScope scope;
+    scope.loc = loc;
+    int index = static_cast<int>(fs_->withs.size());
+    for (const Field& f : loc.type->fields) {
+      Symbol sym;
+      sym.kind = SymKind::Field;
+      sym.type = f.type;
+      sym.slot = f.offset;
+      sym.with = index;
+      scope.fields[f.upper] = sym;
+    }
+    fs_->withs.push_back(std::move(scope));
+    ++opened;
+  }
+  Stmt(n->a);
+  for (; opened > 0; --opened) fs_->withs.pop_back();
 }
 
 void CodeGen::ExitStmt(const Node* n) {

@@ -1,4 +1,5 @@
-// Variables: where a name, field or element lives, and reading, storing and copying it.
+// Variables: where a name, field or element lives (the current frame, the globals, an enclosing
+// routine's frame, a record opened by `with`, an array), and reading, storing and copying it.
 #include "script_engine/codegen_internal.h"
 
 namespace script {
@@ -7,28 +8,14 @@ Loc CodeGen::LValue(const Node* n) {
   switch (n->kind) {
     case NK::Name: {
       const Symbol* sym = Lookup(n->upper);
-      Loc loc;
-      if (sym && sym->kind == SymKind::Routine && fs_->routine == sym->routine && fs_->resultSlot >= 0) {
-        loc.kind = Loc::Local;
-        loc.type = sym->routine->result;
-        loc.reg = fs_->resultSlot;
-        return loc;
+      if (sym && sym->kind == SymKind::Routine) {
+        if (const FuncState* owner = ResultOwner(sym->routine)) return ResultLoc(owner);
+        break;  // a call: see below
       }
       if (!sym) Error(n, "Unknown identifier", n->text);
+      if (sym->kind == SymKind::Field) return WithFieldLoc(*sym);
       if (sym->kind != SymKind::Var) Error(n, "Variable required", n->text);
-      loc.type = sym->type;
-      loc.readOnly = sym->readOnly;
-      if (sym->byRef) {
-        loc.kind = Loc::Ref;
-        loc.reg = sym->slot;
-      } else if (sym->global && fs_ != &mainState_) {
-        loc.kind = Loc::Global;
-        loc.reg = sym->slot;
-      } else {
-        loc.kind = Loc::Local;
-        loc.reg = sym->slot;
-      }
-      return loc;
+      return VarLoc(*sym);
     }
     case NK::Field: {
       Loc base = LValue(n->a);
@@ -55,6 +42,12 @@ Loc CodeGen::LValue(const Node* n) {
       if (bt && bt->kind == TypeKind::DynArray) {
         Val arr = Expr(n->a);
         int areg = ToReg(arr);
+        if (pinArrays_ && !IsTemp(areg)) {
+          // The reference outlives this expression: hold the array itself, not the variable.
+          int pin = AllocTemp(types_.tVariant);
+          Emit(OP_MOVM, pin, areg);
+          areg = pin;
+        }
         Val idx = Expr(n->b);
         if (idx.type->kind != TypeKind::Integer) Error(n->b, "Ordinal type required");
         int ireg = ToReg(idx);
@@ -82,6 +75,10 @@ Loc CodeGen::LValue(const Node* n) {
       const Type* et = at->elem;
       Val idx = Expr(n->b);
       if (!idx.type->IsOrdinal()) Error(n->b, "Ordinal type required");
+      if ((idx.type->kind == TypeKind::Enum || at->index->kind == TypeKind::Enum) &&
+          !SameOrdinalFamily(idx.type, at->index)) {
+        Incompatible(n->b, at->index, idx.type);
+      }
       Loc loc = base;
       loc.type = et;
       SetPos(n);
@@ -122,6 +119,46 @@ Loc CodeGen::LValue(const Node* n) {
     return loc;
   }
   Error(n, "Variable required");
+}
+
+// A variable by its symbol: a slot of this frame, a global, a var parameter's reference, or a slot
+// of an enclosing routine's frame.
+Loc CodeGen::VarLoc(const Symbol& sym) {
+  Loc loc;
+  loc.type = sym.type;
+  loc.readOnly = sym.readOnly;
+  if (sym.global) {
+    loc.kind = fs_ == &mainState_ ? Loc::Local : Loc::Global;
+    loc.reg = sym.slot;
+    return loc;
+  }
+  if (sym.level == fs_->level) {
+    loc.kind = sym.byRef ? Loc::Ref : Loc::Local;
+    loc.reg = sym.slot;
+    return loc;
+  }
+  int r = AllocTemp(types_.tInteger);
+  Emit(OP_REFFLD, r, FrameRef(sym.level), sym.slot);
+  if (sym.byRef) Emit(OP_LDR, r, r);
+  loc.kind = Loc::Ref;
+  loc.reg = r;
+  return loc;
+}
+
+// A field of a record opened by `with`.
+Loc CodeGen::WithFieldLoc(const Symbol& sym) {
+  const Loc& base = fs_->withs[static_cast<size_t>(sym.with)].loc;
+  Loc loc = base;
+  loc.type = sym.type;
+  if (base.kind == Loc::Local || base.kind == Loc::Global) {
+    loc.reg = base.reg + sym.slot;
+  } else {
+    int r = AllocTemp(types_.tInteger);
+    Emit(OP_REFFLD, r, base.reg, sym.slot);
+    loc.kind = Loc::Ref;
+    loc.reg = r;
+  }
+  return loc;
 }
 
 Val CodeGen::ReadLoc(const Loc& loc, int target, const Type* targetType) {
@@ -193,12 +230,30 @@ int CodeGen::RefOf(const Loc& loc) {
 
 void CodeGen::CopyComposite(const Loc& dst, const Node* src, const Node* at) {
   const Type* st = StaticType(src);
+  StoreComposite(dst, CompositeSource(src), st, at);
+}
+
+// A composite value to be copied somewhere: a reference to its slots, or a constant set. Arrays on
+// the way are held (see LValue), since the destination is worked out after the value.
+Val CodeGen::CompositeSource(const Node* src) {
+  bool wasPinning = pinArrays_;
+  pinArrays_ = true;
   Val v = Expr(src);
-  if (!SameType(v.type, dst.type) && !(st && SameType(st, dst.type))) {
+  pinArrays_ = wasPinning;
+  return v;
+}
+
+void CodeGen::StoreComposite(const Loc& dst, const Val& v, const Type* srcStatic, const Node* at) {
+  if (!SameType(v.type, dst.type) && !(srcStatic && SameType(srcStatic, dst.type))) {
     Error(at, "Incompatible types: '" + dst.type->name + "' and '" + v.type->name + "'");
   }
   if (!v.type->IsComposite()) Error(at, "Incompatible types");
   int dref = RefOf(dst);
+  if (v.isConst) {
+    // Only sets have constants.
+    Emit(OP_SETK, dref, SetConstIndex(v.k.bits));
+    return;
+  }
   Emit(OP_COPYR, dref, v.reg, LayoutOf(dst.type));
 }
 
