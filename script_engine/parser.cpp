@@ -679,11 +679,9 @@ Node* Parser::ParseTermRest(Node* left) {
 
 // factor = integer | number | string | "nil" | "not" factor | "-" factor | "(" expr ")"
 //        | set-constructor | designator
-// Every factor is one level of nesting: a parenthesis, an argument or index, an operand of a unary
-// operator or a set element sits one level deeper than the factor that contains it.
+// Nesting is counted where it opens: a parenthesis, the arguments of a call, an index, a set
+// constructor, the operand of a unary operator each sit one level deeper.
 Node* Parser::ParseFactor() {
-  DepthGuard guard(exprDepth_);
-  if (exprDepth_ > kMaxNesting) Abort(tok_, kTooDeep);
   Token at = tok_;
   switch (tok_.kind) {
     case TK_INT: {
@@ -714,11 +712,15 @@ Node* Parser::ParseFactor() {
       Node* n = NewNode(NK::Unary, at);
       n->op = tok_.kind;
       n->text = tok_.text;
+      DepthGuard nest(exprDepth_);
+      if (exprDepth_ > kMaxNesting) Abort(at, kTooDeep);
       NextToken();
       n->a = ParseFactor();
       return n;
     }
     case TK_LPAREN: {
+      DepthGuard nest(exprDepth_);
+      if (exprDepth_ > kMaxNesting) Abort(at, kTooDeep);
       NextToken();
       Node* n = ParseExpr();
       Expect(TK_RPAREN);
@@ -739,6 +741,8 @@ Node* Parser::ParseFactor() {
 
 // set-constructor = "[" [ element { "," element } ] "]"      element = expr [ ".." expr ]
 Node* Parser::ParseSetConstructor() {
+  DepthGuard nest(exprDepth_);
+  if (exprDepth_ > kMaxNesting) Abort(tok_, kTooDeep);
   Node* n = NewNode(NK::SetCons, tok_);
   Expect(TK_LBRACKET);
   if (Accept(TK_RBRACKET)) return n;
@@ -764,6 +768,10 @@ Node* Parser::ParseSetConstructor() {
 Node* Parser::ParseDesignator(Node* base) {
   for (;;) {
     Token at = tok_;
+    if (tok_.kind == TK_LBRACKET || tok_.kind == TK_LPAREN) {
+      if (exprDepth_ >= kMaxNesting) Abort(at, kTooDeep);
+    }
+    DepthGuard nest(exprDepth_);
     if (Accept(TK_LBRACKET)) {
       do {
         Node* n = NewNode(NK::Index, at);
