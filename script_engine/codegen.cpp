@@ -168,7 +168,7 @@ bool NativeTypeOf(const std::string& upper, TScriptType& out) {
       {"ANSICHAR", TScriptType::Char},
   };
   for (const Entry& e : kNames) {
-    if (upper == e.name) {
+    if (!upper.empty() && e.name[0] == upper[0] && upper == e.name) {
       out = e.type;
       return true;
     }

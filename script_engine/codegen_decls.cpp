@@ -24,8 +24,8 @@ std::unordered_map<std::string, Symbol>& CodeGen::CurrentScope() {
 // of the routines it is declared in, the program's names, the host's declarations.
 const Symbol* CodeGen::Lookup(const std::string& upper) const {
   for (size_t i = fs_->withs.size(); i-- > 0;) {
-    auto it = fs_->withs[i].fields.find(upper);
-    if (it != fs_->withs[i].fields.end()) return &it->second;
+    auto it = fs_->withs[i]->fields.find(upper);
+    if (it != fs_->withs[i]->fields.end()) return &it->second;
   }
   for (const FuncState* f = fs_; f && f != &mainState_; f = f->parent) {
     auto it = f->scope.find(upper);
@@ -83,8 +83,9 @@ int CodeGen::LayoutOf(const Type* t) {
 }
 
 int CodeGen::ImportIndex(int declIndex) {
-  auto it = importIndex_.find(declIndex);
-  if (it != importIndex_.end()) return it->second;
+  if (importIndex_.empty()) importIndex_.assign(imports_.size(), -1);
+  int& known = importIndex_[static_cast<size_t>(declIndex)];
+  if (known >= 0) return known;
   const ImportDecl& d = imports_[static_cast<size_t>(declIndex)];
   TImport imp;
   imp.name = d.upper;
@@ -92,7 +93,7 @@ int CodeGen::ImportIndex(int declIndex) {
   imp.result = d.result;
   prog_.imports.push_back(imp);
   int index = static_cast<int>(prog_.imports.size()) - 1;
-  importIndex_[declIndex] = index;
+  known = index;
   return index;
 }
 

@@ -242,17 +242,29 @@ Val CodeGen::Binary(const Node* n, int target, const Type* targetType) {
     case TK_IN: return InExpr(n, target, targetType);
     default: break;
   }
-  std::vector<const Node*> chain;
+  // Most chains are short: their steps stay on the stack.
+  const Node* shortChain[16];
+  std::vector<const Node*> longChain;
+  size_t length = 0;
+  bool shortCircuits = false;
   const Node* leftmost = n;
   while (leftmost->kind == NK::Binary && IsChainOperator(leftmost->op)) {
-    chain.push_back(leftmost);
+    if (length < 16) {
+      shortChain[length] = leftmost;
+    } else {
+      if (longChain.empty()) longChain.assign(shortChain, shortChain + 16);
+      longChain.push_back(leftmost);
+    }
+    ++length;
+    shortCircuits = shortCircuits || leftmost->op == TK_AND || leftmost->op == TK_OR;
     leftmost = leftmost->a;
   }
+  const Node* const* chain = length <= 16 ? shortChain : longChain.data();
   // Whether the value so far is known to be boolean without compiling it, as StaticType tells it:
   // and/or on such a value short-circuit.
-  bool accBool = IsBoolExpr(leftmost);
+  bool accBool = shortCircuits && IsBoolExpr(leftmost);
   Val acc = Expr(leftmost);
-  for (size_t i = chain.size(); i-- > 0;) {
+  for (size_t i = length; i-- > 0;) {
     const Node* step = chain[i];
     if (i == 0) return BinaryStep(step, acc, accBool, target, targetType);
     Mark m = TempMark();
@@ -266,7 +278,7 @@ Val CodeGen::Binary(const Node* n, int target, const Type* targetType) {
 }
 
 // One operator of a chain applied to the value so far and the operator's right operand.
-Val CodeGen::BinaryStep(const Node* n, Val a, bool aIsBool, int target, const Type* targetType) {
+Val CodeGen::BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, const Type* targetType) {
   TokenKind op = n->op;
   if ((op == TK_AND || op == TK_OR) && aIsBool) {
     // Short-circuit evaluation into a boolean register.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -128,7 +129,8 @@ struct FuncState {
   FuncState* parent = nullptr;     // the routine this one is declared in (main for level 1)
   int level = 0;                   // 0 main, 1 routines of the program, 2+ nested routines
   std::unordered_map<std::string, Symbol> scope;  // parameters and local names (not main's)
-  std::deque<WithScope> withs;     // innermost last
+  // Innermost last; each scope stays where it is while more are opened (symbols point into it).
+  std::vector<std::unique_ptr<WithScope>> withs;
   std::vector<uint8_t> kinds;      // 0 plain, 1 managed, 2 not yet used
   int localsEnd = 0;
   int top = 0;
@@ -265,7 +267,7 @@ class CodeGen {
   Val Unary(const Node* n, int target, const Type* targetType);
   Val FoldBinary(TokenKind op, const Val& a, const Val& b, const Type* rt, const Node* n);
   Val Binary(const Node* n, int target, const Type* targetType);
-  Val BinaryStep(const Node* n, Val a, bool aIsBool, int target, const Type* targetType);
+  Val BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, const Type* targetType);
   Val Compare(const Node* n, int target, const Type* targetType);
   bool IsBoolExpr(const Node* n) const;
   const Type* StaticType(const Node* n) const;
@@ -305,7 +307,7 @@ class CodeGen {
   // Symbols of the host's declarations, made when first used (see ImportSymbol).
   mutable std::unordered_map<std::string, Symbol> importSymbols_;
   std::unordered_map<const Type*, int> layouts_;
-  std::unordered_map<int, int> importIndex_;  // import declaration -> program import
+  std::vector<int> importIndex_;  // import declaration -> program import (-1: not used yet)
   std::unordered_map<std::string, int> stringConsts_;
   std::unordered_map<std::string, int> setConsts_;          // the 32 bytes of a set -> int constant
   std::unordered_map<const Type*, const Type*> setTypes_;   // element family -> its set type

@@ -317,8 +317,8 @@ void CodeGen::With(const Node* n) {
     Loc loc = LValue(rec);
     pinArrays_ = wasPinning;
     if (loc.type->kind != TypeKind::Record) Error(rec, "Record type required");
-    WithScope scope;
-    scope.loc = loc;
+    auto scope = std::make_unique<WithScope>();
+    scope->loc = loc;
     int index = static_cast<int>(fs_->withs.size());
     for (const Field& f : loc.type->fields) {
       Symbol sym;
@@ -326,7 +326,7 @@ void CodeGen::With(const Node* n) {
       sym.type = f.type;
       sym.slot = f.offset;
       sym.with = index;
-      scope.fields[f.upper] = sym;
+      scope->fields[f.upper] = sym;
     }
     fs_->withs.push_back(std::move(scope));
     ++opened;

@@ -147,7 +147,7 @@ Loc CodeGen::VarLoc(const Symbol& sym) {
 
 // A field of a record opened by `with`.
 Loc CodeGen::WithFieldLoc(const Symbol& sym) {
-  const Loc& base = fs_->withs[static_cast<size_t>(sym.with)].loc;
+  const Loc& base = fs_->withs[static_cast<size_t>(sym.with)]->loc;
   Loc loc = base;
   loc.type = sym.type;
   if (base.kind == Loc::Local || base.kind == Loc::Global) {

@@ -76,14 +76,7 @@ TypeTable::TypeTable() {
   var->kinds.assign(1, 1);
   tVariant = var;
   tNil = Make(TypeKind::Nil, "nil");
-}
-
-const Type* TypeTable::Builtin(const std::string& u) const {
-  struct Entry {
-    const char* name;
-    const Type* type;
-  };
-  const Entry entries[] = {
+  builtinNames_ = {{
       {"INTEGER", tInteger},  {"LONGINT", tInteger},   {"CARDINAL", tCardinal},
       {"LONGWORD", tCardinal}, {"DWORD", tCardinal},   {"WORD", tWord},
       {"BYTE", tByte},        {"SHORTINT", tShortInt}, {"SMALLINT", tSmallInt},
@@ -92,9 +85,15 @@ const Type* TypeTable::Builtin(const std::string& u) const {
       {"BOOLEAN", tBoolean},  {"CHAR", tChar},         {"ANSICHAR", tChar},
       {"STRING", tString},    {"ANSISTRING", tString}, {"VARIANT", tVariant},
       {"TIFEXCEPTION", tInteger},
-  };
-  for (const Entry& e : entries) {
-    if (u == e.name) return e.type;
+  }};
+}
+
+const Type* TypeTable::Builtin(const std::string& u) const {
+  // Asked for every type name and every call: most names are not types, and fail on the first
+  // letter.
+  if (u.empty()) return nullptr;
+  for (const BuiltinName& e : builtinNames_) {
+    if (e.name[0] == u[0] && u == e.name) return e.type;
   }
   return nullptr;
 }

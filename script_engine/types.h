@@ -3,6 +3,7 @@
 // that combine them in expressions.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -100,6 +101,11 @@ class TypeTable {
  private:
   Type* Make(TypeKind kind, const char* name);
   std::deque<Type> types_;
+  struct BuiltinName {
+    const char* name;  // upper case
+    const Type* type;
+  };
+  std::array<BuiltinName, 22> builtinNames_{};
 };
 
 // Result type of integer arithmetic on two integer types: the small types widen to Integer,
