@@ -224,7 +224,8 @@ void CodeGen::Declarations(const std::vector<Decl*>& decls, bool global) {
         Symbol sym;
         if (d->type) {
           const Type* t = ResolveType(d->type);
-          if (t->kind == TypeKind::DynArray) {
+          // A variant holds its value in an object made at run time: there is no constant of it.
+          if (t->kind == TypeKind::DynArray || t->kind == TypeKind::Variant) {
             ErrorAt(d->line, d->col, "Typed constants of this type are not supported", d->names[0]);
           }
           if (t->IsComposite()) {
@@ -329,7 +330,7 @@ void CodeGen::CollectInit(const Node* init, const Type* t, int32_t offset, std::
       }
       return;
     }
-    case TypeKind::DynArray: Error(init, "Dynamic arrays cannot be initialized");
+    case TypeKind::Variant: Error(init, "Variants cannot be initialized");
     default: break;
   }
   const Node* e = ScalarInit(init);
