@@ -20,7 +20,10 @@ const char kUsage[] =
     "  --log              write the engine's log file log.txt\n"
     "  --map FILE         load FILE instead of maps/proba.map\n"
     "  --help             show this text\n"
-    "The game reads Data/ and maps/ from the current directory.\n";
+    "The game reads Data/ and maps/ from the current directory and takes file names relative to it\n"
+    "(./run.sh takes them from the folder it was started in).\n"
+    "Exit status: 0; 1 the game could not start, or a file it was to write could not be written;\n"
+    "2 an option or a recording it cannot use.\n";
 
 bool ParseNumber(const char* text, long* value) {
   char* end = nullptr;
