@@ -114,18 +114,12 @@ Val CodeGen::Convert(Val v, const Type* to, const Node* at) {
         static const Opcode ops[] = {OP_CVT_S8, OP_CVT_U8, OP_CVT_S16, OP_CVT_U16, OP_CVT_S32, OP_CVT_U32, OP_NOP};
         int r = AllocTemp(to);
         Emit(ops[static_cast<int>(to->ik)], r, v.reg);
-        Val out;
-        out.type = to;
-        out.reg = r;
-        return out;
+        return InReg(to, r);
       }
       if (from->kind == TypeKind::Variant) {
         int r = AllocTemp(to);
         Emit(OP_FROMVAR, r, v.reg, SK_INT);
-        Val out;
-        out.type = types_.tInt64;
-        out.reg = r;
-        return Convert(out, to, at);
+        return Convert(InReg(types_.tInt64, r), to, at);
       }
       Incompatible(at, to, from);
     case TypeKind::Float:
@@ -144,18 +138,12 @@ Val CodeGen::Convert(Val v, const Type* to, const Node* at) {
         } else {
           Emit(to->single ? OP_F2S : OP_MOV, r, v.reg);
         }
-        Val out;
-        out.type = to;
-        out.reg = r;
-        return out;
+        return InReg(to, r);
       }
       if (from->kind == TypeKind::Variant) {
         int r = AllocTemp(to);
         Emit(OP_FROMVAR, r, v.reg, to->single ? SK_SINGLE : SK_FLOAT);
-        Val out;
-        out.type = to;
-        out.reg = r;
-        return out;
+        return InReg(to, r);
       }
       Incompatible(at, to, from);
     case TypeKind::Boolean:
@@ -163,10 +151,7 @@ Val CodeGen::Convert(Val v, const Type* to, const Node* at) {
       if (from->kind == TypeKind::Variant) {
         int r = AllocTemp(to);
         Emit(OP_FROMVAR, r, v.reg, to->kind == TypeKind::Boolean ? SK_BOOL : SK_CHAR);
-        Val out;
-        out.type = to;
-        out.reg = r;
-        return out;
+        return InReg(to, r);
       }
       Incompatible(at, to, from);
     case TypeKind::String:
@@ -178,18 +163,12 @@ Val CodeGen::Convert(Val v, const Type* to, const Node* at) {
         }
         int r = AllocTemp(to);
         Emit(OP_CHRSTR, r, v.reg);
-        Val out;
-        out.type = to;
-        out.reg = r;
-        return out;
+        return InReg(to, r);
       }
       if (from->kind == TypeKind::Variant) {
         int r = AllocTemp(to);
         Emit(OP_FROMVARS, r, v.reg);
-        Val out;
-        out.type = to;
-        out.reg = r;
-        return out;
+        return InReg(to, r);
       }
       Incompatible(at, to, from);
     case TypeKind::Variant: {
@@ -198,10 +177,7 @@ Val CodeGen::Convert(Val v, const Type* to, const Node* at) {
         int src = ToReg(v);
         int r = AllocTemp(to);
         Emit(OP_TOVARS, r, src);
-        Val out;
-        out.type = to;
-        out.reg = r;
-        return out;
+        return InReg(to, r);
       }
       switch (from->kind) {
         case TypeKind::Integer:
@@ -223,10 +199,7 @@ Val CodeGen::Convert(Val v, const Type* to, const Node* at) {
       int src = ToReg(v);
       int r = AllocTemp(to);
       Emit(OP_TOVAR, r, src, code);
-      Val out;
-      out.type = to;
-      out.reg = r;
-      return out;
+      return InReg(to, r);
     }
     case TypeKind::DynArray:
       if (from->kind == TypeKind::Nil) {

@@ -53,10 +53,7 @@ Val CodeGen::Expr(const Node* n, int target, const Type* targetType) {
         SetPos(n);
         int r = Dest(types_.tChar, target, targetType);
         Emit(OP_SCHAR, r, sreg, ireg);
-        Val out;
-        out.type = types_.tChar;
-        out.reg = r;
-        return out;
+        return InReg(types_.tChar, r);
       }
       Loc loc = LValue(n);
       return ReadLoc(loc, target, targetType);
@@ -114,10 +111,7 @@ Val CodeGen::Unary(const Node* n, int target, const Type* targetType) {
       }
       int r = Dest(t, target, targetType);
       Emit(OP_NEG_F, r, v.reg);
-      Val out;
-      out.type = types_.tDouble;
-      out.reg = r;
-      return out;
+      return InReg(types_.tDouble, r);
     }
     if (t->kind != TypeKind::Integer) Error(n, "Operator not applicable to this operand type");
     const Type* rt = t->ik == IntKind::S64 || t->ik == IntKind::U32 ? types_.tInt64 : types_.tInteger;
@@ -131,10 +125,7 @@ Val CodeGen::Unary(const Node* n, int target, const Type* targetType) {
     }
     int r = Dest(rt, target, targetType);
     Emit(rt->ik == IntKind::S64 ? OP_NEG_L : OP_NEG_I, r, v.reg);
-    Val out;
-    out.type = rt;
-    out.reg = r;
-    return out;
+    return InReg(rt, r);
   }
   // not
   if (t->kind == TypeKind::Boolean) {
@@ -144,10 +135,7 @@ Val CodeGen::Unary(const Node* n, int target, const Type* targetType) {
     }
     int r = Dest(t, target, targetType);
     Emit(OP_NOTB, r, v.reg);
-    Val out;
-    out.type = t;
-    out.reg = r;
-    return out;
+    return InReg(t, r);
   }
   if (t->kind == TypeKind::Integer) {
     const Type* rt = t->ik == IntKind::S64 ? types_.tInt64 : t->ik == IntKind::U32 ? types_.tCardinal : types_.tInteger;
@@ -158,10 +146,7 @@ Val CodeGen::Unary(const Node* n, int target, const Type* targetType) {
     }
     int r = Dest(rt, target, targetType);
     Emit(rt->ik == IntKind::S64 ? OP_NOT_L : rt->ik == IntKind::U32 ? OP_NOT_U : OP_NOT_I, r, v.reg);
-    Val out;
-    out.type = rt;
-    out.reg = r;
-    return out;
+    return InReg(rt, r);
   }
   Error(n, "Operator not applicable to this operand type");
 }
@@ -301,10 +286,7 @@ Val CodeGen::BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, c
     }
     TempRelease(m);
     PatchTo(skip, Here());
-    Val out;
-    out.type = types_.tBoolean;
-    out.reg = r;
-    return out;
+    return InReg(types_.tBoolean, r);
   }
   Val b = Expr(n->b);
   SetPos(n);
@@ -333,10 +315,7 @@ Val CodeGen::BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, c
       int rb = ToReg(b);
       Emit(OP_CONCAT, r, ra, rb);
     }
-    Val out;
-    out.type = types_.tString;
-    out.reg = r;
-    return out;
+    return InReg(types_.tString, r);
   }
   if (op == TK_SLASH || ((op == TK_PLUS || op == TK_MINUS || op == TK_STAR) &&
                          (ta->kind == TypeKind::Float || tb->kind == TypeKind::Float))) {
@@ -348,10 +327,7 @@ Val CodeGen::BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, c
     int r = Dest(rt, target, targetType);
     Opcode o = op == TK_PLUS ? OP_ADD_F : op == TK_MINUS ? OP_SUB_F : op == TK_STAR ? OP_MUL_F : OP_DIV_F;
     Emit(o, r, ra, rb);
-    Val out;
-    out.type = rt;
-    out.reg = r;
-    return out;
+    return InReg(rt, r);
   }
   if ((op == TK_AND || op == TK_OR || op == TK_XOR) && ta->kind == TypeKind::Boolean &&
       tb->kind == TypeKind::Boolean) {
@@ -363,10 +339,7 @@ Val CodeGen::BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, c
     int ra = ToReg(a), rb = ToReg(b);
     int r = Dest(types_.tBoolean, target, targetType);
     Emit(op == TK_AND ? OP_AND : op == TK_OR ? OP_OR : OP_XOR, r, ra, rb);
-    Val out;
-    out.type = types_.tBoolean;
-    out.reg = r;
-    return out;
+    return InReg(types_.tBoolean, r);
   }
   if (ta->kind != TypeKind::Integer || tb->kind != TypeKind::Integer) return bad();
   const Type* rt = IntArithType(types_, ta, tb);
@@ -383,10 +356,7 @@ Val CodeGen::BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, c
     Opcode o = op == TK_PLUS ? OP_ADDK_I : op == TK_MINUS ? OP_SUBK_I : op == TK_STAR ? OP_MULK_I
                : op == TK_DIV ? OP_DIVK_I : OP_MODK_I;
     Emit(o, r, ra, static_cast<int32_t>(b.k.i));
-    Val out;
-    out.type = rt;
-    out.reg = r;
-    return out;
+    return InReg(rt, r);
   }
   int ra = ToReg(a), rb = ToReg(b);
   int r = Dest(rt, target, targetType);
@@ -405,10 +375,7 @@ Val CodeGen::BinaryStep(const Node* n, const Val& a, bool aIsBool, int target, c
     default: return bad();
   }
   Emit(o, r, ra, rb);
-  Val out;
-  out.type = rt;
-  out.reg = r;
-  return out;
+  return InReg(rt, r);
 }
 
 // Comparison into a boolean register.
@@ -422,10 +389,7 @@ Val CodeGen::Compare(const Node* n, int target, const Type* targetType) {
   const Type* tb = b.type;
   TokenKind op = n->op;
   auto result = [&](int r) {
-    Val out;
-    out.type = types_.tBoolean;
-    out.reg = r;
-    return out;
+    return InReg(types_.tBoolean, r);
   };
   auto constBool = [&](bool v) {
     Val out;

@@ -67,6 +67,14 @@ struct Val {
   int reg = -1;
 };
 
+// A value held in a register.
+inline Val InReg(const Type* type, int reg) {
+  Val v;
+  v.type = type;
+  v.reg = reg;
+  return v;
+}
+
 // Where a variable lives.
 struct Loc {
   enum Kind { Local, Global, Ref, DynElem } kind = Local;
@@ -241,6 +249,7 @@ class CodeGen {
   void For(const Node* n);
   void Case(const Node* n);
   void With(const Node* n);
+  void StoreResult(const Node* value, const Node* at);
   void ExitStmt(const Node* n);
 
   // ---- codegen_exceptions.cpp: try blocks and the jumps that leave them

@@ -27,12 +27,6 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     if (args.size() < lo) Error(at, "Not enough actual parameters", at->text);
     if (args.size() > hi) Error(at, "Too many actual parameters", at->text);
   };
-  auto reg = [&](const Type* t, int r) {
-    Val v;
-    v.type = t;
-    v.reg = r;
-    return v;
-  };
   auto constant = [&](const Type* t, int64_t i) {
     Val v;
     v.isConst = true;
@@ -77,7 +71,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
       }
       int r = Dest(types_.tInteger, target, targetType);
       Emit(OP_SLEN, r, v.reg);
-      out = reg(types_.tInteger, r);
+      out = InReg(types_.tInteger, r);
     } else if (t->kind == TypeKind::DynArray) {
       int r = Dest(types_.tInteger, target, targetType);
       if (v.isConst) {
@@ -85,7 +79,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
       } else {
         Emit(OP_ALEN, r, v.reg);
       }
-      out = reg(types_.tInteger, r);
+      out = InReg(types_.tInteger, r);
     } else if (t->kind == TypeKind::StaticArray) {
       out = constant(types_.tInteger, t->hi - t->lo + 1);
     } else {
@@ -151,7 +145,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
         int r = Dest(types_.tInteger, target, targetType);
         Emit(OP_ALEN, r, v.reg);
         Emit(OP_SUBK_I, r, r, 1);
-        out = reg(types_.tInteger, r);
+        out = InReg(types_.tInteger, r);
       }
     } else if (t->kind == TypeKind::String) {
       if (!high) {
@@ -161,7 +155,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
       } else {
         int r = Dest(types_.tInteger, target, targetType);
         Emit(OP_SLEN, r, v.reg);
-        out = reg(types_.tInteger, r);
+        out = InReg(types_.tInteger, r);
       }
     } else {
       Error(args[0], "Incompatible types");
@@ -192,7 +186,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
                      : (w == 0 ? OP_ADD_I : w == 1 ? OP_ADD_U : OP_ADD_L);
       Emit(o, r, cr, ar);
     }
-    Val nv = reg(wt, r);
+    Val nv = InReg(wt, r);
     if (t->kind != TypeKind::Integer) {
       if (!isEnum) nv = Convert(nv, types_.tByte, at);
       nv.type = t;
@@ -258,7 +252,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     } else {
       Emit(OP_ADDK_I, r, v.reg, static_cast<int32_t>(d));
     }
-    Val nv = reg(wt, r);
+    Val nv = InReg(wt, r);
     if (t->kind == TypeKind::Integer) {
       out = Convert(nv, t, at);
     } else {
@@ -280,7 +274,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     Emit(OP_LOADI, one, 1);
     int r = Dest(types_.tBoolean, target, targetType);
     Emit(OP_AND, r, v.reg, one);
-    out = reg(types_.tBoolean, r);
+    out = InReg(types_.tBoolean, r);
     return true;
   }
   if (name == "ABS" || name == "SQR") {
@@ -309,7 +303,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
       } else {
         Emit(OP_MUL_F, r, v.reg, v.reg);
       }
-      out = reg(types_.tDouble, r);
+      out = InReg(types_.tDouble, r);
       return true;
     }
     if (t->kind != TypeKind::Integer) Error(args[0], "Incompatible types");
@@ -332,7 +326,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     } else {
       Emit(is64 ? OP_MUL_L : OP_MUL_I, r, v.reg, v.reg);
     }
-    out = reg(rt, r);
+    out = InReg(rt, r);
     return true;
   }
   if (name == "MAX" || name == "MIN") {
@@ -369,7 +363,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     int skip = Emit(OP_JF, keepA, 0);
     Emit(OP_MOV, r, ra);
     PatchTo(skip, Here());
-    out = reg(rt, r);
+    out = InReg(rt, r);
     return true;
   }
   if (name == "SIZEOF") {
@@ -400,7 +394,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
       Emit(OP_CALLB, BuiltinIndex("VARISEMPTY"), base, len);
       int r = Dest(types_.tBoolean, target, targetType);
       Emit(OP_NOTB, r, len);
-      out = reg(types_.tBoolean, r);
+      out = InReg(types_.tBoolean, r);
       return true;
     } else if (v.isConst && (t->kind == TypeKind::Nil || t->kind == TypeKind::String)) {
       out = constant(types_.tBoolean, !v.k.s.empty());
@@ -412,7 +406,7 @@ bool CodeGen::Intrinsic(const std::string& name, const std::vector<Node*>& args,
     Emit(OP_LOADI, zero, 0);
     int r = Dest(types_.tBoolean, target, targetType);
     Emit(OP_NE, r, len, zero);
-    out = reg(types_.tBoolean, r);
+    out = InReg(types_.tBoolean, r);
     return true;
   }
   if (name == "INCLUDE" || name == "EXCLUDE") {

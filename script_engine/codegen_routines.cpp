@@ -365,10 +365,7 @@ Val CodeGen::CallBuiltin(int index, const std::vector<Node*>& args, const Node* 
   SetPos(at);
   Emit(OP_CALLB, chosen, base, dst);
   TempRelease(m);
-  Val out;
-  out.type = rt;
-  out.reg = dst;
-  return out;
+  return InReg(rt, dst);
 }
 
 }  // namespace script

@@ -49,16 +49,7 @@ void CodeGen::Assign(const Node* n) {
     const Symbol* sym = Lookup(target->upper);
     const FuncState* owner = sym && sym->kind == SymKind::Routine ? ResultOwner(sym->routine) : nullptr;
     if (owner == fs_ && owner) {
-      const Type* rt = fs_->routine->result;
-      if (rt->IsComposite()) {
-        Loc loc;
-        loc.kind = Loc::Local;
-        loc.type = rt;
-        loc.reg = fs_->resultSlot;
-        CopyComposite(loc, n->b, n);
-      } else {
-        ExprInto(n->b, fs_->resultSlot, rt);
-      }
+      StoreResult(n->b, n);
       return;
     }
     if (sym && sym->kind == SymKind::Var && !sym->byRef && IsOwnSlot(sym)) {
@@ -335,19 +326,24 @@ void CodeGen::With(const Node* n) {
   for (; opened > 0; --opened) fs_->withs.pop_back();
 }
 
+// Result := value, in the function being compiled.
+void CodeGen::StoreResult(const Node* value, const Node* at) {
+  const Type* rt = fs_->routine->result;
+  if (rt->IsComposite()) {
+    Loc loc;
+    loc.kind = Loc::Local;
+    loc.type = rt;
+    loc.reg = fs_->resultSlot;
+    CopyComposite(loc, value, at);
+  } else {
+    ExprInto(value, fs_->resultSlot, rt);
+  }
+}
+
 void CodeGen::ExitStmt(const Node* n) {
   if (n->a) {
     if (!fs_->routine || fs_->resultSlot < 0) Error(n, "Too many actual parameters", "Exit");
-    const Type* rt = fs_->routine->result;
-    if (rt->IsComposite()) {
-      Loc loc;
-      loc.kind = Loc::Local;
-      loc.type = rt;
-      loc.reg = fs_->resultSlot;
-      CopyComposite(loc, n->a, n);
-    } else {
-      ExprInto(n->a, fs_->resultSlot, rt);
-    }
+    StoreResult(n->a, n);
   }
   JumpOut(2, 0, fs_->tries.size(), n);
 }

@@ -524,9 +524,8 @@ Node* Parser::ParseIf() {
   return n;
 }
 
-// case = "case" expr "of" { label { "," label } ":" statement [ ";" ] }
+// case = "case" expr "of" { range { "," range } ":" statement [ ";" ] }
 //        [ ("else" | "otherwise") statement-list ] "end"
-// label = expr [ ".." expr ]
 Node* Parser::ParseCase() {
   Node* n = NewNode(NK::Case, tok_);
   Expect(TK_CASE);
@@ -536,17 +535,7 @@ Node* Parser::ParseCase() {
          !(tok_.kind == TK_IDENT && tok_.upper == "OTHERWISE")) {
     Node* branch = NewNode(NK::CaseBranch, tok_);
     do {
-      Token at = tok_;
-      Node* lo = ParseExpr();
-      if (Accept(TK_DOTDOT)) {
-        Node* range = NewNode(NK::Binary, at);
-        range->op = TK_DOTDOT;
-        range->a = lo;
-        range->b = ParseExpr();
-        branch->list.push_back(range);
-      } else {
-        branch->list.push_back(lo);
-      }
+      branch->list.push_back(ParseRange());
     } while (Accept(TK_COMMA));
     Expect(TK_COLON);
     branch->a = ParseStatement();
@@ -739,7 +728,7 @@ Node* Parser::ParseFactor() {
   Abort(tok_, "Expression expected");
 }
 
-// set-constructor = "[" [ element { "," element } ] "]"      element = expr [ ".." expr ]
+// set-constructor = "[" [ range { "," range } ] "]"
 Node* Parser::ParseSetConstructor() {
   DepthGuard nest(exprDepth_);
   if (exprDepth_ > kMaxNesting) Abort(tok_, kTooDeep);
@@ -747,21 +736,22 @@ Node* Parser::ParseSetConstructor() {
   Expect(TK_LBRACKET);
   if (Accept(TK_RBRACKET)) return n;
   do {
-    Token at = tok_;
-    Node* lo = ParseExpr();
-    if (Accept(TK_DOTDOT)) {
-      Node* range = NewNode(NK::Binary, at);
-      range->op = TK_DOTDOT;
-      range->text = "..";
-      range->a = lo;
-      range->b = ParseExpr();
-      n->list.push_back(range);
-    } else {
-      n->list.push_back(lo);
-    }
+    n->list.push_back(ParseRange());
   } while (Accept(TK_COMMA));
   Expect(TK_RBRACKET);
   return n;
+}
+
+// range = expr [ ".." expr ]        (case labels, set elements)
+Node* Parser::ParseRange() {
+  Token at = tok_;
+  Node* lo = ParseExpr();
+  if (!Accept(TK_DOTDOT)) return lo;
+  Node* range = NewNode(NK::Binary, at);
+  range->op = TK_DOTDOT;
+  range->a = lo;
+  range->b = ParseExpr();
+  return range;
 }
 
 // designator = base { "[" expr { "," expr } "]" | "." ident | "(" [ expr { "," expr } ] ")" }

@@ -134,6 +134,7 @@ class Parser {
   Node* ParseTermRest(Node* left);
   Node* ParseFactor();
   Node* ParseSetConstructor();
+  Node* ParseRange();
   Node* ParseDesignator(Node* base);
   const Token& PeekToken();
 

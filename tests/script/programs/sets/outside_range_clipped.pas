@@ -5,32 +5,23 @@ var
   s: set of byte;
   lo, hi: integer;
   big: int64;
-
-function Count: integer;
-var k: integer;
-begin
-  Result := 0;
-  for k := 0 to 255 do
-    if k in s then Inc(Result);
-end;
-
 begin
   lo := -5; hi := 2;
   s := [lo..hi];
-  GameMessage(IntToStr(Count));
+  if s = [0..2] then GameMessage('-5..2 is 0..2');
   lo := 250; hi := 300;
   s := [lo..hi];
-  GameMessage(IntToStr(Count));
+  if s = [250..255] then GameMessage('250..300 is 250..255');
   lo := -1000; hi := 1000;
   s := [lo..hi];
-  GameMessage(IntToStr(Count));
+  if s = [0..255] then GameMessage('-1000..1000 is everything');
   s := [];
   lo := 256;
   Include(s, lo);
   lo := -1;
   Include(s, lo);
   Exclude(s, lo);
-  GameMessage(IntToStr(Count));
+  if s = [] then GameMessage('still empty');
   s := [0];
   big := 4294967296;
   if big in s then GameMessage('2^32 in') else GameMessage('2^32 out');
