@@ -1,7 +1,7 @@
 // The demo content as the game loads it at start (GameLoad in the game folder): the kinds and what
-// their files say, the demo map placed without a message, and the start view with walls, both
-// squads and the selection ring of one selected soldier (written to test-artifacts/demo_start.png
-// for looking at).
+// their files say, the demo map placed without a message, the start view with walls, both squads
+// and the selection ring of one selected soldier (written to test-artifacts/demo_start.png for
+// looking at), and a rifle round in flight with its smoke trail (test-artifacts/bullet_trail.png).
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -13,10 +13,13 @@
 #include "engine/mouse.h"
 #include "engine/opengl.h"
 #include "engine/screenshot.h"
+#include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
+#include "game/actors/effects.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
+#include "game/core/random.h"
 #include "game/core/players.h"
 #include "game/models/mesh.h"
 #include "game/world/floor.h"
@@ -52,6 +55,9 @@ class DemoMapTest : public testsupport::GlTest {
     fs::current_path(TESSERA_GAME_DIR);
     eng::MouseOnMove(400, 5);  // over the sky: no tile cursor in the pictures
     game::GameLoad();
+    // Every frame after the first sees the full diffuse material that drawing the particles
+    // leaves behind; the pictures compared here are such frames.
+    Draw();
   }
   void TearDown() override {
     if (!startDir_.empty()) fs::current_path(startDir_);
@@ -63,6 +69,8 @@ class DemoMapTest : public testsupport::GlTest {
     game::MapReset();
     game::WallsReset();
     game::CreaturesReset();
+    game::BulletsReset();
+    game::EffectsReset();
     game::FloorReset();
     game::RegistryReset();
     game::PlayersReset();
@@ -143,10 +151,21 @@ TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   EXPECT_EQ(blue.Bullet, "Bullet");
   EXPECT_FLOAT_EQ(blue.ModelSpeeds[1], 0.43f);
   EXPECT_EQ(CreatureKind("Beast").Shots, 0) << "beasts fight in melee only";
-  // The bullet kind is known by name until bullets have their own loader.
-  const auto& bullets = game::Registry().NamedKinds[game::KindBullets];
+  // The soldiers' round, and the smoke it trails, with their textures from their own folders.
+  const auto& bullets = game::BulletLists().BulletKinds;
   ASSERT_EQ(bullets.size(), 1u);
   EXPECT_TRUE(game::SameName(bullets[0].Name, blue.Bullet));
+  EXPECT_NE(bullets[0].Model, nullptr);
+  ASSERT_NE(bullets[0].Texture, nullptr);
+  EXPECT_GT(bullets[0].Texture->Width, 4);
+  EXPECT_EQ(bullets[0].OffsetY, 1.4f);
+  const auto& effects = game::EffectLists().EffectKinds;
+  ASSERT_EQ(effects.size(), 1u);
+  EXPECT_TRUE(game::SameName(effects[0].Name, bullets[0].Effect));
+  ASSERT_NE(effects[0].Texture, nullptr);
+  EXPECT_EQ(effects[0].Texture->Width, 64) << "smoke.tga from Data/Effects/, not the placeholder";
+  EXPECT_LT(effects[0].AlphaChange, 0.0f) << "the smoke fades";
+  EXPECT_GT(effects[0].Lifetime, 2 * 19 * 1.5 / bullets[0].MoveSpeed) << "the trail outlasts a flight across the map";
 
   // The map: everything placed, nothing reported.
   EXPECT_TRUE(game::MapState().Messages.empty()) << game::MapState().Messages[0];
@@ -232,6 +251,79 @@ TEST_F(DemoMapTest, StartViewShowsWallsBothSquadsAndTheSelectionRing) {
   }
   EXPECT_GT(stones, 10);
   EXPECT_GT(grey_stones, stones * 3 / 4) << "the tops of the stone walls are grey";
+}
+
+TEST_F(DemoMapTest, ARifleRoundFliesWithItsSmokeTrailAndHitsItsTarget) {
+  std::vector<game::TCreature>& creatures = game::CreatureLists().Creatures;
+  size_t shooter = 0, target = 0;
+  while (shooter < creatures.size() && creatures[shooter].Name != "Blue Soldier") ++shooter;
+  while (target < creatures.size() && creatures[target].Name != "Red Soldier") ++target;
+  ASSERT_LT(shooter, creatures.size());
+  ASSERT_LT(target, creatures.size());
+  std::vector<uint8_t> plain = Draw();
+
+  // The smoke's spread is random: the same puffs in every run.
+  game::RandomSeed(5);
+  // The shot as the shooter makes it: the bullet, then its target and the shooter's damage.
+  const game::TCreature& from = creatures[shooter];
+  game::TCreature& to = creatures[target];
+  ASSERT_TRUE(game::CreateBullet(from.Bullet, from.TileX, from.TileY, to.TileX, to.TileY));
+  game::BulletLists().Bullets[0].Target = static_cast<int32_t>(target);
+  game::BulletLists().Bullets[0].Damage = from.ShotDamage;
+  const float startX = game::BulletLists().Bullets[0].WorldX, startZ = game::BulletLists().Bullets[0].WorldZ;
+  const float distance = game::BulletLists().Bullets[0].DistanceLeft;
+  ASSERT_GT(distance, 8.0f);
+  int ticks = 0;
+  while (game::BulletLists().Bullets[0].DistanceLeft > distance * 0.45f) {
+    game::UpdateWorld();
+    ++ticks;
+  }
+  const game::TBullet& b = game::BulletLists().Bullets[0];
+  EXPECT_LE(game::EffectLists().Particles.size(), static_cast<size_t>(ticks)) << "one puff per tick at most";
+  EXPECT_GT(game::EffectLists().Particles.size(), 10u);
+
+  std::vector<uint8_t> px = Draw();
+  fs::path shot = fs::path(TESSERA_BINARY_DIR) / "test-artifacts" / "bullet_trail.png";
+  fs::create_directories(shot.parent_path());
+  std::string error;
+  EXPECT_TRUE(eng::ScreenshotSaveBackBuffer(shot.string(), &error)) << error;
+  auto changed = [&](float wx, float wy, float wz) {
+    int x, y, n = 0;
+    if (!Project(wx, wy, wz, &x, &y)) return -1;
+    for (int dy = -3; dy <= 3; ++dy)
+      for (int dx = -3; dx <= 3; ++dx) n += PixelAt(px, x + dx, y + dy) != PixelAt(plain, x + dx, y + dy);
+    return n;
+  };
+  EXPECT_GT(changed(b.WorldX, b.OffsetY, b.WorldZ), 10) << "the round";
+  // The smoke behind it, a few ticks back, is still thick.
+  float backX = b.WorldX - (b.WorldX - startX) * 0.15f, backZ = b.WorldZ - (b.WorldZ - startZ) * 0.15f;
+  EXPECT_GT(changed(backX, b.OffsetY, backZ), 20) << "the trail";
+  // Pale smoke over the grass and earth: brighter, and greyer (blue gains on green).
+  int x, y;
+  ASSERT_TRUE(Project(backX, b.OffsetY, backZ, &x, &y));
+  auto sums = [&](const std::vector<uint8_t>& p, int* light, int* blueOverGreen) {
+    *light = *blueOverGreen = 0;
+    for (int dy = -3; dy <= 3; ++dy)
+      for (int dx = -3; dx <= 3; ++dx) {
+        uint32_t c = PixelAt(p, x + dx, y + dy);
+        int r = static_cast<int>(c & 0xFF), g = static_cast<int>((c >> 8) & 0xFF), bl = static_cast<int>((c >> 16) & 0xFF);
+        *light += r + g + bl;
+        *blueOverGreen += bl - g;
+      }
+  };
+  int lightBefore, greyBefore, lightAfter, greyAfter;
+  sums(plain, &lightBefore, &greyBefore);
+  sums(px, &lightAfter, &greyAfter);
+  EXPECT_GT(lightAfter - lightBefore, 49 * 3 * 30) << "brighter by 30 a channel on average";
+  EXPECT_GT(greyAfter - greyBefore, 49 * 10) << "greyer";
+
+  // Landing: the target is hurt, and the trail with its smoke is gone at once.
+  int health = to.Health;
+  while (!game::BulletLists().Bullets.empty()) game::UpdateWorld();
+  EXPECT_EQ(to.Health, health - from.ShotDamage);
+  EXPECT_EQ(to.State, game::StateDamage);
+  EXPECT_TRUE(game::EffectLists().Effects.empty());
+  EXPECT_TRUE(game::EffectLists().Particles.empty());
 }
 
 }  // namespace
