@@ -17,6 +17,9 @@ RoutineInfo* CodeGen::MakeRoutineInfo(const RoutineDecl* r, int level) {
   info->level = level;
   int32_t offset = level >= 2 ? 1 : 0;  // slot 0: the static link
   for (const ParamDecl& p : r->params) {
+    // An enumeration written out here would declare its names once per heading (a forward
+    // declaration has two).
+    if (p.type->kind == NK::TypeEnum) Error(p.type, "Type identifier expected");
     const Type* t = ResolveType(p.type);
     for (const std::string& name : p.names) {
       info->paramTypes.push_back(t);
@@ -27,6 +30,7 @@ RoutineInfo* CodeGen::MakeRoutineInfo(const RoutineDecl* r, int level) {
     }
   }
   info->paramSlots = offset;
+  if (r->isFunction && r->result->kind == NK::TypeEnum) Error(r->result, "Type identifier expected");
   info->result = r->isFunction ? ResolveType(r->result) : types_.tVoid;
   return info;
 }
