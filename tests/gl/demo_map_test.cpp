@@ -1,7 +1,8 @@
 // The demo content as the game loads it at start (GameLoad in the game folder): the kinds and what
 // their files say, the demo map placed without a message, the start view with walls, both squads
 // and the selection ring of one selected soldier (written to test-artifacts/demo_start.png for
-// looking at), and a rifle round in flight with its smoke trail (test-artifacts/bullet_trail.png).
+// looking at), a rifle round in flight with its smoke trail (test-artifacts/bullet_trail.png), and
+// the demo scenario's first view.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <regex>
+#include <string>
 
 #include "engine/mouse.h"
 #include "engine/opengl.h"
@@ -25,6 +28,7 @@
 #include "game/world/floor.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
+#include "tests/support/game_reset.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {
@@ -45,15 +49,18 @@ const game::TCreature& CreatureKind(const std::string& name) {
 
 class DemoMapTest : public testsupport::GlTest {
  protected:
+  // The map the game is started on (--map), below the game folder; empty: the game's own.
+  virtual std::string Map() const { return ""; }
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    if (!fs::exists(fs::path(TESSERA_GAME_DIR) / "maps/proba.map"))
+    if (!fs::exists(fs::path(TESSERA_GAME_DIR) / (Map().empty() ? "maps/proba.map" : Map())))
       GTEST_SKIP() << "the demo content has not been built into " << TESSERA_GAME_DIR;
     ResetAll();
     startDir_ = fs::current_path();
     fs::current_path(TESSERA_GAME_DIR);
     eng::MouseOnMove(400, 5);  // over the sky: no tile cursor in the pictures
+    game::Core().Options.map = Map();
     game::GameLoad();
     // Every frame after the first sees the full diffuse material that drawing the particles
     // leaves behind; the pictures compared here are such frames.
@@ -65,17 +72,7 @@ class DemoMapTest : public testsupport::GlTest {
     eng::SetMode2D();
   }
   static void ResetAll() {
-    game::MeshFreeAll();
-    game::MapReset();
-    game::WallsReset();
-    game::CreaturesReset();
-    game::BulletsReset();
-    game::EffectsReset();
-    game::FloorReset();
-    game::RegistryReset();
-    game::PlayersReset();
-    game::CameraReset();
-    game::GameCoreReset();
+    testsupport::ResetGameWorld();
     eng::MouseReset();
   }
   static std::vector<uint8_t> Draw() {
@@ -110,8 +107,8 @@ class DemoMapTest : public testsupport::GlTest {
 
 TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   // Walls.
-  EXPECT_EQ(game::WallLists().WallKinds.size(), 6u);
-  for (const char* name : {"Stone", "Pillar", "Door", "Bush", "Crate", "Barrel"}) {
+  EXPECT_EQ(game::WallLists().WallKinds.size(), 9u);
+  for (const char* name : {"Stone", "Pillar", "Door", "Bush", "Crate", "Barrel", "Gate", "Lever", "Chest"}) {
     const game::TWall& kind = WallKind(name);
     ASSERT_NE(kind.Model, nullptr) << name;
     ASSERT_NE(kind.Texture, nullptr) << name;
@@ -135,8 +132,8 @@ TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   EXPECT_FALSE(WallKind("Stone").Ghost);
 
   // Creatures.
-  EXPECT_EQ(game::CreatureLists().CreatureKinds.size(), 3u);
-  for (const char* name : {"Blue Soldier", "Red Soldier", "Beast"}) {
+  EXPECT_EQ(game::CreatureLists().CreatureKinds.size(), 6u);
+  for (const char* name : {"Blue Soldier", "Red Soldier", "Beast", "Scout", "Militia", "Beast Alpha"}) {
     const game::TCreature& kind = CreatureKind(name);
     EXPECT_EQ(kind.ModelNames, (std::vector<std::string>{"Stand", "Walk", "Atack", "Shot", "Damage"})) << name;
     for (const game::TGmMesh* model : kind.Models) EXPECT_NE(model, nullptr) << name;
@@ -160,12 +157,25 @@ TEST_F(DemoMapTest, KindsAndMapLoadAsWritten) {
   EXPECT_GT(bullets[0].Texture->Width, 4);
   EXPECT_EQ(bullets[0].OffsetY, 1.4f);
   const auto& effects = game::EffectLists().EffectKinds;
-  ASSERT_EQ(effects.size(), 1u);
-  EXPECT_TRUE(game::SameName(effects[0].Name, bullets[0].Effect));
-  ASSERT_NE(effects[0].Texture, nullptr);
-  EXPECT_EQ(effects[0].Texture->Width, 64) << "smoke.tga from Data/Effects/, not the placeholder";
-  EXPECT_LT(effects[0].AlphaChange, 0.0f) << "the smoke fades";
-  EXPECT_GT(effects[0].Lifetime, 2 * 19 * 1.5 / bullets[0].MoveSpeed) << "the trail outlasts a flight across the map";
+  EXPECT_EQ(effects.size(), 2u) << "the trail and the flare";
+  int32_t trail = game::FindKind(effects, bullets[0].Effect);
+  ASSERT_GE(trail, 0);
+  const game::TEffect& smoke = effects[static_cast<size_t>(trail)];
+  ASSERT_NE(smoke.Texture, nullptr);
+  EXPECT_EQ(smoke.Texture->Width, 64) << "smoke.tga from Data/Effects/, not the placeholder";
+  EXPECT_LT(smoke.AlphaChange, 0.0f) << "the smoke fades";
+  EXPECT_GT(smoke.Lifetime, 2 * 19 * 1.5 / bullets[0].MoveSpeed)
+      << "the trail outlasts a flight across the map";
+  // The flare a creature lights: sparks that rise, fall back and fade, for a good while.
+  int32_t flare = game::FindKind(effects, "Flare");
+  ASSERT_GE(flare, 0);
+  const game::TEffect& sparks = effects[static_cast<size_t>(flare)];
+  ASSERT_NE(sparks.Texture, nullptr);
+  EXPECT_EQ(sparks.Texture->Width, 64) << "spark.tga from Data/Effects/";
+  EXPECT_LT(sparks.AlphaChange, 0.0f);
+  EXPECT_GT(sparks.Speed[1], 0.0f);
+  EXPECT_LT(sparks.SpeedChange[1], 0.0f);
+  EXPECT_GE(sparks.Lifetime, 600) << "ten seconds or more";
 
   // The map: everything placed, nothing reported.
   EXPECT_TRUE(game::MapState().Messages.empty()) << game::MapState().Messages[0];
@@ -306,7 +316,8 @@ TEST_F(DemoMapTest, ARifleRoundFliesWithItsSmokeTrailAndHitsItsTarget) {
     for (int dy = -3; dy <= 3; ++dy)
       for (int dx = -3; dx <= 3; ++dx) {
         uint32_t c = PixelAt(p, x + dx, y + dy);
-        int r = static_cast<int>(c & 0xFF), g = static_cast<int>((c >> 8) & 0xFF), bl = static_cast<int>((c >> 16) & 0xFF);
+        int r = static_cast<int>(c & 0xFF), g = static_cast<int>((c >> 8) & 0xFF),
+            bl = static_cast<int>((c >> 16) & 0xFF);
         *light += r + g + bl;
         *blueOverGreen += bl - g;
       }
@@ -324,6 +335,115 @@ TEST_F(DemoMapTest, ARifleRoundFliesWithItsSmokeTrailAndHitsItsTarget) {
   EXPECT_EQ(to.State, game::StateDamage);
   EXPECT_TRUE(game::EffectLists().Effects.empty());
   EXPECT_TRUE(game::EffectLists().Particles.empty());
+}
+
+// The demo scenario's first view: the camera where its "Start Map" block puts it frames the fort,
+// with both human squads, the hall door and the lever on the screen in their colours, and leaves
+// the camera within the limits that turning and zooming keep (written to
+// test-artifacts/demo_scenario_start.png for looking at).
+class DemoScenarioView : public DemoMapTest {
+ protected:
+  std::string Map() const override { return "maps/demo.map"; }
+  // Places the camera as "Start Map" does (Cam_SetPos: the eye, then the ground point looked at).
+  static void StartCamera() {
+    std::string start;
+    for (const game::TMapScriptBlock& b : game::MapState().ScriptBlocks)
+      if (b.Name == "Start Map")
+        for (const std::string& l : b.Lines) start += l + "\n";
+    std::smatch m;
+    const std::string number = "\\s*(-?[0-9.]+)\\s*";
+    ASSERT_TRUE(std::regex_search(start, m,
+                                  std::regex("Cam_SetPos\\(" + number + "," + number + "," + number + "," +
+                                             number + "," + number + "\\)")))
+        << start;
+    game::TGmCamera& camera = game::GmCamera();
+    camera.Camera.Position = {std::stof(m[1]), std::stof(m[2]), std::stof(m[3])};
+    camera.GroundTargetX = std::stof(m[4]);
+    camera.GroundTargetZ = std::stof(m[5]);
+    eng::CameraLookAt(camera.Camera, {camera.GroundTargetX, 0.0f, camera.GroundTargetZ}, {0.0f, 1.0f, 0.0f});
+  }
+  static void SavePicture(const std::string& name) {
+    fs::path shot = fs::path(TESSERA_BINARY_DIR) / "test-artifacts" / name;
+    fs::create_directories(shot.parent_path());
+    std::string error;
+    EXPECT_TRUE(eng::ScreenshotSaveBackBuffer(shot.string(), &error)) << error;
+  }
+};
+
+TEST_F(DemoScenarioView, StartMapFramesTheFortAndBothSquads) {
+  ASSERT_NO_FATAL_FAILURE(StartCamera());
+  game::TOrbit orbit = game::CameraOrbit();
+  EXPECT_GE(orbit.Dist, 18.0f);
+  EXPECT_LE(orbit.Dist, 50.0f);
+  EXPECT_GE(orbit.Pitch, 0.4f);
+  EXPECT_LE(orbit.Pitch, 1.0f);
+
+  std::vector<uint8_t> px = Draw();
+  SavePicture("demo_scenario_start.png");
+
+  // Each human soldier is on the screen and shows its squad's colour on its body.
+  auto blue = [](int r, int g, int b) { return b > r + 40 && b > g + 20; };
+  auto green = [](int r, int g, int b) { return g > r + 30 && g > b + 30; };
+  int shown = 0;
+  for (const game::TCreature& c : game::CreatureLists().Creatures) {
+    if (!game::PlayerTable().Players[c.Owner].Human) continue;
+    int x, y;
+    ASSERT_TRUE(Project(c.WorldX, 1.1f, c.WorldZ, &x, &y)) << c.Name << " " << c.ID;
+    int colour = 0;
+    for (int dy = -3; dy <= 3; ++dy)
+      for (int dx = -3; dx <= 3; ++dx) {
+        uint32_t p = PixelAt(px, x + dx, y + dy);
+        int r = static_cast<int>(p & 0xFF), g = static_cast<int>((p >> 8) & 0xFF),
+            b = static_cast<int>((p >> 16) & 0xFF);
+        colour += c.Owner == 0 ? blue(r, g, b) : green(r, g, b);
+      }
+    EXPECT_GT(colour, 2) << c.Name << " " << c.ID << " at " << x << "," << y;
+    ++shown;
+  }
+  EXPECT_EQ(shown, 7);
+  // The first things to touch: the hall door and the yard's lever.
+  for (uint16_t id : {50, 55}) {
+    int32_t i = game::FindWall(id);
+    ASSERT_GE(i, 0) << id;
+    const game::TWall& w = game::WallLists().Walls[static_cast<size_t>(i)];
+    int x, y;
+    EXPECT_TRUE(Project(2.0f * static_cast<float>(w.X), 0.8f, 2.0f * static_cast<float>(w.Y), &x, &y))
+        << w.Name;
+  }
+}
+
+// A flare lit over a soldier (as its use script's Cr_EffectCreate starts it) throws sparks above
+// the soldier's head: warm, bright pixels there that were not there before, and nowhere far off
+// (test-artifacts/demo_flare.png).
+TEST_F(DemoScenarioView, AFlareBurnsOverItsCarrier) {
+  ASSERT_NO_FATAL_FAILURE(StartCamera());
+  std::vector<game::TCreature>& creatures = game::CreatureLists().Creatures;
+  int32_t i = game::FindCreature(1);
+  ASSERT_GE(i, 0);
+  game::TCreature& carrier = creatures[static_cast<size_t>(i)];
+  std::vector<uint8_t> plain = Draw();
+  game::RandomSeed(5);  // the sparks' spread is random: the same sparks in every run
+  carrier.EffectID = game::CreateEffect("Flare", carrier.WorldX, 0.0f, carrier.WorldZ);
+  ASSERT_NE(carrier.EffectID, 0);
+  for (int tick = 0; tick < 40; ++tick) game::UpdateWorld();
+  std::vector<uint8_t> px = Draw();
+  SavePicture("demo_flare.png");
+
+  auto warm = [](uint32_t p) {
+    int r = static_cast<int>(p & 0xFF), g = static_cast<int>((p >> 8) & 0xFF);
+    int b = static_cast<int>((p >> 16) & 0xFF);
+    return r > 200 && g > 120 && r > b + 60;
+  };
+  int x, y;
+  ASSERT_TRUE(Project(carrier.WorldX, 2.2f, carrier.WorldZ, &x, &y));
+  int near = 0, far = 0;
+  for (int py = 3; py < 597; ++py)
+    for (int pxl = 3; pxl < 797; ++pxl) {
+      if (!warm(PixelAt(px, pxl, py)) || warm(PixelAt(plain, pxl, py))) continue;
+      (std::abs(pxl - x) <= 25 && std::abs(py - y) <= 30 ? near : far) += 1;
+    }
+  EXPECT_GT(near, 15) << "sparks over the carrier at " << x << "," << y;
+  EXPECT_EQ(far, 0);
 }
 
 }  // namespace

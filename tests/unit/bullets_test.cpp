@@ -81,7 +81,10 @@ class BulletsTest : public ::testing::Test {
   // after each subtraction.
   static int ExpectedTicks(float distance, float speed) {
     int ticks = 0;
-    for (volatile float left = distance; left > 0.0f; left = left - speed) ++ticks;
+    for (volatile float left = distance; left > 0.0f;) {
+      ++ticks;
+      left = left - speed;  // a statement: g++ deprecates using a volatile assignment's value
+    }
     return ticks;
   }
   // Ticks until the first bullet lands; 0 if it is still flying after `limit` ticks.
