@@ -262,7 +262,16 @@ BENCHMARK(BM_CompileAndLoadTypical40Lines)->Unit(benchmark::kMicrosecond);
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedCPUTime();
+    // With --benchmark_repetitions the median stands for a program: single repetitions scatter
+    // on a busy machine, and only aggregates are reported with --benchmark_report_aggregates_only.
+    for (const Run& r : runs) {
+      const std::string name = r.run_name.str();
+      if (r.run_type == Run::RT_Aggregate) {
+        if (r.aggregate_name == "median") times_[name] = {r.GetAdjustedCPUTime(), true};
+      } else if (!times_[name].fromMedian) {
+        times_[name] = {r.GetAdjustedCPUTime(), false};
+      }
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   void Finalize() override {
@@ -271,13 +280,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const Program& p : kPrograms) {
       auto ours = times_.find(std::string("BM_Script/") + p.name);
       auto lua = times_.find(std::string("BM_Lua/") + p.name);
-      if (ours == times_.end() || lua == times_.end() || lua->second <= 0) continue;
-      std::printf("  %-22s %.3f\n", p.name, ours->second / lua->second);
+      if (ours == times_.end() || lua == times_.end() || lua->second.cpu <= 0) continue;
+      std::printf("  %-22s %.3f\n", p.name, ours->second.cpu / lua->second.cpu);
     }
   }
 
  private:
-  std::map<std::string, double> times_;
+  struct Time {
+    double cpu = 0;
+    bool fromMedian = false;
+  };
+  std::map<std::string, Time> times_;
 };
 
 }  // namespace
