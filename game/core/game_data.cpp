@@ -2,31 +2,66 @@
 #include "game/core/game_data.h"
 
 #include <filesystem>
+#include <vector>
 
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
+#include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
+#include "game/core/fatal.h"
 #include "game/core/game_core.h"
 #include "game/core/players.h"
+#include "game/script/script_check.h"
+#include "game/script/script_host.h"
+#include "game/world/content_check.h"
 #include "game/world/defs.h"
+#include "game/world/diagnostics.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
 
 namespace game {
 
+namespace {
+
+std::string MapPath(const std::string& dir, const std::string& mapFile) {
+  std::filesystem::path map(mapFile);
+  return ResolvePathCase(map.is_absolute() ? mapFile : dir + mapFile);
+}
+
+std::string GameDirWithSlash(const std::string& gameDir) {
+  std::string dir = gameDir.empty() ? std::string("./") : gameDir;
+  if (dir.back() != '/') dir += '/';
+  return dir;
+}
+
+// The names of the GUI's window definitions, read by their WINDOW lines.
+// NOTE: a stand-in until the GUI's own definition reader can be used without a window.
+std::vector<std::string> WindowDefinitionNames() {
+  std::vector<std::string> names;
+  for (const std::string& path : ListDefinitionFiles(DataPath("Data/GUI/", ""))) {
+    TDefHandler handler;
+    handler.Early = [&](const TDefLine& line) {
+      if (line.Key == "WINDOW") names.push_back(line.Value);
+    };
+    ReadDefinitionText(ReadWholeFile(path), path, handler);
+  }
+  return names;
+}
+
+}  // namespace
+
 void PlugKindLoaders() {
   SetKindLoader(KindWalls, LoadWallKind);
   SetKindLoader(KindCreatures, LoadCreatureKind);
+  SetKindLoader(KindItems, LoadItemKind);
   SetKindLoader(KindBullets, LoadBulletKind);
   SetKindLoader(KindEffects, LoadEffectKind);
 }
 
 void LoadGameKinds(const std::string& gameDir) {
-  std::string dir = gameDir.empty() ? std::string("./") : gameDir;
-  if (dir.back() != '/') dir += '/';
-  Core().AppDir = dir;
+  Core().AppDir = GameDirWithSlash(gameDir);
   PlugKindLoaders();
   LoadKinds();
 }
@@ -35,8 +70,31 @@ std::string LoadGameData(const std::string& gameDir, const std::string& mapFile)
   LoadGameKinds(gameDir);
   PlayersStart();
   CameraStart();
-  std::filesystem::path map(mapFile);
-  return MapLoad(ResolvePathCase(map.is_absolute() ? mapFile : Core().AppDir + mapFile));
+  return MapLoad(MapPath(Core().AppDir, mapFile));
+}
+
+size_t CheckGameData(const std::string& gameDir, const std::string& mapFile) {
+  size_t before = Problems().size();
+  try {
+    LoadGameData(gameDir, mapFile);
+    std::string path = MapPath(Core().AppDir, mapFile);
+    TMapFile map;
+    std::string error;
+    // The load above has read it already; a map it could read reads again.
+    if (MapFileLoad(path, &map, &error)) {
+      CheckMapRecords(map, path, nullptr, true);
+      // Checked even when a record stops the game's load before it reaches them.
+      ScriptBlocks().Blocks = map.Blocks;
+      ScriptBlocks().File = path;
+    } else {
+      ReportProblem({path, 0, 0, error});
+    }
+    CheckKindReferences();
+    CheckScripts(ContentScripts(), WindowDefinitionNames());
+  } catch (const FatalError& e) {
+    ReportProblem({e.file(), e.line(), 0, e.what()});
+  }
+  return Problems().size() - before;
 }
 
 }  // namespace game

@@ -12,6 +12,7 @@
 
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
+#include "game/world/diagnostics.h"
 
 namespace game {
 
@@ -321,6 +322,56 @@ float TDefLine::Float() const {
   return v;
 }
 
+std::string TDefLine::FileName(std::string_view folder) const {
+  std::string path = DataPath(folder, Value);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    ReportProblem({File ? *File : "", Line, 0, Key + ": no file " + path});
+  return path;
+}
+
+// ---- Content problems ----------------------------------------------------------------------
+
+namespace {
+
+// Edits (insert, delete, replace one character) that turn a into b.
+size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+void ReportUnknownKey(const std::string& file, int32_t line, const std::string& key,
+                      const std::vector<std::string>& known) {
+  std::string message = "unknown key " + key;
+  const std::string* closest = nullptr;
+  size_t best = 0;
+  for (const std::string& k : known) {
+    size_t d = EditDistance(key, k);
+    if (closest == nullptr || d < best) {
+      closest = &k;
+      best = d;
+    }
+  }
+  if (closest != nullptr) message += " (closest known key: " + *closest + ")";
+  ReportProblem({file, line, 0, message});
+}
+
+void ReportNamelessKind(const std::string& file) {
+  ReportProblem({file, 0, 0, "no NAME: nothing can find this kind"});
+}
+
 // ---- Paths ---------------------------------------------------------------------------------
 
 std::string DataPath(std::string_view folder, std::string_view value) {
@@ -362,6 +413,11 @@ std::optional<std::string> TDefRead::Last(const std::string& key) const {
   return it->second;
 }
 
+void MarkScriptLine(TScriptLines& lines, const std::string& text, const std::string& file, int32_t line) {
+  lines.File = file;
+  lines.Starts.push_back({static_cast<uint32_t>(text.size()), line});
+}
+
 void ReadDefinitionText(std::string_view text, const std::string& file, const TDefHandler& handler) {
   size_t eof = text.find(kEndOfFile);
   if (eof != std::string_view::npos) text = text.substr(0, eof);
@@ -387,6 +443,7 @@ void ReadDefinitionText(std::string_view text, const std::string& file, const TD
         open[t] = false;
         taken = true;
       } else if (open[t]) {
+        if (handler.ScriptLine) handler.ScriptLine(t, lineNo);
         if (handler.Script) handler.Script(t, StripComment(raw) + " ");
         taken = true;
       }

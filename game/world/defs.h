@@ -66,6 +66,30 @@ std::string ResolvePathCase(const std::string& path);
 // A whole file as bytes; throws FatalError "File not found" naming the file when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
+// ---- Content problems (reported through the problem list) -----------------------------------
+
+// "unknown key K (closest known key: C)" at the line.
+void ReportUnknownKey(const std::string& file, int32_t line, const std::string& key,
+                      const std::vector<std::string>& known);
+// A kind file that gives its kind no NAME: nothing can find the kind.
+void ReportNamelessKind(const std::string& file);
+
+// ---- Script text ---------------------------------------------------------------------------
+
+// A script is kept as one line: its block's lines joined, each followed by one blank. These say
+// where each joined line came from, so that a position the compiler reports in the one line can
+// be reported at the line and column of the file.
+struct TScriptLineStart {
+  uint32_t Offset = 0;  // where the line starts in the joined text (0-based)
+  int32_t Line = 0;     // its line in the file (1-based)
+};
+struct TScriptLines {
+  std::string File;
+  std::vector<TScriptLineStart> Starts;  // in text order
+};
+// Notes that the next line appended to `text` is line `line` of `file`.
+void MarkScriptLine(TScriptLines& lines, const std::string& text, const std::string& file, int32_t line);
+
 // ---- The reader ----------------------------------------------------------------------------
 
 // One key line as the reader hands it to a key table entry.
@@ -80,8 +104,9 @@ struct TDefLine {
   // The value as a 32-bit float; throws FatalError "'v' is not a valid floating point value".
   float Float() const;
   bool Bool() const { return ParseBool(Value); }
-  // AppDir + folder + value (see DataPath).
-  std::string FileName(std::string_view folder) const { return DataPath(folder, Value); }
+  // AppDir + folder + value (see DataPath). A file that is not there is reported (the loaders
+  // go on: a texture becomes the placeholder, a model none).
+  std::string FileName(std::string_view folder) const;
 };
 
 // The untyped core of the reader: what happens to each line of one file.
@@ -92,6 +117,7 @@ struct TDefHandler {
   std::vector<std::pair<std::string, std::string>> Tags;
   std::function<void(const TDefLine&)> Early;                // every line, before the tags
   std::function<void(size_t tag, std::string_view text)> Script;  // StripComment(line) + " "
+  std::function<void(size_t tag, int32_t line)> ScriptLine;  // just before Script: its line number
   std::function<void(const TDefLine&)> Entry;                // every other line
 };
 
@@ -105,6 +131,8 @@ class TDefRead {
   // The value of the last line with this key outside script blocks, if there was one.
   std::optional<std::string> Last(const std::string& key) const;
   void Note(const std::string& key, const std::string& value) { last_[key] = value; }
+  // Key lines outside script blocks that no key of the table took: (line, key).
+  std::vector<std::pair<int32_t, std::string>> UnknownKeys;
 
  private:
   std::map<std::string, std::string> last_;
@@ -118,9 +146,17 @@ struct TDefKey {
 
 template <typename T>
 struct TDefScriptTag {
-  std::string Open;                                       // for example "[TOUCHSCRIPT]"
+  using TAppend = std::function<void(T&, std::string_view text)>;
+  using TAtLine = std::function<void(T&, const std::string& file, int32_t line)>;
+  TDefScriptTag(std::string open, std::string close, TAppend append, TAtLine atLine = {})
+      : Open(std::move(open)), Close(std::move(close)), Append(std::move(append)), AtLine(std::move(atLine)) {}
+
+  std::string Open;  // for example "[TOUCHSCRIPT]"
   std::string Close;
-  std::function<void(T&, std::string_view text)> Append;  // text = StripComment(line) + " "
+  TAppend Append;    // text = StripComment(line) + " "
+  // Optional: told the file and line of each block line just before Append gets it, so that a
+  // position in the joined text can be mapped back to the file (MarkScriptLine).
+  TAtLine AtLine;
 };
 
 // How one kind of definition file is read. Keys are compared by exact equality, in table order;
@@ -131,6 +167,7 @@ struct TDefFormat {
   std::vector<TDefScriptTag<T>> Tags;
   std::vector<TDefKey<T>> Keys;
   std::function<void(T&)> Defaults;                        // on the new, zeroed record
+  bool KeysComplete = true;  // Keys lists every key of the kind: LoadDefinitionKind reports others
   std::function<void(T&, const TDefRead&)> AfterReading;
 };
 
@@ -176,10 +213,19 @@ void ReadDefinition(std::string_view text, const std::string& file, const TDefFo
   handler.Script = [&](size_t tag, std::string_view lineText) {
     if (format.Tags[tag].Append) format.Tags[tag].Append(record, lineText);
   };
+  handler.ScriptLine = [&](size_t tag, int32_t lineNo) {
+    if (format.Tags[tag].AtLine) format.Tags[tag].AtLine(record, file, lineNo);
+  };
   handler.Entry = [&](const TDefLine& line) {
     if (read && !line.Key.empty()) read->Note(line.Key, line.Value);
-    for (const TDefKey<T>& key : format.Keys)
-      if (key.Key == line.Key) key.Assign(record, line);
+    bool taken = false;
+    for (const TDefKey<T>& key : format.Keys) {
+      if (key.Key != line.Key) continue;
+      key.Assign(record, line);
+      taken = true;
+    }
+    for (const TDefKey<T>& key : format.EarlyKeys) taken = taken || key.Key == line.Key;
+    if (read && !taken && !line.Key.empty()) read->UnknownKeys.emplace_back(line.Line, line.Key);
   };
   if (read) read->File = file;
   ReadDefinitionText(text, file, handler);
@@ -198,6 +244,13 @@ size_t LoadDefinitionKind(const std::string& path, const TDefFormat<T>& format,
   TDefRead read;
   ReadDefinition(text, path, format, list[index], &read);
   if (format.AfterReading) format.AfterReading(list[index], read);
+  // What a modder would want to hear about: keys the kind does not know, and a kind that cannot
+  // be found because it has no name.
+  std::vector<std::string> known;
+  for (const TDefKey<T>& key : format.Keys) known.push_back(key.Key);
+  if (format.KeysComplete)
+    for (const auto& [line, key] : read.UnknownKeys) ReportUnknownKey(path, line, key, known);
+  if (list[index].Name.empty()) ReportNamelessKind(path);
   return index;
 }
 

@@ -14,6 +14,7 @@ namespace {
 struct TDiagnosticsState {
   std::vector<TProblem> Problems;
   std::set<std::pair<std::string, std::string>> Written;  // (file, message) already on stderr
+  bool Echo = true;
 };
 
 TDiagnosticsState g_diagnostics;
@@ -37,9 +38,11 @@ void ReportProblem(const TProblem& problem) {
   g_diagnostics.Problems.push_back(problem);
   std::string line = FormatProblem(problem);
   eng::LogAdd(line);
-  if (g_diagnostics.Written.emplace(problem.File, problem.Message).second)
+  if (g_diagnostics.Echo && g_diagnostics.Written.emplace(problem.File, problem.Message).second)
     std::fprintf(stderr, "tessera: %s\n", line.c_str());
 }
+
+void DiagnosticsSetEcho(bool on) { g_diagnostics.Echo = on; }
 
 const std::vector<TProblem>& Problems() { return g_diagnostics.Problems; }
 

@@ -23,6 +23,10 @@ std::string FormatProblem(const TProblem& problem);
 // message come together, and to the log.
 void ReportProblem(const TProblem& problem);
 
+// Whether ReportProblem writes to standard error (on at start); the content checker lists the
+// problems itself.
+void DiagnosticsSetEcho(bool on);
+
 // Every problem reported since the last reset, in order.
 const std::vector<TProblem>& Problems();
 

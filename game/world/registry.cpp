@@ -31,6 +31,7 @@ const TDefFormat<TNamedKind>& NamedKindFormat() {
   static const TDefFormat<TNamedKind> format = [] {
     TDefFormat<TNamedKind> f;
     f.Keys.push_back(DefField("NAME", &TNamedKind::Name));
+    f.KeysComplete = false;  // the kind's own keys are its loader's to know
     return f;
   }();
   return format;
