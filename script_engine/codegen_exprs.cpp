@@ -410,20 +410,25 @@ Val CodeGen::Compare(const Node* n, int target, const Type* targetType) {
   };
   bool aStr = ta->kind == TypeKind::String || ta->kind == TypeKind::Char;
   bool bStr = tb->kind == TypeKind::String || tb->kind == TypeKind::Char;
+  // Greater-than and greater-or-equal swap their operands onto less-than and less-or-equal, so each
+  // operand family needs only four opcodes.
+  auto emitCompare = [&](int r, int x, int y, Opcode eq, Opcode ne, Opcode lt, Opcode le) {
+    switch (op) {
+      case TK_EQ: Emit(eq, r, x, y); break;
+      case TK_NE: Emit(ne, r, x, y); break;
+      case TK_LT: Emit(lt, r, x, y); break;
+      case TK_LE: Emit(le, r, x, y); break;
+      case TK_GT: Emit(lt, r, y, x); break;
+      default: Emit(le, r, y, x); break;
+    }
+  };
   if (ta->kind == TypeKind::Set || tb->kind == TypeKind::Set) return SetCompare(n, a, b, target, targetType);
   bool ordinalPair = SameOrdinalFamily(ta, tb);
   if (ordinalPair) {
     if (a.isConst && b.isConst) return constBool(cmpResult(a.k.i < b.k.i ? -1 : a.k.i > b.k.i ? 1 : 0));
     int ra = ToReg(a), rb = ToReg(b);
     int r = Dest(types_.tBoolean, target, targetType);
-    switch (op) {
-      case TK_EQ: Emit(OP_EQ, r, ra, rb); break;
-      case TK_NE: Emit(OP_NE, r, ra, rb); break;
-      case TK_LT: Emit(OP_LT, r, ra, rb); break;
-      case TK_LE: Emit(OP_LE, r, ra, rb); break;
-      case TK_GT: Emit(OP_LT, r, rb, ra); break;
-      default: Emit(OP_LE, r, rb, ra); break;
-    }
+    emitCompare(r, ra, rb, OP_EQ, OP_NE, OP_LT, OP_LE);
     return result(r);
   }
   if (ta->IsNumeric() && tb->IsNumeric()) {
@@ -436,14 +441,7 @@ Val CodeGen::Compare(const Node* n, int target, const Type* targetType) {
     Val fa = Convert(a, types_.tDouble, n->a), fb = Convert(b, types_.tDouble, n->b);
     int ra = ToReg(fa), rb = ToReg(fb);
     int r = Dest(types_.tBoolean, target, targetType);
-    switch (op) {
-      case TK_EQ: Emit(OP_EQ_F, r, ra, rb); break;
-      case TK_NE: Emit(OP_NE_F, r, ra, rb); break;
-      case TK_LT: Emit(OP_LT_F, r, ra, rb); break;
-      case TK_LE: Emit(OP_LE_F, r, ra, rb); break;
-      case TK_GT: Emit(OP_LT_F, r, rb, ra); break;
-      default: Emit(OP_LE_F, r, rb, ra); break;
-    }
+    emitCompare(r, ra, rb, OP_EQ_F, OP_NE_F, OP_LT_F, OP_LE_F);
     return result(r);
   }
   if (aStr && bStr) {
@@ -460,14 +458,7 @@ Val CodeGen::Compare(const Node* n, int target, const Type* targetType) {
     int zero = AllocTemp(types_.tInteger);
     Emit(OP_LOADI, zero, 0);
     int r = Dest(types_.tBoolean, target, targetType);
-    switch (op) {
-      case TK_EQ: Emit(OP_EQ, r, c, zero); break;
-      case TK_NE: Emit(OP_NE, r, c, zero); break;
-      case TK_LT: Emit(OP_LT, r, c, zero); break;
-      case TK_LE: Emit(OP_LE, r, c, zero); break;
-      case TK_GT: Emit(OP_LT, r, zero, c); break;
-      default: Emit(OP_LE, r, zero, c); break;
-    }
+    emitCompare(r, c, zero, OP_EQ, OP_NE, OP_LT, OP_LE);
     return result(r);
   }
   if ((op == TK_EQ || op == TK_NE) &&
