@@ -67,7 +67,15 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
         "  Cr_EffectCreate(Cr_ID, 'Sparks');\n"
         "end.\n"
         "[/USESCRIPT]\n");
-  Write("Data/GUI/panel.cro", "WINDOW = Panel\n");
+  Write("Data/GUI/panel.cro",
+        "WINDOW = Panel\n"
+        "[CREATESCRIPT]\n"
+        "begin Label_Show('Panel', 'Title'); end.\n"
+        "[/CREATESCRIPT]\n"
+        "BUTTON = Close\n"
+        "[CLICKSCRIPT]\n"
+        "begin Window_Close('Panel'); Window_Create('Gone'); end.\n"
+        "[/CLICKSCRIPT]\n");
   WriteMap("size 5 5\nlegend . Plane grass.jpg\nfloor\n.....\n.....\n.....\n.....\n.....\nend\n"
            "wall Stone 0 0 0 1\n"
            "wall Marble 1 1 0 2\n"
@@ -106,6 +114,11 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
   EXPECT_TRUE(has("Data/Items/key.cro:4:41: ", "Window_Create: no window is named \"Nowhere\"")) << r.out;
   EXPECT_TRUE(has("Data/Items/key.cro:5:22: ", "Cr_GiveItem: no item kind is named \"Sword\"")) << r.out;
   EXPECT_TRUE(has("Data/Items/key.cro:6:26: ", "Cr_EffectCreate: no effect kind is named \"Sparks\"")) << r.out;
+  EXPECT_TRUE(has("Data/GUI/panel.cro:3:7: ", "create script of window \"Panel\": Unknown identifier near 'Label_Show'"))
+      << r.out;
+  EXPECT_TRUE(has("Data/GUI/panel.cro:7:44: ",
+                  "click script of button \"Close\" in window \"Panel\": Window_Create: no window is named \"Gone\""))
+      << r.out;
   EXPECT_TRUE(has("maps/proba.map: ", "wall 2: no wall kind \"Marble\" in Data/Walls/ (the kinds there: ")) << r.out;
   EXPECT_TRUE(has("maps/proba.map: ", "wall 3: the game cannot place this wall: tile (7, 1) is outside the map")) << r.out;
   EXPECT_TRUE(has("maps/proba.map: ", "wall 4: wall ID 1 is already used (first by wall 1)")) << r.out;
@@ -113,8 +126,8 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
   EXPECT_TRUE(has("maps/proba.map: ", "creature 2: the game cannot place this creature: an earlier creature stands on tile (2, 2)")) << r.out;
   EXPECT_TRUE(has("maps/proba.map: ", "creature 3: no creature kind \"Troll\" in Data/Creatures/ (the kinds there: \"Orc\")")) << r.out;
   EXPECT_TRUE(has("maps/proba.map:2:", "map script \"Start Map\": ")) << r.out;
-  EXPECT_EQ(lines.size(), 17u) << "nothing else, and nothing twice:\n" << r.out;
-  EXPECT_NE(r.err.find("17 problems"), std::string::npos) << r.err;
+  EXPECT_EQ(lines.size(), 19u) << "nothing else, and nothing twice:\n" << r.out;
+  EXPECT_NE(r.err.find("19 problems"), std::string::npos) << r.err;
 }
 
 TEST_F(CheckTool, TheDemoContentPasses) {
