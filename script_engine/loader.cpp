@@ -202,6 +202,13 @@ bool ValidateFunction(const TProgram& prog, size_t index, std::string& reason) {
       }
     }
     switch (in.op) {
+      case OP_SETK:
+      case OP_SETINK: {
+        // A set constant is four consecutive int constants.
+        int32_t k = in.op == OP_SETK ? in.b : in.c;
+        if (static_cast<size_t>(k) + 4 > prog.ints.size()) return fail("bad constant", at);
+        break;
+      }
       case OP_REFL:
         if (in.b < 0 || in.b >= fn.frameSize) return fail("bad slot", at);
         break;

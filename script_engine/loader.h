@@ -9,7 +9,7 @@
 namespace script {
 
 // Format version written in the header; other versions are refused.
-constexpr uint16_t kProgramFormatVersion = 1;
+constexpr uint16_t kProgramFormatVersion = 2;
 
 std::string WriteProgram(const TProgram& program);
 // Reads and validates a program: header, version, checksum, sizes, and every operand of every

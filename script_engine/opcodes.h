@@ -109,6 +109,17 @@ struct Instr {
   X(STR, "RR_", "slot at reference A := B")                                                \
   X(STRM, "RM_", "managed slot at reference A := B")                                       \
   X(COPYR, "RRL", "slots at reference A := slots at reference B (layout C)")               \
+  X(SETK, "RK_", "set at reference A := the set in int constants B..B+3")                 \
+  X(SETINC, "RR_", "include B in the set at reference A (nothing outside 0..255)")         \
+  X(SETEXC, "RR_", "exclude B from the set at reference A")                                \
+  X(SETRNG, "RRR", "include B..C in the set at reference A (clipped to 0..255)")           \
+  X(SETUNI, "RRR", "set at reference A := set at B + set at C")                           \
+  X(SETDIF, "RRR", "set at reference A := set at B - set at C")                           \
+  X(SETINT, "RRR", "set at reference A := set at B * set at C")                           \
+  X(SETEQ, "RRR", "A := set at reference B = set at reference C")                          \
+  X(SETLE, "RRR", "A := set at reference B <= set at reference C (subset)")                \
+  X(SETIN, "RRR", "A := B in set at reference C (false outside 0..255)")                   \
+  X(SETINK, "RRK", "A := B in the set in int constants C..C+3")                            \
   X(CALL, "PCD", "call routine A with arguments from B, result to C")                      \
   X(CALLN, "NCD", "call native function A with arguments from B, result to C")             \
   X(CALLB, "BCD", "call built-in routine A with arguments from B, result to C")            \

@@ -5,9 +5,12 @@ namespace script {
 
 namespace {
 
-// The deepest nesting of expressions and statements the parser accepts; deeper input is refused
-// instead of exhausting the native stack.
+// The deepest nesting the parser accepts, counted separately for statements and routines and for
+// expressions; deeper input is refused instead of exhausting the native stack. Only real nesting
+// counts: a flat chain such as a + b + c + ... is read in a loop and may be of any length.
 constexpr int kMaxNesting = 200;
+constexpr const char* kTooDeep =
+    "Expression nested too deeply (parentheses, brackets and calls nest at most 200 levels)";
 
 std::string Quoted(TokenKind kind) {
   std::string name = TokenKindName(kind);
@@ -55,8 +58,21 @@ void Parser::Abort(const Token& at, const std::string& message) {
 }
 
 void Parser::NextToken() {
-  tok_ = lexer_.Next();
+  if (hasPeek_) {
+    tok_ = std::move(peek_);
+    hasPeek_ = false;
+  } else {
+    tok_ = lexer_.Next();
+  }
   if (tok_.kind == TK_ERROR) Abort(tok_, tok_.text);
+}
+
+const Token& Parser::PeekToken() {
+  if (!hasPeek_) {
+    peek_ = lexer_.Next();
+    hasPeek_ = true;
+  }
+  return peek_;
 }
 
 bool Parser::Accept(TokenKind kind) {
@@ -123,7 +139,8 @@ void Parser::ParseDeclarations(std::vector<Decl*>& out, bool global) {
       case TK_TYPE: ParseTypeSection(out); break;
       case TK_PROCEDURE:
       case TK_FUNCTION: {
-        if (!global) Abort(tok_, "Nested routines are not supported");
+        DepthGuard guard(depth_);
+        if (depth_ > kMaxNesting) Abort(tok_, "Routines nested too deeply");
         Token at = tok_;
         decls_.emplace_back();
         Decl* d = &decls_.back();
@@ -139,7 +156,7 @@ void Parser::ParseDeclarations(std::vector<Decl*>& out, bool global) {
   }
 }
 
-// const-section = "const" { ident [ ":" type ] "=" expr ";" }
+// const-section = "const" { ident ( "=" expr | ":" type "=" initializer ) ";" }
 void Parser::ParseConstSection(std::vector<Decl*>& out) {
   Expect(TK_CONST);
   do {
@@ -152,13 +169,14 @@ void Parser::ParseConstSection(std::vector<Decl*>& out) {
     d->names.push_back(ExpectIdent());
     if (Accept(TK_COLON)) d->type = ParseType();
     Expect(TK_EQ);
-    d->value = ParseExpr();
+    d->value = d->type ? ParseInitializer() : ParseExpr();
     Expect(TK_SEMI);
     out.push_back(d);
   } while (tok_.kind == TK_IDENT);
 }
 
-// var-section = "var" { ident { "," ident } ":" type [ "=" expr ] ";" }
+// var-section = "var" { ident { "," ident } ":" type [ "=" initializer ] ";" }   (initial values
+//               for globals only)
 void Parser::ParseVarSection(std::vector<Decl*>& out, bool global) {
   Expect(TK_VAR);
   do {
@@ -175,7 +193,7 @@ void Parser::ParseVarSection(std::vector<Decl*>& out, bool global) {
     if (tok_.kind == TK_EQ) {
       if (!global || d->names.size() != 1) Abort(tok_, "';' expected");
       NextToken();
-      d->value = ParseExpr();
+      d->value = ParseInitializer();
     }
     Expect(TK_SEMI);
     out.push_back(d);
@@ -200,16 +218,18 @@ void Parser::ParseTypeSection(std::vector<Decl*>& out) {
   } while (tok_.kind == TK_IDENT);
 }
 
-// type = ident | "array" [ "[" expr ".." expr { "," expr ".." expr } "]" ] "of" type
+// type = ident | subrange | "(" ident { "," ident } ")" | "set" "of" type
+//      | "array" [ "[" type { "," type } "]" ] "of" type
 //      | "record" { ident { "," ident } ":" type [ ";" ] } "end"
+// subrange = simple ".." simple
 Node* Parser::ParseType() {
   Token at = tok_;
-  if (tok_.kind == TK_IDENT) {
+  if (tok_.kind == TK_IDENT && tok_.upper == "STRING") {
     Node* n = NewNode(NK::TypeName, at);
     n->text = tok_.text;
     n->upper = tok_.upper;
     NextToken();
-    if (n->upper == "STRING" && tok_.kind == TK_LBRACKET) {
+    if (tok_.kind == TK_LBRACKET) {
       // string[N]: a length-limited string is read as a plain string.
       NextToken();
       ParseExpr();
@@ -217,23 +237,51 @@ Node* Parser::ParseType() {
     }
     return n;
   }
+  if (tok_.kind == TK_IDENT || tok_.kind == TK_INT || tok_.kind == TK_STRING || tok_.kind == TK_MINUS ||
+      tok_.kind == TK_PLUS) {
+    // A type name, or the first bound of a subrange (a constant, a literal, an expression).
+    Node* first = ParseSimple();
+    if (tok_.kind == TK_DOTDOT) {
+      NextToken();
+      Node* n = NewNode(NK::TypeSubrange, at);
+      n->a = first;
+      n->b = ParseSimple();
+      return n;
+    }
+    if (first->kind != NK::Name) Abort(tok_, "'..' expected");
+    Node* n = NewNode(NK::TypeName, at);
+    n->text = first->text;
+    n->upper = first->upper;
+    return n;
+  }
+  if (Accept(TK_LPAREN)) {
+    Node* n = NewNode(NK::TypeEnum, at);
+    do {
+      n->names.push_back(ExpectIdent());
+      if (tok_.kind == TK_EQ) Abort(tok_, "Enumeration values cannot be given explicitly");
+    } while (Accept(TK_COMMA));
+    Expect(TK_RPAREN);
+    return n;
+  }
+  if (Accept(TK_SET)) {
+    Expect(TK_OF);
+    Node* n = NewNode(NK::TypeSet, at);
+    n->c = ParseType();
+    return n;
+  }
   if (Accept(TK_ARRAY)) {
     if (Accept(TK_LBRACKET)) {
-      std::vector<std::pair<Node*, Node*>> ranges;
+      std::vector<Node*> indexes;
       do {
-        Node* lo = ParseExpr();
-        Expect(TK_DOTDOT);
-        Node* hi = ParseExpr();
-        ranges.emplace_back(lo, hi);
+        indexes.push_back(ParseType());
       } while (Accept(TK_COMMA));
       Expect(TK_RBRACKET);
       Expect(TK_OF);
       Node* elem = ParseType();
       // array[a..b, c..d] of T is array[a..b] of array[c..d] of T.
-      for (size_t i = ranges.size(); i-- > 0;) {
+      for (size_t i = indexes.size(); i-- > 0;) {
         Node* n = NewNode(NK::TypeArray, at);
-        n->a = ranges[i].first;
-        n->b = ranges[i].second;
+        n->d = indexes[i];
         n->c = elem;
         elem = n;
       }
@@ -259,6 +307,47 @@ Node* Parser::ParseType() {
     return n;
   }
   Abort(tok_, "Type expected");
+}
+
+// initializer = expr | "(" initializer { "," initializer } ")"
+//             | "(" ident ":" initializer { ";" ident ":" initializer } [ ";" ] ")"
+// The first form in parentheses with one element is also a parenthesized expression, which may
+// go on: (1 + 2) * 3.
+Node* Parser::ParseInitializer() {
+  if (tok_.kind != TK_LPAREN) return ParseExpr();
+  DepthGuard guard(exprDepth_);
+  if (exprDepth_ > kMaxNesting) Abort(tok_, kTooDeep);
+  Token at = tok_;
+  NextToken();
+  if (tok_.kind == TK_IDENT && PeekToken().kind == TK_COLON) {
+    Node* n = NewNode(NK::InitRecord, at);
+    while (tok_.kind == TK_IDENT) {
+      n->names.push_back(tok_.text);
+      NextToken();
+      Expect(TK_COLON);
+      n->list.push_back(ParseInitializer());
+      if (!Accept(TK_SEMI)) break;
+    }
+    Expect(TK_RPAREN);
+    return n;
+  }
+  Node* n = NewNode(NK::InitList, at);
+  do {
+    n->list.push_back(ParseInitializer());
+  } while (Accept(TK_COMMA));
+  Expect(TK_RPAREN);
+  if (n->list.size() == 1 && n->list[0]->kind != NK::InitList && n->list[0]->kind != NK::InitRecord) {
+    switch (tok_.kind) {
+      case TK_SEMI:
+      case TK_COMMA:
+      case TK_RPAREN: return n;
+      default: break;
+    }
+    // A parenthesized expression that the initializer only began.
+    Node* e = ParseDesignator(n->list[0]);
+    return ParseExprRest(ParseSimpleRest(ParseTermRest(e)));
+  }
+  return n;
 }
 
 // routine = heading ";" ( "forward" ";" | { local-declaration } compound ";" )
@@ -363,6 +452,7 @@ Node* Parser::ParseStatement() {
     case TK_CASE: return ParseCase();
     case TK_FOR: return ParseFor();
     case TK_TRY: return ParseTry();
+    case TK_WITH: return ParseWith();
     case TK_WHILE: {
       NextToken();
       Node* n = NewNode(NK::While, at);
@@ -434,9 +524,8 @@ Node* Parser::ParseIf() {
   return n;
 }
 
-// case = "case" expr "of" { label { "," label } ":" statement [ ";" ] }
+// case = "case" expr "of" { range { "," range } ":" statement [ ";" ] }
 //        [ ("else" | "otherwise") statement-list ] "end"
-// label = expr [ ".." expr ]
 Node* Parser::ParseCase() {
   Node* n = NewNode(NK::Case, tok_);
   Expect(TK_CASE);
@@ -446,17 +535,7 @@ Node* Parser::ParseCase() {
          !(tok_.kind == TK_IDENT && tok_.upper == "OTHERWISE")) {
     Node* branch = NewNode(NK::CaseBranch, tok_);
     do {
-      Token at = tok_;
-      Node* lo = ParseExpr();
-      if (Accept(TK_DOTDOT)) {
-        Node* range = NewNode(NK::Binary, at);
-        range->op = TK_DOTDOT;
-        range->a = lo;
-        range->b = ParseExpr();
-        branch->list.push_back(range);
-      } else {
-        branch->list.push_back(lo);
-      }
+      branch->list.push_back(ParseRange());
     } while (Accept(TK_COMMA));
     Expect(TK_COLON);
     branch->a = ParseStatement();
@@ -512,13 +591,24 @@ Node* Parser::ParseTry() {
   return n;
 }
 
-// expr = simple [ relop simple ]      relop = "=" | "<>" | "<" | "<=" | ">" | ">="
-Node* Parser::ParseExpr() {
-  DepthGuard guard(depth_);
-  if (depth_ > kMaxNesting) Abort(tok_, "Expression nested too deeply");
-  Node* left = ParseSimple();
+// with = "with" expr { "," expr } "do" statement
+Node* Parser::ParseWith() {
+  Node* n = NewNode(NK::With, tok_);
+  Expect(TK_WITH);
+  do {
+    n->list.push_back(ParseExpr());
+  } while (Accept(TK_COMMA));
+  Expect(TK_DO);
+  n->a = ParseStatement();
+  return n;
+}
+
+// expr = simple [ relop simple ]      relop = "=" | "<>" | "<" | "<=" | ">" | ">=" | "in"
+Node* Parser::ParseExpr() { return ParseExprRest(ParseSimple()); }
+
+Node* Parser::ParseExprRest(Node* left) {
   switch (tok_.kind) {
-    case TK_EQ: case TK_NE: case TK_LT: case TK_LE: case TK_GT: case TK_GE: {
+    case TK_EQ: case TK_NE: case TK_LT: case TK_LE: case TK_GT: case TK_GE: case TK_IN: {
       Node* n = NewNode(NK::Binary, tok_);
       n->op = tok_.kind;
       n->text = tok_.text;
@@ -527,30 +617,27 @@ Node* Parser::ParseExpr() {
       n->b = ParseSimple();
       return n;
     }
-    case TK_IN: Abort(tok_, "Sets are not supported");
     default: return left;
   }
 }
 
 // simple = [ "+" | "-" ] term { ("+" | "-" | "or" | "xor") term }
+// A chain builds a left-leaning tree (((a + b) + c) + ...), which the code generator walks in a
+// loop, so its length is not limited.
 Node* Parser::ParseSimple() {
-  Node* left;
   if (tok_.kind == TK_MINUS || tok_.kind == TK_PLUS) {
     Node* n = NewNode(NK::Unary, tok_);
     n->op = tok_.kind;
     n->text = tok_.text;
     NextToken();
     n->a = ParseTerm();
-    left = n;
-  } else {
-    left = ParseTerm();
+    return ParseSimpleRest(n);
   }
-  // Each operator of a chain nests the tree one level deeper; it counts against the same limit.
-  DepthGuard chain(depth_);
-  int ops = 0;
+  return ParseSimpleRest(ParseTerm());
+}
+
+Node* Parser::ParseSimpleRest(Node* left) {
   while (tok_.kind == TK_PLUS || tok_.kind == TK_MINUS || tok_.kind == TK_OR || tok_.kind == TK_XOR) {
-    if (++depth_ > kMaxNesting) Abort(tok_, "Expression too complex");
-    ++ops;
     Node* n = NewNode(NK::Binary, tok_);
     n->op = tok_.kind;
     n->text = tok_.text;
@@ -559,19 +646,15 @@ Node* Parser::ParseSimple() {
     n->b = ParseTerm();
     left = n;
   }
-  depth_ -= ops;
   return left;
 }
 
 // term = factor { ("*" | "/" | "div" | "mod" | "and" | "shl" | "shr") factor }
-Node* Parser::ParseTerm() {
-  Node* left = ParseFactor();
-  DepthGuard chain(depth_);
-  int ops = 0;
+Node* Parser::ParseTerm() { return ParseTermRest(ParseFactor()); }
+
+Node* Parser::ParseTermRest(Node* left) {
   while (tok_.kind == TK_STAR || tok_.kind == TK_SLASH || tok_.kind == TK_DIV ||
          tok_.kind == TK_MOD || tok_.kind == TK_AND || tok_.kind == TK_SHL || tok_.kind == TK_SHR) {
-    if (++depth_ > kMaxNesting) Abort(tok_, "Expression too complex");
-    ++ops;
     Node* n = NewNode(NK::Binary, tok_);
     n->op = tok_.kind;
     n->text = tok_.text;
@@ -580,15 +663,14 @@ Node* Parser::ParseTerm() {
     n->b = ParseFactor();
     left = n;
   }
-  depth_ -= ops;
   return left;
 }
 
 // factor = integer | number | string | "nil" | "not" factor | "-" factor | "(" expr ")"
-//        | designator
+//        | set-constructor | designator
+// Nesting is counted where it opens: a parenthesis, the arguments of a call, an index, a set
+// constructor, the operand of a unary operator each sit one level deeper.
 Node* Parser::ParseFactor() {
-  DepthGuard guard(depth_);
-  if (depth_ > kMaxNesting) Abort(tok_, "Expression nested too deeply");
   Token at = tok_;
   switch (tok_.kind) {
     case TK_INT: {
@@ -619,11 +701,15 @@ Node* Parser::ParseFactor() {
       Node* n = NewNode(NK::Unary, at);
       n->op = tok_.kind;
       n->text = tok_.text;
+      DepthGuard nest(exprDepth_);
+      if (exprDepth_ > kMaxNesting) Abort(at, kTooDeep);
       NextToken();
       n->a = ParseFactor();
       return n;
     }
     case TK_LPAREN: {
+      DepthGuard nest(exprDepth_);
+      if (exprDepth_ > kMaxNesting) Abort(at, kTooDeep);
       NextToken();
       Node* n = ParseExpr();
       Expect(TK_RPAREN);
@@ -636,16 +722,46 @@ Node* Parser::ParseFactor() {
       NextToken();
       return ParseDesignator(n);
     }
-    case TK_LBRACKET: Abort(tok_, "Sets are not supported");
+    case TK_LBRACKET: return ParseSetConstructor();
     default: break;
   }
   Abort(tok_, "Expression expected");
+}
+
+// set-constructor = "[" [ range { "," range } ] "]"
+Node* Parser::ParseSetConstructor() {
+  DepthGuard nest(exprDepth_);
+  if (exprDepth_ > kMaxNesting) Abort(tok_, kTooDeep);
+  Node* n = NewNode(NK::SetCons, tok_);
+  Expect(TK_LBRACKET);
+  if (Accept(TK_RBRACKET)) return n;
+  do {
+    n->list.push_back(ParseRange());
+  } while (Accept(TK_COMMA));
+  Expect(TK_RBRACKET);
+  return n;
+}
+
+// range = expr [ ".." expr ]        (case labels, set elements)
+Node* Parser::ParseRange() {
+  Token at = tok_;
+  Node* lo = ParseExpr();
+  if (!Accept(TK_DOTDOT)) return lo;
+  Node* range = NewNode(NK::Binary, at);
+  range->op = TK_DOTDOT;
+  range->a = lo;
+  range->b = ParseExpr();
+  return range;
 }
 
 // designator = base { "[" expr { "," expr } "]" | "." ident | "(" [ expr { "," expr } ] ")" }
 Node* Parser::ParseDesignator(Node* base) {
   for (;;) {
     Token at = tok_;
+    if (tok_.kind == TK_LBRACKET || tok_.kind == TK_LPAREN) {
+      if (exprDepth_ >= kMaxNesting) Abort(at, kTooDeep);
+    }
+    DepthGuard nest(exprDepth_);
     if (Accept(TK_LBRACKET)) {
       do {
         Node* n = NewNode(NK::Index, at);

@@ -12,14 +12,22 @@
 
 namespace script {
 
+// Where the less obvious kinds keep their parts: Binary with op TK_DOTDOT is a range (case labels,
+// set constructors); SetCons lists its elements and ranges; InitList lists its elements and
+// InitRecord its values with the field names in `names`; With lists its records and has the
+// statement in `a`; TypeArray has its bounds in `a` and `b` or an index type in `d`, the element
+// type in `c`; TypeEnum has its names in `names`; TypeSet its element type in `c`; TypeSubrange its
+// bounds in `a` and `b`.
 enum class NK : uint8_t {
   // expressions
-  Int, Float, Str, Nil, Name, Unary, Binary, Call, Index, Field,
+  Int, Float, Str, Nil, Name, Unary, Binary, Call, Index, Field, SetCons,
+  // initializers of typed constants: (a, b, ...) and (x: a; y: b)
+  InitList, InitRecord,
   // statements
   Assign, ExprStmt, Compound, If, While, Repeat, For, Case, CaseBranch, Break, Continue, Exit,
-  TryExcept, TryFinally, Empty,
+  TryExcept, TryFinally, With, Empty,
   // type expressions
-  TypeName, TypeArray, TypeDynArray, TypeRecord, FieldDecl,
+  TypeName, TypeArray, TypeDynArray, TypeRecord, FieldDecl, TypeEnum, TypeSet, TypeSubrange,
 };
 
 struct Node {
@@ -36,8 +44,8 @@ struct Node {
   Node* b = nullptr;
   Node* c = nullptr;
   Node* d = nullptr;
-  std::vector<Node*> list;           // arguments, statements, branches, labels, fields
-  std::vector<std::string> names;    // FieldDecl names
+  std::vector<Node*> list;           // arguments, statements, branches, labels, fields, elements
+  std::vector<std::string> names;    // FieldDecl, TypeEnum and InitRecord names
 };
 
 enum class ParamMode : uint8_t { Value, Var, Const };
@@ -107,6 +115,7 @@ class Parser {
   RoutineDecl* ParseRoutine();
   RoutineDecl* ParseHeading();
   Node* ParseType();
+  Node* ParseInitializer();
 
   Node* ParseCompound();
   Node* ParseStatement();
@@ -115,16 +124,26 @@ class Parser {
   Node* ParseCase();
   Node* ParseFor();
   Node* ParseTry();
+  Node* ParseWith();
 
   Node* ParseExpr();
+  Node* ParseExprRest(Node* left);
   Node* ParseSimple();
+  Node* ParseSimpleRest(Node* left);
   Node* ParseTerm();
+  Node* ParseTermRest(Node* left);
   Node* ParseFactor();
+  Node* ParseSetConstructor();
+  Node* ParseRange();
   Node* ParseDesignator(Node* base);
+  const Token& PeekToken();
 
   Lexer lexer_;
-  int depth_ = 0;  // nesting of statements and expressions being parsed
+  int depth_ = 0;      // nesting of the statements and routines being parsed
+  int exprDepth_ = 0;  // nesting of the expressions being parsed
   Token tok_;
+  Token peek_;            // the token after tok_, once PeekToken has read it
+  bool hasPeek_ = false;
   TCompileError& error_;
   // Nodes are allocated in blocks: a compile makes hundreds of them.
   std::vector<std::unique_ptr<Node[]>> nodeBlocks_;

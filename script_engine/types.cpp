@@ -4,6 +4,7 @@
 namespace script {
 
 int64_t Type::MinValue() const {
+  if (kind == TypeKind::Enum || subrange) return lo;
   switch (kind) {
     case TypeKind::Boolean:
     case TypeKind::Char: return 0;
@@ -20,6 +21,7 @@ int64_t Type::MinValue() const {
 }
 
 int64_t Type::MaxValue() const {
+  if (kind == TypeKind::Enum || subrange) return hi;
   switch (kind) {
     case TypeKind::Boolean: return 1;
     case TypeKind::Char: return 255;
@@ -74,14 +76,7 @@ TypeTable::TypeTable() {
   var->kinds.assign(1, 1);
   tVariant = var;
   tNil = Make(TypeKind::Nil, "nil");
-}
-
-const Type* TypeTable::Builtin(const std::string& u) const {
-  struct Entry {
-    const char* name;
-    const Type* type;
-  };
-  const Entry entries[] = {
+  builtinNames_ = {{
       {"INTEGER", tInteger},  {"LONGINT", tInteger},   {"CARDINAL", tCardinal},
       {"LONGWORD", tCardinal}, {"DWORD", tCardinal},   {"WORD", tWord},
       {"BYTE", tByte},        {"SHORTINT", tShortInt}, {"SMALLINT", tSmallInt},
@@ -90,9 +85,15 @@ const Type* TypeTable::Builtin(const std::string& u) const {
       {"BOOLEAN", tBoolean},  {"CHAR", tChar},         {"ANSICHAR", tChar},
       {"STRING", tString},    {"ANSISTRING", tString}, {"VARIANT", tVariant},
       {"TIFEXCEPTION", tInteger},
-  };
-  for (const Entry& e : entries) {
-    if (u == e.name) return e.type;
+  }};
+}
+
+const Type* TypeTable::Builtin(const std::string& u) const {
+  // Asked for every type name and every call: most names are not types, and fail on the first
+  // letter.
+  if (u.empty()) return nullptr;
+  for (const BuiltinName& e : builtinNames_) {
+    if (e.name[0] == u[0] && u == e.name) return e.type;
   }
   return nullptr;
 }
@@ -138,6 +139,53 @@ void TypeTable::AddField(Type* record, const std::string& name, const Type* type
   record->kinds.insert(record->kinds.end(), type->kinds.begin(), type->kinds.end());
 }
 
+Type* TypeTable::NewEnum(int64_t count) {
+  Type* t = Make(TypeKind::Enum, "enumeration");
+  t->lo = 0;
+  t->hi = count - 1;
+  t->base = t;
+  return t;
+}
+
+Type* TypeTable::NewSubrange(const Type* of, int64_t lo, int64_t hi) {
+  types_.push_back(*of);
+  Type* t = &types_.back();
+  t->lo = lo;
+  t->hi = hi;
+  if (of->kind == TypeKind::Integer) {
+    // The narrowest integer that holds the bounds: values wrap to it when stored.
+    static const IntKind kinds[] = {IntKind::U8, IntKind::S8, IntKind::U16, IntKind::S16, IntKind::S32,
+                                    IntKind::U32, IntKind::S64};
+    for (IntKind ik : kinds) {
+      Type probe;
+      probe.kind = TypeKind::Integer;
+      probe.ik = ik;
+      if (probe.MinValue() <= lo && hi <= probe.MaxValue()) {
+        t->ik = ik;
+        break;
+      }
+    }
+  }
+  if (of->kind != TypeKind::Enum) t->subrange = true;
+  t->name = "subrange";
+  return t;
+}
+
+Type* TypeTable::NewSet(const Type* elem) {
+  Type* t = Make(TypeKind::Set, "set");
+  if (elem) t->name = "set of " + elem->name;
+  t->elem = elem;
+  t->slots = kSetSlots;
+  t->kinds.assign(kSetSlots, 0);
+  return t;
+}
+
+void TypeTable::Rename(const Type* type, const std::string& name) {
+  for (Type& t : types_) {
+    if (&t == type) t.name = name;
+  }
+}
+
 const Type* IntArithType(const TypeTable& types, const Type* a, const Type* b) {
   // Cardinal widens to Int64 like the other unsigned types widen to Integer; the result wraps
   // only when it is stored.
@@ -156,8 +204,15 @@ bool SameType(const Type* a, const Type* b) {
     case TypeKind::StaticArray: return a->lo == b->lo && a->hi == b->hi && SameType(a->elem, b->elem);
     case TypeKind::DynArray: return SameType(a->elem, b->elem);
     case TypeKind::Record: return false;  // records are equal by identity only
+    case TypeKind::Enum: return a->base == b->base;
+    case TypeKind::Set: return !a->elem || !b->elem || SameOrdinalFamily(a->elem, b->elem);
     default: return true;
   }
+}
+
+bool SameOrdinalFamily(const Type* a, const Type* b) {
+  if (a->kind != b->kind || !a->IsOrdinal()) return false;
+  return a->kind != TypeKind::Enum || a->base == b->base;
 }
 
 bool Assignable(const Type* to, const Type* from) {
@@ -176,6 +231,8 @@ bool Assignable(const Type* to, const Type* from) {
       return from->IsOrdinal() || from->kind == TypeKind::Float || from->kind == TypeKind::String ||
              from->kind == TypeKind::Variant;
     case TypeKind::DynArray: return from->kind == TypeKind::Nil;
+    case TypeKind::Enum:
+    case TypeKind::Set: return SameType(to, from);
     default: return false;
   }
 }
@@ -197,6 +254,9 @@ int64_t ByteSize(const Type* t) {
     case TypeKind::Boolean:
     case TypeKind::Char: return 1;
     case TypeKind::Variant: return 16;
+    case TypeKind::Enum: return t->hi < 256 ? 1 : t->hi < 65536 ? 2 : 4;
+    case TypeKind::Set:  // the bytes that hold the base type's bits
+      return t->elem ? t->elem->MaxValue() / 8 - t->elem->MinValue() / 8 + 1 : 32;
     case TypeKind::StaticArray: return (t->hi - t->lo + 1) * ByteSize(t->elem);
     case TypeKind::Record: {
       int64_t size = 0;

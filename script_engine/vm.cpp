@@ -777,6 +777,69 @@ L_COPYR: {
   }
   NEXT();
 }
+// Sets: four slots of 64 bits at a reference, member v at bit v % 64 of slot v / 64.
+#define SET_MEMBER(set, v) (((set)[(v) >> 6].i >> ((v)&63)) & 1)
+L_SETK: {
+  Slot* dst = R(pc->a).r;
+  const int64_t* k = program.ints.data() + pc->b;
+  for (int w = 0; w < 4; ++w) dst[w].i = k[w];
+  NEXT();
+}
+L_SETINC: {
+  uint64_t v = static_cast<uint64_t>(R(pc->b).i);
+  if (v <= 255) R(pc->a).r[v >> 6].i |= static_cast<int64_t>(uint64_t{1} << (v & 63));
+  NEXT();
+}
+L_SETEXC: {
+  uint64_t v = static_cast<uint64_t>(R(pc->b).i);
+  if (v <= 255) R(pc->a).r[v >> 6].i &= ~static_cast<int64_t>(uint64_t{1} << (v & 63));
+  NEXT();
+}
+L_SETRNG: {
+  Slot* dst = R(pc->a).r;
+  int64_t lo = std::max<int64_t>(R(pc->b).i, 0);
+  int64_t hi = std::min<int64_t>(R(pc->c).i, 255);
+  for (int64_t v = lo; v <= hi; ++v) dst[v >> 6].i |= static_cast<int64_t>(uint64_t{1} << (v & 63));
+  NEXT();
+}
+#define SETOP(name, expr)                                              \
+  L_##name : {                                                         \
+    Slot* dst = R(pc->a).r;                                            \
+    const Slot* x = R(pc->b).r;                                        \
+    const Slot* y = R(pc->c).r;                                        \
+    for (int w = 0; w < 4; ++w) {                                      \
+      uint64_t p = static_cast<uint64_t>(x[w].i), q = static_cast<uint64_t>(y[w].i); \
+      dst[w].i = static_cast<int64_t>(expr);                           \
+    }                                                                  \
+    NEXT();                                                            \
+  }
+  SETOP(SETUNI, p | q)
+  SETOP(SETDIF, p & ~q)
+  SETOP(SETINT, p & q)
+#undef SETOP
+L_SETEQ: {
+  const Slot* x = R(pc->b).r;
+  const Slot* y = R(pc->c).r;
+  R(pc->a).i = x[0].i == y[0].i && x[1].i == y[1].i && x[2].i == y[2].i && x[3].i == y[3].i;
+  NEXT();
+}
+L_SETLE: {
+  const Slot* x = R(pc->b).r;
+  const Slot* y = R(pc->c).r;
+  R(pc->a).i = ((x[0].i & ~y[0].i) | (x[1].i & ~y[1].i) | (x[2].i & ~y[2].i) | (x[3].i & ~y[3].i)) == 0;
+  NEXT();
+}
+L_SETIN: {
+  uint64_t v = static_cast<uint64_t>(R(pc->b).i);
+  R(pc->a).i = v <= 255 && SET_MEMBER(R(pc->c).r, v);
+  NEXT();
+}
+L_SETINK: {
+  uint64_t v = static_cast<uint64_t>(R(pc->b).i);
+  R(pc->a).i = v <= 255 && ((program.ints[static_cast<size_t>(pc->c) + (v >> 6)] >> (v & 63)) & 1);
+  NEXT();
+}
+#undef SET_MEMBER
 
 L_CALL: {
   const TFunction* callee = &funcs[static_cast<size_t>(pc->a)];

@@ -1,5 +1,6 @@
 // Code generation, checked on the listing of what programs compile to: fused compare-and-branch,
-// immediate operands, in-place string appends, constant folding, loop shapes.
+// immediate operands, in-place string appends, constant folding, loop shapes, sets, the static link
+// of nested routines, with.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -124,6 +125,59 @@ TEST(ScriptCodegen, ArithmeticWidthFollowsTheOperandTypes) {
   EXPECT_EQ(code[0], "MUL_I 0 0 0");
   EXPECT_EQ(Count(code, "ADD_L"), 2);  // cardinal widens to Int64
   EXPECT_EQ(Count(code, "CVT_U8"), 1);  // byte arithmetic wraps when stored
+}
+
+TEST(ScriptCodegen, MembershipInAConstantSetIsOneInstruction) {
+  auto code = Code("var c: char; n: integer; begin if c in ['a'..'z', '_'] then n := 1; end.");
+  EXPECT_EQ(Count(code, "SETINK"), 1);
+  EXPECT_EQ(Count(code, "SETK") + Count(code, "REFL"), 0);  // no set is built
+  auto folded = Code("var n: integer; begin if 'q' in ['a'..'z'] then n := 1; end.");
+  EXPECT_EQ(Count(folded, "SETINK") + Count(folded, "JF") + Count(folded, "JT"), 0);
+}
+
+TEST(ScriptCodegen, ConstructorsGatherTheirConstantMembersAtCompileTime) {
+  auto code = Code("var s: set of byte; i: integer; begin s := [1, 3..5, i, 200]; end.");
+  EXPECT_EQ(Count(code, "SETK"), 1);    // 1, 3, 4, 5 and 200 in one constant
+  EXPECT_EQ(Count(code, "SETINC"), 1);  // only i at run time
+  EXPECT_EQ(Count(code, "SETRNG"), 0);
+}
+
+TEST(ScriptCodegen, NestedRoutinesReachEnclosingFramesThroughTheStaticLink) {
+  const char* source =
+      "procedure A;\n"
+      "var x: integer;\n"
+      "  procedure B;\n"
+      "    procedure C;\n"
+      "    begin x := 5; end;\n"
+      "  begin C; end;\n"
+      "begin B; end;\n"
+      "begin A; end.";
+  // A and B pass their own frames to the routines declared in them; C follows its link (slot 0:
+  // B's frame) to B's link (A's frame) and stores into x, A's slot 0, there.
+  auto a = Code(source, 1);
+  EXPECT_EQ(a[0], "REFL 1 0");
+  auto b = Code(source, 2);
+  EXPECT_EQ(b[0], "REFL 1 0");
+  auto c = Code(source, 3);
+  EXPECT_EQ(c[0], "LDR 2 0");
+  EXPECT_EQ(c[1], "REFFLD 1 2 0");
+  EXPECT_EQ(Count(c, "STR"), 1);
+}
+
+TEST(ScriptCodegen, WithWorksOutTheRecordOnce) {
+  auto code = Code(
+      "type T = record a, b, c: integer; end; var r: array[1..9] of T; i: integer;"
+      "begin with r[i] do begin a := 1; b := a; c := b; end; end.");
+  EXPECT_EQ(Count(code, "REFIDX"), 1);
+  EXPECT_EQ(Count(code, "REFFLD"), 5);  // each field use offsets the one reference
+}
+
+TEST(ScriptCodegen, TypedConstantTablesAreStoredOnceBeforeTheProgram) {
+  auto code = Code("type P = record x, y: integer; end; const T: array[0..1] of P = ((x: 1; y: 2), (x: 3; y: 4));"
+                   "var n: integer; begin n := T[1].y; end.");
+  EXPECT_EQ(code[0], "LOADI 0 1");
+  EXPECT_EQ(code[3], "LOADI 3 4");
+  EXPECT_EQ(code[4], "MOV 4 3");  // T[1].y is read where it lives
 }
 
 }  // namespace

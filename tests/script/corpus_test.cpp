@@ -99,6 +99,34 @@ TEST(ScriptCommand, DumpListsTheCompiledCode) {
   EXPECT_NE(r.out.find("RET"), std::string::npos);
 }
 
+TEST(ScriptCommand, StepLimitOptionSetsOrLiftsTheBudget) {
+  std::string bin = testsupport::BinPath("tessera-script").string();
+  std::filesystem::path dir = testsupport::ScratchDir();
+  // 60 million loop steps: over the game's budget of 50 million.
+  testsupport::WriteFile(dir / "long.pas",
+                         "var i, n: integer; begin for i := 1 to 60000000 do ; n := i; GameMessage(IntToStr(n)); end.");
+  testsupport::ProcessResult capped = testsupport::RunProcess({bin, "run", "long.pas"}, dir);
+  EXPECT_EQ(capped.status, 2);
+  EXPECT_NE(capped.err.find("Step limit exceeded"), std::string::npos) << capped.err;
+  testsupport::ProcessResult unlimited = testsupport::RunProcess({bin, "run", "--step-limit", "0", "long.pas"}, dir);
+  EXPECT_EQ(unlimited.status, 0) << unlimited.err;
+  EXPECT_EQ(unlimited.out, "60000000\n");
+  testsupport::ProcessResult small = testsupport::RunProcess({bin, "run", "--step-limit", "1000", "long.pas"}, dir);
+  EXPECT_EQ(small.status, 2);
+  EXPECT_NE(small.err.find("long.pas:1:"), std::string::npos);
+  EXPECT_NE(small.err.find("Step limit exceeded"), std::string::npos);
+  for (const char* bad : {"-5", "x", "", "1e9"}) {
+    testsupport::ProcessResult r = testsupport::RunProcess({bin, "run", "--step-limit", bad, "long.pas"}, dir);
+    EXPECT_EQ(r.status, 64) << bad;
+    EXPECT_NE(r.err.find("--step-limit N"), std::string::npos) << bad;
+  }
+  EXPECT_EQ(testsupport::RunProcess({bin, "run", "--step-limit", "5"}, dir).status, 64);  // no file
+  testsupport::ProcessResult help = testsupport::RunProcess({bin, "--help"}, dir);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--step-limit N"), std::string::npos);
+  EXPECT_NE(help.out.find("0 means no"), std::string::npos);
+}
+
 TEST(ScriptCommand, BadUsageAndMissingFile) {
   testsupport::ProcessResult usage =
       testsupport::RunProcess({testsupport::BinPath("tessera-script").string(), "frobnicate"}, corpus::ProgramsDir());

@@ -1,7 +1,9 @@
 // tessera-script: compile and run script files from the command line.
-//   tessera-script run FILE          compile and run; exit 0, 1 (compile error) or 2 (run-time error)
-//   tessera-script check FILE...     compile only; exit 1 if any file does not compile
-//   tessera-script dump FILE         print the compiled code
+//   tessera-script run [--step-limit N] FILE   compile and run; exit 0, 1 (compile error) or 2
+//                                              (run-time error); N = 0: no step budget
+//   tessera-script check FILE...               compile only; exit 1 if any file does not compile
+//   tessera-script dump FILE                   print the compiled code
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -22,12 +24,38 @@ bool ReadSource(const std::string& path, std::string& out) {
   return ok;
 }
 
+// The game ends a script run after this many VM instructions; so does `run` unless told otherwise.
+constexpr int64_t kGameStepLimit = 50000000;
+
+constexpr const char* kUsage =
+    "usage: tessera-script run [--step-limit N] FILE\n"
+    "       tessera-script check FILE...\n"
+    "       tessera-script dump FILE\n"
+    "       tessera-script --help\n"
+    "\n"
+    "  run     compile FILE and run it with a console stand-in for the game's functions\n"
+    "          (exit status 0, 1 when it does not compile, 2 after a run-time error)\n"
+    "  check   compile only\n"
+    "  dump    print the compiled code\n"
+    "\n"
+    "options of run:\n"
+    "  --step-limit N   end the run with a run-time error after N VM instructions; 0 means no\n"
+    "                   limit (default 50000000, the game's budget)\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: tessera-script run FILE\n"
-               "       tessera-script check FILE...\n"
-               "       tessera-script dump FILE\n");
+  std::fputs(kUsage, stderr);
   return 64;
+}
+
+// A whole non-negative decimal number; false for anything else.
+bool ParseCount(const std::string& text, int64_t& out) {
+  if (text.empty() || text.size() > 18) return false;
+  out = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    out = out * 10 + (c - '0');
+  }
+  return true;
 }
 
 // Compiles a file with the game's declarations; prints the error and returns false on failure.
@@ -46,11 +74,12 @@ bool CompileFile(const std::string& path, script::TScriptCompiler& compiler) {
   return true;
 }
 
-int Run(const std::string& path) {
+int Run(const std::string& path, int64_t stepLimit) {
   script::TScriptCompiler compiler;
   if (!CompileFile(path, compiler)) return 1;
   tool::ConsoleBinding binding;
   script::TScriptExec exec;
+  exec.SetStepLimit(stepLimit == 0 ? INT64_MAX : stepLimit);
   tool::BindGameFunctions(exec, binding);
   if (!exec.LoadData(compiler.GetOutput())) {
     std::fprintf(stderr, "%s: cannot load compiled program: %s\n", path.c_str(), exec.LastError().message.c_str());
@@ -69,9 +98,22 @@ int Run(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc < 3) return Usage();
   std::string command = argv[1];
-  if (command == "run" && argc == 3) return Run(argv[2]);
+  if (command == "run") {
+    int64_t stepLimit = kGameStepLimit;
+    int arg = 2;
+    if (std::string(argv[arg]) == "--step-limit") {
+      if (argc != 5 || !ParseCount(argv[arg + 1], stepLimit)) return Usage();
+      arg += 2;
+    }
+    if (arg != argc - 1) return Usage();
+    return Run(argv[arg], stepLimit);
+  }
   if (command == "check") {
     int status = 0;
     for (int i = 2; i < argc; ++i) {

@@ -1,0 +1,3 @@
+const N: integer = (1, 2);
+begin
+end.

@@ -1,0 +1,4 @@
+const Ratio: double = 0.5;
+begin
+  Ratio := 1.0;
+end.

@@ -1,0 +1,3 @@
+type TA = (red, green); TB = (blue, red);
+begin
+end.

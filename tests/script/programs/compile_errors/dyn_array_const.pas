@@ -1,0 +1,3 @@
+const A: array of integer = (1, 2);
+begin
+end.

@@ -1,0 +1,3 @@
+type TDir = (dNorth = 1, dEast);
+begin
+end.

@@ -1,0 +1,2 @@
+procedure P(d: (a, b)); begin end;
+begin end.

@@ -1,0 +1,5 @@
+type TDir = (dNorth, dEast);
+var i: integer;
+begin
+  i := dEast;
+end.

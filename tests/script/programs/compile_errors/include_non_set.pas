@@ -1,0 +1,4 @@
+var i: integer;
+begin
+  Include(i, 3);
+end.

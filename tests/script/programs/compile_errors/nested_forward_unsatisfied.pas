@@ -1,0 +1,8 @@
+procedure Outer;
+  procedure Later; forward;
+begin
+  Later;
+end;
+begin
+  Outer;
+end.

@@ -1,0 +1,10 @@
+procedure Outer;
+  procedure Inner;
+  begin
+  end;
+begin
+  Inner;
+end;
+begin
+  Inner;
+end.

@@ -1,8 +1,0 @@
-procedure Outer;
-  procedure Inner;
-  begin
-  end;
-begin
-end;
-begin
-end.

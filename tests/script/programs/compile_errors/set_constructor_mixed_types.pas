@@ -1,0 +1,4 @@
+var s: set of char;
+begin
+  s := ['a', 1];
+end.

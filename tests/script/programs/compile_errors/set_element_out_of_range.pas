@@ -1,0 +1,4 @@
+var s: set of byte;
+begin
+  s := [300];
+end.

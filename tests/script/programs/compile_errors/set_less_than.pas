@@ -1,0 +1,4 @@
+var s: set of char;
+begin
+  if s < ['a'] then GameMessage('x');
+end.

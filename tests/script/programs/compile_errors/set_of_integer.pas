@@ -1,0 +1,3 @@
+var s: set of integer;
+begin
+end.

@@ -1,0 +1,5 @@
+type TDir = (dNorth, dEast);
+var d: TDir;
+begin
+  d := Succ(dEast);
+end.

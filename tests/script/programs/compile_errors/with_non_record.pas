@@ -1,0 +1,4 @@
+var i: integer;
+begin
+  with i do i := 1;
+end.
