@@ -1,11 +1,12 @@
 // Recorded input.
 #include "engine/input_stream.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "engine/application.h"
+#include "engine/data_file.h"
 
 namespace eng {
 
@@ -166,16 +167,18 @@ std::string InputStreamFormat(const platform::Event& ev) {
 }
 
 bool InputStreamOpenReplay(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot read " + path;
+  std::string text;
+  DataFileResult read = ReadDataFile(path, MaxMapFileBytes, &text);
+  if (read.Status != DataFileStatus::Ok) {
+    *error = "cannot read " + path + ": " + read.Reason;
     return false;
   }
-  std::stringstream text;
-  text << in.rdbuf();
   std::string why;
-  if (!InputStreamParse(text.str(), &g_stream.events, &why)) {
-    *error = path + ":" + why;
+  if (!InputStreamParse(text, &g_stream.events, &why)) {
+    // The words quoted from a binary or garbled file must not garble the terminal in turn.
+    bool binary = text.find('\0') != std::string::npos;
+    *error = path + ":" + PrintableText(why, 200) + (binary ? " (this file holds binary data, not a recording)" : "");
+    g_stream.events.clear();
     return false;
   }
   g_stream.replaying = true;
@@ -184,6 +187,12 @@ bool InputStreamOpenReplay(const std::string& path, std::string* error) {
 }
 
 bool InputStreamOpenRecord(const std::string& path, std::string* error) {
+  // Opening a FIFO for writing waits for a reader that never comes.
+  DataFileResult target = CheckDataFile(path, UINT64_MAX);
+  if (target.Status == DataFileStatus::NotRegular) {
+    *error = "cannot write " + path + ": " + target.Reason;
+    return false;
+  }
   g_stream.record = std::fopen(path.c_str(), "wb");
   if (!g_stream.record) {
     *error = "cannot write " + path;

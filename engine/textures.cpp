@@ -9,9 +9,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <new>
 #include <utility>
 
+#include "engine/data_file.h"
 #include "engine/log.h"
 #include "engine/opengl.h"
 #include "engine/platform/platform.h"
@@ -28,6 +29,7 @@ struct TextureManagerState {
   TTextureFormat pending;  // the entry being registered
   std::string failure;
   bool failureKept = false;
+  std::string reason;  // why the last read gave no pixels, without the file name
 };
 
 TextureManagerState g_tex;
@@ -44,13 +46,15 @@ std::string ExtensionOf(const std::string& fileName) {
   return UpperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
 }
 
-bool CanOpenForReading(const std::string& fileName) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(fileName, ec)) return false;
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
+// Runs a reader; running out of memory is that file's failure, not the program's end.
+bool RunReader(TextureFileReader reader, const std::string& fileName, TImage* image) {
+  try {
+    return reader(fileName, image);
+  } catch (const std::bad_alloc&) {
+    *image = TImage{};
+    TextureLogFailure("Not enough memory to decode " + fileName);
+    return false;
+  }
 }
 
 TTexture* AppendTexture(uint16_t width, uint16_t height, uint32_t flags) {
@@ -93,8 +97,17 @@ TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentC
 
   TextureDelete(placeholder);
   TTexture* texture = AppendTexture(image.Width, image.Height, flags);
-  if (!(flags & TexRGB)) ApplyColourKey(image.Pixels.data(), transparentColour, image.Width, image.Height);
-  TextureCreate(texture, std::move(image.Pixels));
+  try {
+    if (!(flags & TexRGB)) ApplyColourKey(image.Pixels.data(), transparentColour, image.Width, image.Height);
+    TextureCreate(texture, std::move(image.Pixels));
+  } catch (const std::bad_alloc&) {
+    // The conversions (power-of-two padding above all) need memory of their own.
+    UnlinkAndFree(texture, true);
+    TextureLogFailure("Not enough memory to convert " + fileName);
+    g_tex.reason = "not enough memory to convert it";
+    TextureLogFailure("Unable to load texture: " + fileName);
+    return TextureCreateBlank(4, 4, 0xFFFFFFFF, InterfaceTextureFlags);
+  }
   LogAdd("Successful loading of texture: " + fileName);
   return texture;
 }
@@ -185,6 +198,13 @@ void TextureSetFilter(TTexture* texture, uint32_t flags) {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+std::string ImageSizeProblem(uint64_t width, uint64_t height) {
+  if (width <= MaxImageSide && height <= MaxImageSide && width * height <= MaxImagePixels) return {};
+  return "Image too large: " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels (at most " + std::to_string(MaxImageSide) + " a side and " + std::to_string(MaxImagePixels) +
+         " in all)";
+}
+
 uint32_t TextureCount() { return g_tex.count; }
 
 void TexturesFreeAll() {
@@ -196,22 +216,33 @@ bool TextureReadImage(const std::string& fileName, TImage* image) {
   *image = TImage{};
   g_tex.failure.clear();
   g_tex.failureKept = false;
-  if (!CanOpenForReading(fileName)) {
+  g_tex.reason.clear();
+  DataFileResult file = CheckDataFile(fileName, MaxDataFileBytes);
+  if (file.Status != DataFileStatus::Ok) {
+    // A missing file says only what it always said; anything stranger says why first.
+    if (file.Status != DataFileStatus::Missing) TextureLogFailure(fileName + " " + file.Reason);
     TextureLogFailure("Cannot read " + fileName);
+    g_tex.reason = file.Reason;
     return false;
   }
   std::string extension = ExtensionOf(fileName);
+  bool tried = false;
   for (size_t i = g_tex.formats.size(); i-- > 0;) {
     const TTextureFormat& format = g_tex.formats[i];
     if (format.Extension != extension || !format.FileReader) continue;
+    tried = true;
     TImage read;
-    bool ok = format.FileReader(fileName, &read) && !read.Pixels.empty() &&
+    bool ok = RunReader(format.FileReader, fileName, &read) && !read.Pixels.empty() &&
               read.Pixels.size() == static_cast<size_t>(read.Width) * read.Height * 4;
     if (ok) {
       *image = std::move(read);
       return true;
     }
   }
+  // The reader's own words, when it had any, are the reason.
+  g_tex.reason = g_tex.failureKept ? g_tex.failure
+                 : tried           ? "the image reader refused it"
+                                   : "no image reader for files ending in \"." + extension + "\"";
   TextureLogFailure("Unable to load texture: " + fileName);
   return false;
 }
@@ -225,6 +256,8 @@ void TextureLogFailure(std::string_view text) {
 }
 
 const std::string& TextureFailureMessage() { return g_tex.failure; }
+
+const std::string& TextureFailureReason() { return g_tex.reason; }
 
 void TextureConvertPixels(TTexture* texture, std::vector<uint8_t>* pixels) {
   uint32_t flags = texture->Flags;
@@ -340,6 +373,7 @@ void TexturesReset() {
   g_tex.pending = TTextureFormat{};
   g_tex.failure.clear();
   g_tex.failureKept = false;
+  g_tex.reason.clear();
 }
 
 }  // namespace eng

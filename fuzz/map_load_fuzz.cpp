@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "engine/textures.h"
@@ -28,6 +29,18 @@ void Check(bool ok, const char* what) {
   std::abort();
 }
 
+// An empty folder as the game folder: every texture the map names is missing, and looking for it
+// under another case lists one empty folder instead of the whole root.
+const std::string& EmptyGameDir() {
+  static const std::string dir = [] {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "tessera-fuzz-map-load";
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return path.string() + "/";
+  }();
+  return dir;
+}
+
 void ResetWorld() {
   eng::TexturesReset();  // the placeholders of the last run
   game::MapReset();
@@ -35,7 +48,7 @@ void ResetWorld() {
   game::CreaturesReset();
   game::FloorReset();
   game::RegistryReset();
-  game::Core().AppDir = "/nonexistent/";
+  game::Core().AppDir = EmptyGameDir();
   game::Registry().MapWidth = 19;
   game::Registry().MapHeight = 19;
   game::FloorInit();

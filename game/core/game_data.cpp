@@ -8,6 +8,7 @@
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
 #include "game/core/players.h"
+#include "game/world/content_check.h"
 #include "game/world/defs.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
@@ -28,7 +29,9 @@ std::string LoadGameData(const std::string& gameDir, const std::string& mapFile)
   PlayersStart();
   CameraStart();
   std::filesystem::path map(mapFile);
-  return MapLoad(ResolvePathCase(map.is_absolute() ? mapFile : dir + mapFile));
+  std::string message = MapLoad(ResolvePathCase(map.is_absolute() ? mapFile : dir + mapFile));
+  CheckContent();
+  return message;
 }
 
 }  // namespace game

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/image_write.h"
@@ -127,6 +128,49 @@ TEST(JpgReader, BrokenAndHostileFiles) {
     }
   }
   EXPECT_FALSE(Decode(huge, &image));
+}
+
+// The frame header's size (start of frame: length, precision, height, width) set to w x h.
+Bytes WithSize(Bytes file, uint16_t w, uint16_t h) {
+  for (size_t i = 0; i + 8 < file.size(); ++i) {
+    if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+      file[i + 5] = static_cast<uint8_t>(h >> 8);
+      file[i + 6] = static_cast<uint8_t>(h);
+      file[i + 7] = static_cast<uint8_t>(w >> 8);
+      file[i + 8] = static_cast<uint8_t>(w);
+      break;
+    }
+  }
+  return file;
+}
+
+// Through the texture manager every refusal says why: the decoder's own words, or the size.
+TEST(JpgReader, RefusalsSayWhy) {
+  eng::TexturesReset();
+  eng::RegisterImageReaders();
+  auto dir = testsupport::ScratchDir();
+  Bytes picture = Picture();
+  Bytes file = eng::EncodeJpeg(kW, kH, picture.data(), true, {});
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"text.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g'}, "JPEG - Not a JPEG file: starts with 0x6e 0x6f"},
+      {"cut.jpg", Bytes(file.begin(), file.begin() + 100), "JPEG - "},
+      {"huge.jpg", WithSize(file, 20000, 20000),
+       "JPEG - Image too large: 20000 x 20000 pixels (at most 16384 a side and 67108864 in all)"},
+      {"thin.jpg", WithSize(file, 8000, 8000), "JPEG - Image data too short: 8000 x 8000 pixels from "},
+  };
+  for (const Case& c : cases) {
+    testsupport::WriteBytes(dir / c.name, c.bytes);
+    eng::TImage image;
+    EXPECT_FALSE(eng::TextureReadImage((dir / c.name).string(), &image)) << c.name;
+    EXPECT_EQ(eng::TextureFailureReason().rfind(c.reason, 0), 0u) << c.name << ": " << eng::TextureFailureReason();
+    EXPECT_GT(eng::TextureFailureReason().size(), std::string("JPEG - ").size()) << c.name;
+  }
+  eng::TexturesReset();
 }
 
 TEST(JpgReader, ExtensionsCompareUpperCased) {
