@@ -134,7 +134,7 @@ std::vector<TProblem> CheckMapRecords(const TMapFile& map, const std::string& fi
                            : "floor kind index " + std::to_string(kind) + " is outside the floor kind table (" +
                                  std::to_string(map.FloorKindNames.size()) + " names)";
     report(what + ": cell " + Tile(x, y) +
-           (count > 1 ? " and " + std::to_string(count - 1) + " more keep" : " keeps") + " what they had");
+           (count > 1 ? " and " + std::to_string(count - 1) + " more keep what they had" : " keeps what it had"));
   }
 
   // Walls stand on tiles without walls, creatures on tiles without (living) creatures: the two

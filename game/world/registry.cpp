@@ -94,14 +94,14 @@ void LoadKindFolders() {
                    fs::exists(fs::path(data), ec) ? "Data is not a folder: no kinds are loaded"
                                                   : "the folder Data/ is missing: no kinds are loaded"});
   for (int folder = 0; folder < KindFolderCount; ++folder) {
-    std::string dir = ResolvePathCase(Core().AppDir + KindFolderPaths[folder]);
+    std::string folderPath = KindFolderPaths[folder];
+    folderPath.pop_back();  // "Walls/" of a file named Walls would not exist at all
+    std::string dir = ResolvePathCase(Core().AppDir + folderPath);
     if (fs::is_directory(fs::path(dir), ec)) {
       g_registry.Folders[folder] = TFolderState::Present;
     } else if (fs::exists(fs::path(dir), ec)) {
       g_registry.Folders[folder] = TFolderState::NotAFolder;
-      std::string shown = ShownPath(dir);
-      if (!shown.empty() && shown.back() == '/') shown.pop_back();
-      ReportProblem({shown, 0, 0, "this should be the folder of the " + std::string(KindNoun(TKindFolder(folder))) +
+      ReportProblem({ShownPath(dir), 0, 0, "this should be the folder of the " + std::string(KindNoun(TKindFolder(folder))) +
                                       " kinds, but it is not a folder: none are loaded"});
     } else {
       g_registry.Folders[folder] = TFolderState::Missing;
