@@ -88,6 +88,29 @@ GLint InternalFormat(uint32_t flags) {
   }
 }
 
+// Gives the converted pixels a new GL texture name with the texture's wrapping and filtering.
+void Upload(TTexture* texture, const std::vector<uint8_t>& pixels) {
+  glEnable(GL_TEXTURE_2D);
+  glGenTextures(1, &texture->ID);
+  TextureSetFilter(texture, texture->Flags);
+  glBindTexture(GL_TEXTURE_2D, texture->ID);
+
+  GLenum format = (texture->Flags & TexRGB) ? GL_RGB : GL_RGBA;
+  GLint internal = InternalFormat(texture->Flags);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  // NOTE: RGB rows are 3 bytes a pixel; GL's default 4-byte row alignment would read past the
+  // end of each row and of the buffer.
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  if (texture->Flags & TexMipmap) {
+    gluBuild2DMipmaps(GL_TEXTURE_2D, internal, texture->Width, texture->Height, format,
+                      GL_UNSIGNED_BYTE, pixels.data());
+  } else {
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, texture->Width, texture->Height, 0, format,
+                 GL_UNSIGNED_BYTE, pixels.data());
+  }
+  glDisable(GL_TEXTURE_2D);
+}
+
 }  // namespace
 
 TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentColour, uint32_t flags) {
@@ -128,25 +151,9 @@ void TextureCreate(TTexture* texture, std::vector<uint8_t> pixels) {
   TextureConvertPixels(texture, &pixels);
   if ((texture->Flags & TexCompress) && !GL().Caps.TextureCompression) texture->Flags &= ~TexCompress;
 
-  glEnable(GL_TEXTURE_2D);
-  glGenTextures(1, &texture->ID);
-  TextureSetFilter(texture, texture->Flags);
-  glBindTexture(GL_TEXTURE_2D, texture->ID);
-
-  GLenum format = (texture->Flags & TexRGB) ? GL_RGB : GL_RGBA;
-  GLint internal = InternalFormat(texture->Flags);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  // NOTE: RGB rows are 3 bytes a pixel; GL's default 4-byte row alignment would read past the
-  // end of each row and of the buffer.
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  if (texture->Flags & TexMipmap) {
-    gluBuild2DMipmaps(GL_TEXTURE_2D, internal, texture->Width, texture->Height, format,
-                      GL_UNSIGNED_BYTE, pixels.data());
-  } else {
-    glTexImage2D(GL_TEXTURE_2D, 0, internal, texture->Width, texture->Height, 0, format,
-                 GL_UNSIGNED_BYTE, pixels.data());
-  }
-  glDisable(GL_TEXTURE_2D);
+  // NOTE: the tools load the game's data without a window, and so without a GL context: there is
+  // nothing to upload to, and GLU's mipmap builder would read the missing context's strings.
+  if (platform::HasWindow()) Upload(texture, pixels);
 
   if (texture->Flags & TexPowerOfTwo) {
     texture->Width = static_cast<uint16_t>(std::lround(texture->Width * static_cast<double>(texture->U)));
@@ -242,7 +249,9 @@ bool TextureReadImage(const std::string& fileName, TImage* image) {
   // The reader's own words, when it had any, are the reason.
   g_tex.reason = g_tex.failureKept ? g_tex.failure
                  : tried           ? "the image reader refused it"
-                                   : "no image reader for files ending in \"." + extension + "\"";
+                 : fileName.find('.', fileName.find_last_of("/\\") + 1) == std::string::npos
+                     ? "no image reader for a file name without an extension"
+                     : "no image reader for files ending in \"." + extension + "\"";
   TextureLogFailure("Unable to load texture: " + fileName);
   return false;
 }

@@ -77,7 +77,8 @@ TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentC
 // A texture whose every pixel holds the four bytes of `colour` in memory order.
 TTexture* TextureCreateBlank(uint16_t width, uint16_t height, uint32_t colour, uint32_t flags);
 // Converts `pixels` (texture->Width x Height, RGBA) as texture->Flags ask and uploads them to a
-// new GL texture name; afterwards Width and Height are the image's own size again.
+// new GL texture name; afterwards Width and Height are the image's own size again. Without a
+// window (and so without a GL context) nothing is uploaded and the ID stays 0.
 void TextureCreate(TTexture* texture, std::vector<uint8_t> pixels);
 // Deletes the GL texture, unlinks and frees the record; null does nothing.
 void TextureDelete(TTexture* texture);

@@ -15,8 +15,11 @@ namespace game {
 
 struct TGmMesh;
 
+// `texture "PATH" cannot be read: REASON` for the texture read last (eng::TextureFailureReason),
+// the path as ShownPath gives it.
+std::string UnreadableTextureMessage(const std::string& path);
 // Loads a texture (no colour key); one that cannot be read gives the placeholder and is reported
-// at `where` as `texture "PATH" cannot be read: REASON`.
+// at `where` with UnreadableTextureMessage.
 eng::TTexture* LoadReportedTexture(const std::string& path, uint32_t flags, const TProblem& where);
 // The texture of a kind file's TEXTURE line (AppDir + folder + value), reported at that line when
 // it cannot be read. `previous` (what an earlier line of the same file loaded, held by nothing
@@ -24,7 +27,9 @@ eng::TTexture* LoadReportedTexture(const std::string& path, uint32_t flags, cons
 eng::TTexture* LoadKindTexture(const TDefLine& line, std::string_view folder, uint32_t flags,
                                eng::TTexture* previous);
 // The mesh of a kind file's model line (AppDir + "Data/Models/" + value); null, reported at that
-// line, when it cannot be read. `previous` is released as above.
+// line, when it cannot be read. `previous` is released as above. The model's start-up error (a
+// wrong MD2 identifier, an OBJ number that does not convert) is thrown on at the kind file's line,
+// naming the model.
 TGmMesh* LoadKindModel(const TDefLine& line, TGmMesh* previous);
 
 }  // namespace game

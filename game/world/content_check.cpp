@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "engine/data_file.h"
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
@@ -16,7 +17,10 @@ namespace game {
 
 namespace {
 
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+// A name as messages quote it: a name of thousands of letters is cut, so the reason still shows.
+std::string Quoted(const std::string& name) { return "\"" + eng::PrintableText(name, 60) + "\""; }
+
+std::string Names(size_t count) { return std::to_string(count) + (count == 1 ? " name" : " names"); }
 
 std::string Tile(int32_t x, int32_t y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
@@ -45,7 +49,7 @@ std::string RecordProblem(int32_t width, int32_t height, const TTileHolders& hel
                           const std::vector<std::string>& table, uint16_t kind, int32_t x, int32_t y) {
   if (kind >= table.size())
     return "kind index " + std::to_string(kind) + " is outside the " + KindNoun(folder) + " kind table (" +
-           std::to_string(table.size()) + " names)";
+           Names(table.size()) + ")";
   if (x < 0 || y < 0 || x > width || y > height)
     return "tile " + Tile(x, y) + " is outside the map (0.." + std::to_string(width) + " x 0.." +
            std::to_string(height) + ")";
@@ -114,12 +118,17 @@ std::vector<TProblem> CheckMapRecords(const TMapFile& map, const std::string& fi
   // Floor kinds: one problem per name, at its first cell.
   std::map<uint16_t, int32_t> cellsOfKind;
   std::map<uint16_t, std::pair<int32_t, int32_t>> firstCell;
+  size_t badTextures = 0;  // only the first is told: the rest are likely the same fault
   for (int32_t y = 0; y <= map.MapHeight; ++y) {
     for (int32_t x = 0; x <= map.MapWidth; ++x) {
       size_t at = static_cast<size_t>(y) * (map.MapWidth + 1u) + static_cast<size_t>(x);
       if (at >= map.Cells.size()) continue;
       uint16_t kind = map.Cells[at].Kind;
       const std::string& name = MapTableName(map.FloorKindNames, kind);
+      uint16_t texture = map.Cells[at].Texture;
+      if (MapCellHasTexture(name) && texture >= map.FloorTextureNames.size() && badTextures++ == 0)
+        report("floor texture index " + std::to_string(texture) + " of cell " + Tile(x, y) +
+               " is outside the floor texture table (" + Names(map.FloorTextureNames.size()) + ")");
       bool known = kind < map.FloorKindNames.size() &&
                    std::any_of(Floor().FloorKinds.begin(), Floor().FloorKinds.end(),
                                [&](const TFloor& f) { return SameName(f.Name, name); });
@@ -132,7 +141,7 @@ std::vector<TProblem> CheckMapRecords(const TMapFile& map, const std::string& fi
     std::string what = kind < map.FloorKindNames.size()
                            ? "floor kind " + Quoted(map.FloorKindNames[kind]) + " is no floor kind"
                            : "floor kind index " + std::to_string(kind) + " is outside the floor kind table (" +
-                                 std::to_string(map.FloorKindNames.size()) + " names)";
+                                 Names(map.FloorKindNames.size()) + ")";
     report(what + ": cell " + Tile(x, y) +
            (count > 1 ? " and " + std::to_string(count - 1) + " more keep what they had" : " keeps what it had"));
   }

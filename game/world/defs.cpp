@@ -174,6 +174,26 @@ bool ResolveParts(const std::string& done, const std::vector<std::string>& parts
   return false;
 }
 
+// `base` + `rest` when it exists; otherwise the path whose components after `base` (empty or
+// ending in "/") match the existing entries case-insensitively, as far as they can be found.
+std::string ResolveBelow(const std::string& base, const std::string& rest) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::string path = base + rest;
+  if (rest.empty() || fs::exists(fs::path(path), ec)) return path;
+  std::vector<std::string> parts;
+  for (size_t pos = 0;;) {
+    size_t slash = rest.find('/', pos);
+    parts.push_back(rest.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos));
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  std::string best = path;
+  size_t bestDepth = 0;
+  ResolveParts(base, parts, 0, &best, &bestDepth);
+  return best;
+}
+
 }  // namespace
 
 // ---- Line routines -------------------------------------------------------------------------
@@ -349,26 +369,18 @@ float TDefLine::Float() const {
 // ---- Paths ---------------------------------------------------------------------------------
 
 std::string DataPath(std::string_view folder, std::string_view value) {
-  return ResolvePathCase(BackslashesToSlashes(Core().AppDir) + BackslashesToSlashes(folder) +
-                         BackslashesToSlashes(value));
+  std::string base = BackslashesToSlashes(Core().AppDir);
+  std::string rest = BackslashesToSlashes(folder) + BackslashesToSlashes(value);
+  // Only what lies below the game folder is content, authored perhaps where case does not matter;
+  // the game folder itself is taken as given, so that a missing file costs one listing per level
+  // of content, not one of every folder up to the root.
+  if (base.empty() || base.back() != '/') return ResolvePathCase(base + rest);
+  return ResolveBelow(base, rest);
 }
 
 std::string ResolvePathCase(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (path.empty() || fs::exists(fs::path(path), ec)) return path;
-  std::vector<std::string> parts;
-  size_t pos = path[0] == '/' ? 1 : 0;
-  for (;;) {
-    size_t slash = path.find('/', pos);
-    parts.push_back(path.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos));
-    if (slash == std::string::npos) break;
-    pos = slash + 1;
-  }
-  std::string best = path;
-  size_t bestDepth = 0;
-  ResolveParts(path[0] == '/' ? "/" : "", parts, 0, &best, &bestDepth);
-  return best;
+  if (path.empty()) return path;
+  return path[0] == '/' ? ResolveBelow("/", path.substr(1)) : ResolveBelow("", path);
 }
 
 std::string ReadWholeFile(const std::string& path, uint64_t maxBytes) {
@@ -424,6 +436,10 @@ bool CheckDefinitionText(std::string_view text, const std::string& file) {
     ReportProblem({file, 0, 0, text.empty() ? "the file is empty" : "the file holds nothing but blanks"});
     return false;
   }
+  // A byte order mark becomes part of the first key, so that NAME is not found.
+  if (read.substr(0, 3) == "\xEF\xBB\xBF")
+    ReportProblem({file, 1, 0, "the file starts with a UTF-8 byte order mark, which becomes part of the first key; "
+                               "save it without one"});
   size_t nul = read.find('\0');
   if (nul != std::string_view::npos) {
     int line = 1 + static_cast<int>(std::count(read.begin(), read.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));

@@ -132,8 +132,9 @@ const TDefRead* FindDefinitionSource(const void* list, size_t index);
 void DefinitionSourcesReset();
 
 // Problems of a definition file's text as a whole, reported at `file` (a path as ShownPath
-// gives it): empty, NUL bytes (a binary file), CR-only line ends (the whole file reads as one
-// line). Returns whether the text is fit for line-by-line problems (no NUL, not CR-only).
+// gives it): empty, a UTF-8 byte order mark, NUL bytes (a binary file), CR-only line ends (the
+// whole file reads as one line). Returns whether the text is fit for line-by-line problems (not
+// empty, no NUL, not CR-only).
 bool CheckDefinitionText(std::string_view text, const std::string& file);
 // The known key nearest to `key` by edits (letters inserted, removed, changed or swapped), when
 // it is near enough to be a likely typo; empty otherwise.

@@ -8,6 +8,7 @@
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
 #include "game/models/mesh.h"
+#include "game/world/assets.h"
 #include "game/world/defs.h"
 #include "game/world/diagnostics.h"
 #include "game/world/registry.h"
@@ -52,7 +53,7 @@ void FloorInit() {
   std::string grass = Core().AppDir + "Data/Textures/grass.jpg";
   FloorAddTexture(grass);
   if (!eng::TextureFailureReason().empty())
-    ReportProblem({"", 0, 0, "texture \"" + ShownPath(grass) + "\" cannot be read: " + eng::TextureFailureReason()});
+    ReportProblem({"", 0, 0, UnreadableTextureMessage(grass)});
   TFloor plane;
   plane.Name = "Plane";
   plane.Texture = 0;
