@@ -3,10 +3,12 @@
 
 #include <zlib.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdlib>
 #include <cstdio>  // before jpeglib.h, which needs FILE
+#include <cstring>
 
 #include <jpeglib.h>
 
@@ -152,12 +154,17 @@ std::vector<uint8_t> EncodeJpeg(int width, int height, const uint8_t* rgba, bool
 bool WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
-    if (error) *error = "cannot write " + path;
+    if (error) *error = "cannot write " + path + ": " + std::strerror(errno);
     return false;
   }
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok && error) *error = "cannot write " + path;
+  // A full disk often shows only when the buffer is flushed at close.
+  int writeErrno = ok ? 0 : errno;
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    writeErrno = errno;
+  }
+  if (!ok && error) *error = "cannot write " + path + ": " + std::strerror(writeErrno);
   return ok;
 }
 

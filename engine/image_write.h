@@ -14,9 +14,9 @@ std::vector<uint8_t> EncodePng(int width, int height, const uint8_t* rgba, bool 
 // Encodes width x height RGBA pixels as an uncompressed 32-bit TGA image (stored bottom row
 // first, the format's own order).
 std::vector<uint8_t> EncodeTga(int width, int height, const uint8_t* rgba, bool bottomUp);
-// Writes bytes to a file; false with a reason on failure.
+// Writes bytes to a file; false with "cannot write PATH: reason" on failure.
 bool WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
-// Writes the PNG to a file; false with a reason on failure.
+// Writes the PNG to a file; false with "cannot write PATH: reason" on failure.
 bool WritePng(const std::string& path, int width, int height, const uint8_t* rgba, bool bottomUp,
               std::string* error);
 

@@ -1,12 +1,16 @@
 // Recorded input.
 #include "engine/input_stream.h"
 
-#include <cstdint>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "engine/application.h"
 #include "engine/data_file.h"
+#include "engine/main.h"
+#include "engine/output_files.h"
 
 namespace eng {
 
@@ -17,6 +21,7 @@ struct InputStreamState {
   std::vector<StampedEvent> events;
   size_t next = 0;
   std::FILE* record = nullptr;
+  std::string recordPath;
   long tick = 0;  // game ticks begun
   bool delivering = false;  // replayed events of the current tick are reaching the window procedure
 };
@@ -76,8 +81,9 @@ bool InputStreamParse(const std::string& text, std::vector<StampedEvent>* events
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream words(line);
     std::vector<std::string> w;
-    for (std::string word; words >> word;) w.push_back(word);
-    if (w.empty() || w[0][0] == '#') continue;
+    // A word that starts with '#' starts a comment, on a line of its own or after an event.
+    for (std::string word; words >> word && word[0] != '#';) w.push_back(word);
+    if (w.empty()) continue;
     StampedEvent se;
     if (!ParseInt(w[0], &se.tick) || se.tick < 1) return fail("a tick number from 1 up expected");
     if (se.tick < lastTick) return fail("ticks must not decrease");
@@ -187,19 +193,27 @@ bool InputStreamOpenReplay(const std::string& path, std::string* error) {
 }
 
 bool InputStreamOpenRecord(const std::string& path, std::string* error) {
-  // Opening a FIFO for writing waits for a reader that never comes.
-  DataFileResult target = CheckDataFile(path, UINT64_MAX);
-  if (target.Status == DataFileStatus::NotRegular) {
-    *error = "cannot write " + path + ": " + target.Reason;
+  // Opening a FIFO for writing waits for a reader that may never come.
+  std::error_code ec;
+  std::filesystem::file_type type = std::filesystem::status(path, ec).type();
+  if (type == std::filesystem::file_type::fifo || type == std::filesystem::file_type::socket) {
+    *error = "cannot write " + path + ": it is a FIFO or a socket, not a file";
     return false;
   }
   g_stream.record = std::fopen(path.c_str(), "wb");
   if (!g_stream.record) {
-    *error = "cannot write " + path;
+    *error = "cannot write " + path + ": " + std::strerror(errno);
     return false;
   }
-  std::fputs("# Tessera input recording: TICK EVENT [ARGUMENTS]\n", g_stream.record);
-  std::fflush(g_stream.record);
+  g_stream.recordPath = path;
+  // Written through at once, so that a device that takes nothing is found before the run.
+  if (std::fputs("# Tessera input recording: TICK EVENT [ARGUMENTS]\n", g_stream.record) < 0 ||
+      std::fflush(g_stream.record) != 0) {
+    *error = "cannot write " + path + ": " + std::strerror(errno);
+    std::fclose(g_stream.record);
+    g_stream.record = nullptr;
+    return false;
+  }
   return true;
 }
 
@@ -231,12 +245,18 @@ void InputStreamRecord(const platform::Event& event) {
   // Live events are seen by the next tick; replayed ones by the tick that is starting.
   long stamp = g_stream.delivering ? g_stream.tick : g_stream.tick + 1;
   std::string line = std::to_string(stamp) + " " + InputStreamFormat(event) + "\n";
-  std::fputs(line.c_str(), g_stream.record);
-  std::fflush(g_stream.record);
+  if (std::fputs(line.c_str(), g_stream.record) < 0 || std::fflush(g_stream.record) != 0) {
+    // A recording with a hole in it replays something else: the run ends here.
+    ReportOutputFailure("cannot write " + g_stream.recordPath + ": " + std::strerror(errno));
+    std::fclose(g_stream.record);
+    g_stream.record = nullptr;
+    EngineExit();
+  }
 }
 
 void InputStreamClose() {
-  if (g_stream.record) std::fclose(g_stream.record);
+  if (g_stream.record && std::fclose(g_stream.record) != 0)
+    ReportOutputFailure("cannot write " + g_stream.recordPath + ": " + std::strerror(errno));
   g_stream.record = nullptr;
 }
 

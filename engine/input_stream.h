@@ -1,7 +1,8 @@
 // Recorded input: a line-based text file of input events, each stamped with the game tick that
 // sees it, so that a whole game run can be recorded and replayed exactly.
 //
-// Format (one event per line; blank lines and lines starting with '#' are ignored):
+// Format (one event per line; blank lines are ignored, and a word starting with '#' starts a
+// comment that runs to the end of the line, also after an event):
 //   TICK key_down CODE [repeat] [sys]   a key went down (CODE: PC scan code, decimal or 0x..);
 //                                       repeat = auto-repeat, sys = sent while Alt was held
 //   TICK key_up CODE [sys]
@@ -35,7 +36,9 @@ std::string InputStreamFormat(const platform::Event& event);
 
 // Replays the events of the file; live input (keys, characters, mouse, focus) is then ignored.
 bool InputStreamOpenReplay(const std::string& path, std::string* error);
-// Records every input event that reaches the window procedure into the file.
+// Records every input event that reaches the window procedure into the file; false with "cannot
+// write PATH: reason" when it cannot be created. A later write that fails is an output failure
+// and ends the run.
 bool InputStreamOpenRecord(const std::string& path, std::string* error);
 // Marks the start of a game tick: delivers the replayed events stamped with it.
 void InputStreamTickBegin();

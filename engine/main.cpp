@@ -12,6 +12,7 @@
 #include "engine/input_stream.h"
 #include "engine/log.h"
 #include "engine/opengl.h"
+#include "engine/output_files.h"
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
 #include "engine/screenshot.h"
@@ -216,6 +217,7 @@ void EngineReset() {
   TexturesReset();
   LogReset();
   InputStreamReset();
+  OutputFilesReset();
 }
 
 }  // namespace eng

@@ -3,11 +3,11 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "engine/image_write.h"
 #include "engine/main.h"
+#include "engine/output_files.h"
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
 
@@ -34,7 +34,7 @@ bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
   int height = 0;
   platform::GetDrawableSize(&width, &height);
   if (width <= 0 || height <= 0) {
-    *error = "no window to read";
+    *error = "cannot write " + path + ": no window to read";
     return false;
   }
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
@@ -55,10 +55,11 @@ void ScreenshotCaptureFrame() {
 bool ScreenshotWriteFinal() {
   if (g_shot.path.empty()) return true;
   g_shot.armed = true;
+  g_shot.error = "cannot write " + g_shot.path + ": no frame was drawn";
   ScreenClear();
   CallDraw();
   ScreenFlush();
-  if (!g_shot.written) std::fprintf(stderr, "screenshot: %s\n", g_shot.error.c_str());
+  if (!g_shot.written) ReportOutputFailure(g_shot.error);
   return g_shot.written;
 }
 

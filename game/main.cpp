@@ -23,7 +23,10 @@ const char kUsage[] =
     "  --log              write the engine's log file log.txt\n"
     "  --map FILE         load FILE instead of maps/proba.map\n"
     "  --help             show this text\n"
-    "The game reads Data/ and maps/ from the current directory.\n";
+    "The game reads Data/ and maps/ from the current directory and takes file names relative to it\n"
+    "(./run.sh takes them from the folder it was started in).\n"
+    "Exit status: 0; 1 the game could not start, or a file it was to write could not be written;\n"
+    "2 an option or a recording it cannot use.\n";
 
 // A whole decimal number from 0 to `largest`: digits only (no sign, blank or "0x"), so that
 // "-1", " 5" or "5s" are refused instead of read as something else.

@@ -14,9 +14,12 @@ packages=(
   xvfb xauth libgtest-dev libbenchmark-dev fp-compiler lua5.4 liblua5.4-dev libpng-dev
 )
 
+# One query for all of them: this runs before every ./run.sh, so it must cost next to nothing.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$NF == "installed" && $(NF-1) == "ok" { print $1 }' || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  if ! grep -qx -- "$p" <<<"$installed"; then
     missing+=("$p")
   fi
 done

@@ -12,6 +12,7 @@
 #include "engine/main.h"
 #include "engine/mouse.h"
 #include "engine/opengl.h"
+#include "engine/output_files.h"
 #include "engine/platform/platform.h"
 #include "engine/screen.h"
 #include "engine/screenshot.h"
@@ -87,9 +88,12 @@ int GameMain(const GameOptions& options) {
     std::fprintf(stderr, "tessera: %s\n", error.c_str());
     return 2;
   }
-  if (!options.record.empty() && !eng::InputStreamOpenRecord(options.record, &error)) {
-    std::fprintf(stderr, "tessera: %s\n", error.c_str());
-    return 2;
+  // An output that cannot be written is found now rather than after the whole run.
+  if (!options.screenshot.empty()) error = eng::OutputPathProblem(options.screenshot);
+  if (error.empty() && !options.record.empty()) eng::InputStreamOpenRecord(options.record, &error);
+  if (!error.empty()) {
+    eng::ReportOutputFailure(error);
+    return 1;
   }
   if (!options.screenshot.empty()) eng::ScreenshotRequest(options.screenshot);
 
@@ -115,7 +119,7 @@ int GameMain(const GameOptions& options) {
     eng::ErrorBox(where.empty() ? e.what() : where + ": " + e.what());
     return 1;
   }
-  return g_engineRan ? 0 : 1;
+  return g_engineRan && !eng::OutputFailed() ? 0 : 1;
 }
 
 void GameLoad() {

@@ -53,7 +53,8 @@ struct TGameCore {
 TGameCore& Core();
 
 // The program entry: timer, callbacks, log switch, screen options, then the engine's loop.
-// Returns the process exit status.
+// Returns the process exit status: 0; 1 when the game could not start or an output file
+// (screenshot, recording) could not be written; 2 for a recording it cannot replay.
 int GameMain(const GameOptions& options);
 
 void GameLoad();

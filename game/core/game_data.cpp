@@ -20,16 +20,20 @@ void PlugKindLoaders() {
   SetKindLoader(KindCreatures, LoadCreatureKind);
 }
 
-std::string LoadGameData(const std::string& gameDir, const std::string& mapFile) {
+void LoadGameKinds(const std::string& gameDir) {
   std::string dir = gameDir.empty() ? std::string("./") : gameDir;
   if (dir.back() != '/') dir += '/';
   Core().AppDir = dir;
   PlugKindLoaders();
   LoadKinds();
+}
+
+std::string LoadGameData(const std::string& gameDir, const std::string& mapFile) {
+  LoadGameKinds(gameDir);
   PlayersStart();
   CameraStart();
   std::filesystem::path map(mapFile);
-  std::string message = MapLoad(ResolvePathCase(map.is_absolute() ? mapFile : dir + mapFile));
+  std::string message = MapLoad(ResolvePathCase(map.is_absolute() ? mapFile : Core().AppDir + mapFile));
   CheckContent();
   return message;
 }

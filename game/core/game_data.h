@@ -10,12 +10,16 @@ namespace game {
 // the tools both use it, so that they read the content alike).
 void PlugKindLoaders();
 
-// The game's load steps without a window, GUI or scripts: AppDir = `gameDir` (ending in "/"),
-// the kinds, the player table, the camera, then the map `mapFile` (relative to `gameDir` unless
-// absolute) placed as the game places it, then the content checks (CheckContent), so that
-// Problems() holds every problem the game would report. Returns the map's message ("" when it
-// loaded). Throws FatalError as the game's load does (a missing map, a number that does not
-// convert).
+// The kinds as the game's load reads them, without a window: AppDir = `gameDir` (a "/" is added
+// when missing), the loaders plugged in, then every kind folder. Throws FatalError as the game's
+// load does (a number that does not convert).
+void LoadGameKinds(const std::string& gameDir);
+
+// The game's load steps without a window, GUI or scripts: the kinds (LoadGameKinds), the player
+// table, the camera, then the map `mapFile` (relative to `gameDir` unless absolute) placed as the
+// game places it, then the content checks (CheckContent), so that Problems() holds every problem
+// the game would report. Returns the map's message ("" when it loaded). Throws FatalError as the
+// game's load does (a missing map, a number that does not convert).
 std::string LoadGameData(const std::string& gameDir, const std::string& mapFile);
 
 }  // namespace game

@@ -2,6 +2,7 @@
 // and the decompiler, which writes every name table explicitly so that nothing is lost.
 #include "game/world/map_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -27,6 +28,15 @@ const char kLegendAlphabet[] =
 
 enum Table { FloorKindTable, FloorTextureTable, WallKindTable, CreatureKindTable, TableCount };
 const char* const kTableNames[TableCount] = {"floor kind", "floor texture", "wall kind", "creature kind"};
+// What the game does with an index outside a table: it reads an empty name, or none at all.
+const char* const kOutsideTableEffects[TableCount] = {
+    "the game's cells keep what they had", "the game loads no picture for it (a white placeholder)",
+    "the game cannot place the wall and stops loading the map there",
+    "the game cannot place the creature and stops loading the map there"};
+
+// The trailing word that keeps a record the game cannot place, or an owner that is no player.
+const char kAsIs[] = "as-is";
+constexpr int kMaxPlayer = 3;
 
 struct Pos {
   int line = 0;
@@ -73,18 +83,22 @@ struct CellStmt {
 struct WallStmt {
   size_t kind = 0;
   int32_t x = 0, y = 0;
-  Pos tilePos;
+  Pos tilePos, idPos;
   float angle = 0.0f;
   uint16_t id = 0;
+  bool asIs = false;
+  Pos asIsPos;
 };
 
 struct CreatureStmt {
   size_t kind = 0;
   int32_t x = 0, y = 0;
-  Pos tilePos;
+  Pos tilePos, idPos;
   float angle = 0.0f;
   uint16_t id = 0;
   uint8_t owner = 0;
+  bool asIs = false;
+  Pos asIsPos;
 };
 
 struct GridRow {
@@ -277,6 +291,31 @@ std::string FormatAngle(float f) {
   return std::string(buffer, r.ptr);
 }
 
+std::string TileText(int32_t x, int32_t y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
+
+std::string OutsideMapText(int32_t x, int32_t y, int32_t tilesX, int32_t tilesY) {
+  return "tile " + TileText(x, y) + " is outside the map (X 0 to " + std::to_string(tilesX - 1) + ", Y 0 to " +
+         std::to_string(tilesY - 1) + ")";
+}
+
+// Why a record kept with as-is goes wrong in the game, in the words the compiler and the
+// decompiler both use.
+std::string CannotPlaceText(bool creature, const std::string& why) {
+  return std::string("the game cannot place this ") + (creature ? "creature" : "wall") + ": " + why +
+         "; it stops loading the map there (" +
+         (creature ? "later creatures and the scripts" : "later walls, every creature and the scripts") +
+         " are left out)";
+}
+
+std::string NoPlayerText(int owner) {
+  return "owner " + std::to_string(owner) + " is not a player (0 to " + std::to_string(kMaxPlayer) + ")";
+}
+
+std::string OutsideTableText(uint32_t index, Table table, size_t size) {
+  return "@" + std::to_string(index) + " is outside the " + kTableNames[table] + " table (" + std::to_string(size) +
+         " names): " + kOutsideTableEffects[table];
+}
+
 class Compiler {
  public:
   explicit Compiler(std::string_view text) : lines_(SplitLines(text)) {}
@@ -285,6 +324,9 @@ class Compiler {
     for (lineIndex_ = 0; lineIndex_ < lines_.size(); ++lineIndex_) Statement();
     return Build();
   }
+
+  // Filled by Build: where the records stand, first uses of the table entries, warnings.
+  TMapTextNotes& Notes() { return notes_; }
 
  private:
   int LineNo() const { return static_cast<int>(lineIndex_) + 1; }
@@ -417,30 +459,49 @@ class Compiler {
     cells_.push_back(std::move(c));
   }
 
+  // The optional trailing as-is of a record statement at token `at`.
+  static bool AsIs(const std::vector<Token>& t, size_t at, const char* usage, Pos* pos) {
+    if (t.size() <= at) return false;
+    if (t[at].quoted || t[at].text != kAsIs)
+      Fail(t[at].pos, "unexpected '" + Printable(t[at].text) + "'; the form is: " + usage);
+    *pos = t[at].pos;
+    return true;
+  }
+
   void Wall(const std::vector<Token>& t) {
-    Arity(t, 6, 6, "wall KIND X Y ANGLE ID");
+    const char* usage = "wall KIND X Y ANGLE ID [as-is]";
+    Arity(t, 6, 7, usage);
     WallStmt w;
     w.kind = Ref(t[1], WallKindTable);
     w.tilePos = t[2].pos;
     w.x = static_cast<int32_t>(ParseInteger(t[2], INT32_MIN, INT32_MAX, "X"));
     w.y = static_cast<int32_t>(ParseInteger(t[3], INT32_MIN, INT32_MAX, "Y"));
     w.angle = ParseAngle(t[4]);
+    w.idPos = t[5].pos;
     w.id = static_cast<uint16_t>(ParseInteger(t[5], 0, 65535, "the ID"));
+    w.asIs = AsIs(t, 6, usage, &w.asIsPos);
     walls_.push_back(w);
   }
 
   void Creature(const std::vector<Token>& t) {
-    Arity(t, 7, 7, "creature KIND X Y ANGLE ID OWNER");
+    const char* usage = "creature KIND X Y ANGLE ID OWNER [as-is]";
+    Arity(t, 7, 8, usage);
     CreatureStmt c;
     c.kind = Ref(t[1], CreatureKindTable);
     c.tilePos = t[2].pos;
     c.x = static_cast<int32_t>(ParseInteger(t[2], INT32_MIN, INT32_MAX, "X"));
     c.y = static_cast<int32_t>(ParseInteger(t[3], INT32_MIN, INT32_MAX, "Y"));
     c.angle = ParseAngle(t[4]);
+    c.idPos = t[5].pos;
     c.id = static_cast<uint16_t>(ParseInteger(t[5], 0, 65535, "the ID"));
-    c.owner = static_cast<uint8_t>(ParseInteger(t[6], 0, 3, "the owner (a player)"));
+    c.asIs = AsIs(t, 7, usage, &c.asIsPos);
+    // The file has a byte for the owner; only as-is keeps one that is no player.
+    c.owner = static_cast<uint8_t>(ParseInteger(t[6], 0, c.asIs ? 255 : kMaxPlayer, "the owner (a player)"));
+    if (c.owner > kMaxPlayer) Warn(t[6].pos, NoPlayerText(c.owner));
     creatures_.push_back(c);
   }
+
+  void Warn(Pos pos, std::string message) { notes_.Warnings.push_back({{}, pos.line, pos.col, std::move(message)}); }
 
   void Script(const std::vector<Token>& t) {
     Arity(t, 3, 3, "script NAME <<DELIMITER (verbatim lines) or script NAME lines (quoted lines)");
@@ -476,16 +537,12 @@ class Compiler {
 
   // ---- Building ----------------------------------------------------------------------------
 
+  // Names first, so that @N means entry N of the finished table wherever it stands. An index
+  // outside the table is kept (the game reads such maps) with a warning.
   void Resolve() {
     for (NameRef& r : refs_) {
+      if (r.byIndex) continue;
       std::vector<std::string>& table = tables_[r.table];
-      if (r.byIndex) {
-        if (r.index >= table.size())
-          Fail(r.pos, "@" + std::to_string(r.index) + " is outside the " + kTableNames[r.table] + " table (" +
-                          std::to_string(table.size()) + " names)");
-        r.resolved = static_cast<uint16_t>(r.index);
-        continue;
-      }
       size_t i = 0;
       while (i < table.size() && table[i] != r.name) ++i;
       if (i == table.size()) {
@@ -495,6 +552,17 @@ class Compiler {
       }
       r.resolved = static_cast<uint16_t>(i);
     }
+    for (NameRef& r : refs_) {
+      if (!r.byIndex) continue;
+      size_t size = tables_[r.table].size();
+      if (r.index >= size) Warn(r.pos, OutsideTableText(r.index, r.table, size));
+      r.resolved = static_cast<uint16_t>(r.index);
+    }
+    for (const NameRef& r : refs_) {
+      std::vector<TMapTextPlace>& uses = notes_.FirstUse[r.table];
+      if (uses.size() <= r.resolved) uses.resize(r.resolved + 1u);
+      if (uses[r.resolved].Line == 0) uses[r.resolved] = {r.pos.line, r.pos.col};
+    }
   }
 
   // The cell a floor kind and texture reference give, checking that a texture goes with "Plane"
@@ -503,7 +571,7 @@ class Compiler {
     TMapCell cell;
     const NameRef& k = refs_[kind];
     cell.Kind = k.resolved;
-    const std::string& name = tables_[FloorKindTable][k.resolved];
+    const std::string& name = MapTableName(tables_[FloorKindTable], k.resolved);
     if (MapCellHasTexture(name)) {
       if (!texture) Fail(k.pos, "floor kind \"Plane\" needs a texture");
       cell.Texture = refs_[*texture].resolved;
@@ -513,10 +581,32 @@ class Compiler {
     return cell;
   }
 
+  bool Inside(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < tilesX_ && y < tilesY_; }
+
   void CheckTile(int32_t x, int32_t y, Pos pos) {
-    if (x < 0 || y < 0 || x >= tilesX_ || y >= tilesY_)
-      Fail(pos, "tile (" + std::to_string(x) + ", " + std::to_string(y) + ") is outside the map (X 0 to " +
-                    std::to_string(tilesX_ - 1) + ", Y 0 to " + std::to_string(tilesY_ - 1) + ")");
+    if (!Inside(x, y)) Fail(pos, OutsideMapText(x, y, tilesX_, tilesY_));
+  }
+
+  // A wall or creature on a tile outside the map, or on one its kind already holds, is refused;
+  // with as-is it is kept and warned about, for the game reads such maps. `tiles` holds the
+  // tiles of the earlier records of the kind, with their lines.
+  void CheckPlacement(bool creature, int32_t x, int32_t y, Pos tilePos, bool asIs, Pos asIsPos, bool oddOwner,
+                      std::map<std::pair<int32_t, int32_t>, int>* tiles) {
+    std::string why;
+    if (!Inside(x, y)) {
+      why = OutsideMapText(x, y, tilesX_, tilesY_);
+    } else {
+      auto [it, fresh] = tiles->emplace(std::make_pair(x, y), tilePos.line);
+      if (!fresh)
+        why = std::string("a ") + (creature ? "creature" : "wall") + " already stands on tile " + TileText(x, y) +
+              " (line " + std::to_string(it->second) + ")";
+    }
+    if (why.empty()) {
+      if (asIs && !oddOwner) Warn(asIsPos, "nothing on this line needs as-is");
+      return;
+    }
+    if (!asIs) Fail(tilePos, why);
+    Warn(tilePos, CannotPlaceText(creature, why));
   }
 
   TMapFile Build() {
@@ -557,21 +647,15 @@ class Compiler {
 
     std::map<std::pair<int32_t, int32_t>, int> wallTiles;
     for (const WallStmt& w : walls_) {
-      CheckTile(w.x, w.y, w.tilePos);
-      auto [it, fresh] = wallTiles.emplace(std::make_pair(w.x, w.y), w.tilePos.line);
-      if (!fresh)
-        Fail(w.tilePos, "a wall already stands on tile (" + std::to_string(w.x) + ", " + std::to_string(w.y) +
-                            ") (line " + std::to_string(it->second) + ")");
+      CheckPlacement(false, w.x, w.y, w.tilePos, w.asIs, w.asIsPos, false, &wallTiles);
       map.Walls.push_back({refs_[w.kind].resolved, w.x, w.y, w.angle, w.id});
+      notes_.Walls.push_back({Place(refs_[w.kind].pos), Place(w.tilePos), Place(w.idPos)});
     }
     std::map<std::pair<int32_t, int32_t>, int> creatureTiles;
     for (const CreatureStmt& c : creatures_) {
-      CheckTile(c.x, c.y, c.tilePos);
-      auto [it, fresh] = creatureTiles.emplace(std::make_pair(c.x, c.y), c.tilePos.line);
-      if (!fresh)
-        Fail(c.tilePos, "a creature already stands on tile (" + std::to_string(c.x) + ", " +
-                            std::to_string(c.y) + ") (line " + std::to_string(it->second) + ")");
+      CheckPlacement(true, c.x, c.y, c.tilePos, c.asIs, c.asIsPos, c.owner > kMaxPlayer, &creatureTiles);
       map.Creatures.push_back({refs_[c.kind].resolved, c.x, c.y, c.angle, c.id, c.owner});
+      notes_.Creatures.push_back({Place(refs_[c.kind].pos), Place(c.tilePos), Place(c.idPos)});
     }
     if (blocks_.size() > 0xFFFF) Fail({}, "more than 65535 script blocks");
     for (const TMapScriptBlock& b : blocks_) {
@@ -591,8 +675,11 @@ class Compiler {
     return map;
   }
 
+  static TMapTextPlace Place(Pos pos) { return {pos.line, pos.col}; }
+
   std::vector<std::string_view> lines_;
   size_t lineIndex_ = 0;
+  TMapTextNotes notes_;
 
   bool sizeGiven_ = false;
   Pos sizePos_;
@@ -613,25 +700,24 @@ class Compiler {
 
 // A name table as the decompiler refers to it: an entry goes by its name when it is the first
 // entry with that name, else by "@index".
+// An index outside the table goes by "@index" too, and `oddity` receives the warning for it.
 class TableRefs {
  public:
-  TableRefs(const std::vector<std::string>& names, const char* what) : names_(names), what_(what) {
+  TableRefs(const std::vector<std::string>& names, Table table) : names_(names), table_(table) {
     std::set<std::string> seen;
     for (const std::string& n : names) first_.push_back(seen.insert(n).second);
   }
-  bool Ref(uint16_t index, std::string* out, std::string* error) const {
+  std::string Ref(uint16_t index, std::string* oddity) const {
     if (index >= names_.size()) {
-      *error = std::string(what_) + " index " + std::to_string(index) + " is outside the table (" +
-               std::to_string(names_.size()) + " names)";
-      return false;
+      *oddity = OutsideTableText(index, table_, names_.size());
+      return "@" + std::to_string(index);
     }
-    *out = first_[index] ? Quote(names_[index]) : "@" + std::to_string(index);
-    return true;
+    return first_[index] ? Quote(names_[index]) : "@" + std::to_string(index);
   }
 
  private:
   const std::vector<std::string>& names_;
-  const char* what_;
+  Table table_;
   std::vector<bool> first_;
 };
 
@@ -662,10 +748,17 @@ std::string TMapTextError::Text() const {
 }
 
 bool MapCompileText(std::string_view text, const std::string& fileName, TMapFile* map,
-                    TMapTextError* error) {
+                    TMapTextError* error, TMapTextNotes* notes) {
   try {
     Compiler compiler(text);
     *map = compiler.Run();
+    if (notes) {
+      *notes = std::move(compiler.Notes());
+      for (TMapTextError& w : notes->Warnings) w.File = fileName;
+      std::stable_sort(notes->Warnings.begin(), notes->Warnings.end(), [](const TMapTextError& a, const TMapTextError& b) {
+        return std::make_pair(a.Line, a.Column) < std::make_pair(b.Line, b.Column);
+      });
+    }
     return true;
   } catch (const Failure& f) {
     if (error) *error = {fileName, f.pos.line, f.pos.col, f.message};
@@ -673,25 +766,35 @@ bool MapCompileText(std::string_view text, const std::string& fileName, TMapFile
   }
 }
 
-bool MapDecompile(const TMapFile& map, std::string* text, std::string* error) {
+bool MapDecompile(const TMapFile& map, std::string* text, std::string* error,
+                  std::vector<TMapTextError>* warnings) {
   std::string out;
-  std::string reason;
-  std::string* err = error ? error : &reason;
   int32_t tilesX = map.MapWidth + 1, tilesY = map.MapHeight + 1;
   if (map.Cells.size() != static_cast<size_t>(tilesX) * static_cast<size_t>(tilesY)) {
-    *err = "the map's cell list does not match its size";
+    if (error) *error = "the map's cell list does not match its size";
     return false;
   }
-  TableRefs floorKinds(map.FloorKindNames, "floor kind");
-  TableRefs floorTextures(map.FloorTextureNames, "floor texture");
-  TableRefs wallKinds(map.WallKindNames, "wall kind");
-  TableRefs creatureKinds(map.CreatureKindNames, "creature kind");
-  out += "# Tessera map (docs/map-format.md)\n";
-  out += "size " + std::to_string(tilesX) + " " + std::to_string(tilesY) + "\n\n";
-  WriteTable(out, "floorkinds", map.FloorKindNames);
-  WriteTable(out, "floortextures", map.FloorTextureNames);
-  WriteTable(out, "wallkinds", map.WallKindNames);
-  WriteTable(out, "creaturekinds", map.CreatureKindNames);
+  // The line being written is the number of line ends so far, plus one.
+  int line = 1;
+  auto emit = [&](const std::string& piece) {
+    out += piece;
+    line += static_cast<int>(std::count(piece.begin(), piece.end(), '\n'));
+  };
+  auto warn = [&](const std::string& oddity) {
+    if (warnings && !oddity.empty()) warnings->push_back({{}, line, 0, oddity});
+  };
+  TableRefs floorKinds(map.FloorKindNames, FloorKindTable);
+  TableRefs floorTextures(map.FloorTextureNames, FloorTextureTable);
+  TableRefs wallKinds(map.WallKindNames, WallKindTable);
+  TableRefs creatureKinds(map.CreatureKindNames, CreatureKindTable);
+  emit("# Tessera map (docs/map-format.md)\n");
+  emit("size " + std::to_string(tilesX) + " " + std::to_string(tilesY) + "\n\n");
+  std::string tables;
+  WriteTable(tables, "floorkinds", map.FloorKindNames);
+  WriteTable(tables, "floortextures", map.FloorTextureNames);
+  WriteTable(tables, "wallkinds", map.WallKindNames);
+  WriteTable(tables, "creaturekinds", map.CreatureKindNames);
+  emit(tables);
 
   // One legend character per distinct cell, in the order the grid meets them; cells beyond the
   // alphabet are written as cell lines.
@@ -709,55 +812,79 @@ bool MapDecompile(const TMapFile& map, std::string* text, std::string* error) {
       order.push_back(key);
     }
   }
-  auto floorRefs = [&](std::pair<uint16_t, int32_t> key, std::string* refs) {
-    std::string kind, texture;
-    if (!floorKinds.Ref(key.first, &kind, err)) return false;
-    *refs = kind;
-    if (key.second >= 0) {
-      if (!floorTextures.Ref(static_cast<uint16_t>(key.second), &texture, err)) return false;
-      *refs += " " + texture;
-    }
-    return true;
+  // The references of a cell; an index outside a table is warned about where it is written.
+  auto floorRefs = [&](std::pair<uint16_t, int32_t> key, std::vector<std::string>* oddities) {
+    std::string kindOddity, textureOddity;
+    std::string refs = floorKinds.Ref(key.first, &kindOddity);
+    if (key.second >= 0) refs += " " + floorTextures.Ref(static_cast<uint16_t>(key.second), &textureOddity);
+    for (const std::string& o : {kindOddity, textureOddity})
+      if (!o.empty()) oddities->push_back(o);
+    return refs;
   };
-  out += "\n# legend CHARACTER FLOOR_KIND [TEXTURE]\n";
+  emit("\n# legend CHARACTER FLOOR_KIND [TEXTURE]\n");
   for (const auto& key : order) {
-    std::string refs;
-    if (!floorRefs(key, &refs)) return false;
-    out += "legend " + std::string(1, chars[key]) + " " + refs + "\n";
+    std::vector<std::string> oddities;
+    std::string refs = floorRefs(key, &oddities);
+    for (const std::string& o : oddities) warn(o);
+    emit("legend " + std::string(1, chars[key]) + " " + refs + "\n");
   }
-  out += "\nfloor\n";
-  std::string overflow;
+  emit("\nfloor\n");
+  std::string grid;
+  std::vector<std::pair<std::string, std::vector<std::string>>> overflow;
   for (int32_t y = 0; y < tilesY; ++y) {
     for (int32_t x = 0; x < tilesX; ++x) {
       auto key = cellKey(map.Cell(x, y));
       auto it = chars.find(key);
       if (it != chars.end()) {
-        out += it->second;
+        grid += it->second;
       } else {
-        out += kLegendAlphabet[0];
-        std::string refs;
-        if (!floorRefs(key, &refs)) return false;
-        overflow += "cell " + std::to_string(x) + " " + std::to_string(y) + " " + refs + "\n";
+        grid += kLegendAlphabet[0];
+        std::vector<std::string> oddities;
+        std::string refs = floorRefs(key, &oddities);
+        overflow.push_back({"cell " + std::to_string(x) + " " + std::to_string(y) + " " + refs + "\n", oddities});
       }
     }
-    out += '\n';
+    grid += '\n';
   }
-  out += "end\n";
-  out += overflow;
+  emit(grid);
+  emit("end\n");
+  for (const auto& [cellLine, oddities] : overflow) {
+    for (const std::string& o : oddities) warn(o);
+    emit(cellLine);
+  }
 
-  if (!map.Walls.empty()) out += "\n# wall KIND X Y ANGLE ID\n";
+  // Records the compiler refuses as written get as-is, decided exactly as the compiler decides:
+  // outside the map, or on a tile an earlier record of their kind holds (inside the map).
+  std::set<std::pair<int32_t, int32_t>> wallTiles, creatureTiles;
+  auto placement = [&](bool creature, int32_t x, int32_t y, std::set<std::pair<int32_t, int32_t>>* tiles) {
+    if (x < 0 || y < 0 || x >= tilesX || y >= tilesY) return CannotPlaceText(creature, OutsideMapText(x, y, tilesX, tilesY));
+    if (!tiles->insert({x, y}).second)
+      return CannotPlaceText(creature, std::string("a ") + (creature ? "creature" : "wall") +
+                                           " already stands on tile " + TileText(x, y));
+    return std::string();
+  };
+  if (!map.Walls.empty()) emit("\n# wall KIND X Y ANGLE ID\n");
   for (const TMapWall& w : map.Walls) {
-    std::string kind;
-    if (!wallKinds.Ref(w.Kind, &kind, err)) return false;
-    out += "wall " + kind + " " + std::to_string(w.X) + " " + std::to_string(w.Y) + " " + FormatAngle(w.Angle) +
-           " " + std::to_string(w.ID) + "\n";
+    std::string kindOddity;
+    std::string kind = wallKinds.Ref(w.Kind, &kindOddity);
+    std::string placeOddity = placement(false, w.X, w.Y, &wallTiles);
+    warn(kindOddity);
+    warn(placeOddity);
+    emit("wall " + kind + " " + std::to_string(w.X) + " " + std::to_string(w.Y) + " " + FormatAngle(w.Angle) + " " +
+         std::to_string(w.ID) + (placeOddity.empty() ? "" : std::string(" ") + kAsIs) + "\n");
   }
-  if (!map.Creatures.empty()) out += "\n# creature KIND X Y ANGLE ID OWNER\n";
+  if (!map.Creatures.empty()) emit("\n# creature KIND X Y ANGLE ID OWNER\n");
   for (const TMapCreature& c : map.Creatures) {
-    std::string kind;
-    if (!creatureKinds.Ref(c.Kind, &kind, err)) return false;
-    out += "creature " + kind + " " + std::to_string(c.X) + " " + std::to_string(c.Y) + " " +
-           FormatAngle(c.Angle) + " " + std::to_string(c.ID) + " " + std::to_string(c.Owner) + "\n";
+    std::string kindOddity;
+    std::string kind = creatureKinds.Ref(c.Kind, &kindOddity);
+    std::string placeOddity = placement(true, c.X, c.Y, &creatureTiles);
+    std::string ownerOddity = c.Owner > kMaxPlayer ? NoPlayerText(c.Owner) : std::string();
+    warn(kindOddity);
+    warn(placeOddity);
+    warn(ownerOddity);
+    bool asIs = !placeOddity.empty() || !ownerOddity.empty();
+    emit("creature " + kind + " " + std::to_string(c.X) + " " + std::to_string(c.Y) + " " + FormatAngle(c.Angle) +
+         " " + std::to_string(c.ID) + " " + std::to_string(c.Owner) + (asIs ? std::string(" ") + kAsIs : "") + "\n");
   }
 
   for (const TMapScriptBlock& b : map.Blocks) {

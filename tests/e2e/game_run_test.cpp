@@ -138,6 +138,32 @@ TEST_F(GameRun, BadOptionsAndBadRecordingsAreRefused) {
   EXPECT_EQ(r.status, 2);
 }
 
+// A file the run was asked to write and could not is a failed run, named on standard error: found
+// before the game starts where it can be, at the end (a full device) where it cannot.
+TEST_F(GameRun, OutputsThatCannotBeWrittenFailTheRun) {
+  ProcessResult r = Run({"--ticks", "5", "--screenshot", "shots/out.png"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write shots/out.png: there is no folder shots"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Current mode"), std::string::npos) << "refused before a window opens";
+
+  std::filesystem::create_directory(dir_ / "taken.png");
+  r = Run({"--ticks", "5", "--screenshot", "taken.png"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write taken.png: it is a folder"), std::string::npos) << r.err;
+
+  r = Run({"--ticks", "5", "--record", "missing/rec.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write missing/rec.txt"), std::string::npos) << r.err;
+
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  r = Run({"--ticks", "5", "--screenshot", "/dev/full"});
+  EXPECT_EQ(r.status, 1) << "the screenshot is written after the last tick, and fails there";
+  EXPECT_NE(r.err.find("cannot write /dev/full: No space left on device"), std::string::npos) << r.err;
+  r = Run({"--ticks", "5", "--record", "/dev/full"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write /dev/full"), std::string::npos) << r.err;
+}
+
 TEST_F(GameRun, RecordingReplaysToTheSameRecording) {
   const char* input = "3 mouse_move 100 200\n4 mouse_down 0 100 200\n5 mouse_up 0 100 200\n6 key_down 0x14\n7 key_up 0x14\n";
   ProcessResult r = Run({"--ticks", "10", "--record", "rec.txt"}, input);

@@ -46,6 +46,25 @@ TEST(InputStreamFormat, ParsesEveryEventKind) {
   EXPECT_EQ(events[10].event.type, EventType::Close);
 }
 
+TEST(InputStreamFormat, ACommentMayFollowAnEvent) {
+  std::vector<eng::StampedEvent> events;
+  std::string error;
+  ASSERT_TRUE(eng::InputStreamParse("30 key_down 0x01          # Escape\n"
+                                    "40 key_down 0x1C sys #sys\n"
+                                    "41 mouse_move 1 2 # x y\n"
+                                    "42 close\t# tab before\n",
+                                    &events, &error))
+      << error;
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(events[0].event.code, 0x01);
+  EXPECT_FALSE(events[0].event.system);
+  EXPECT_TRUE(events[1].event.system);
+  EXPECT_EQ(events[2].event.y, 2);
+  // A '#' inside a word is no comment: the word is still refused.
+  EXPECT_FALSE(eng::InputStreamParse("1 key_down 0x01#x\n", &events, &error));
+  EXPECT_FALSE(eng::InputStreamParse("1 mouse_move 3 # 4\n", &events, &error)) << "a comment holds no values";
+}
+
 TEST(InputStreamFormat, RefusesBadLinesWithTheirNumber) {
   std::vector<eng::StampedEvent> events;
   std::string error;

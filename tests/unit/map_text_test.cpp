@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <sstream>
 
 namespace {
 
@@ -155,21 +156,103 @@ TEST(MapText, MoreCellKindsThanLegendCharacters) {
   EXPECT_NE(Decompile(map).find("cell 11 11 \"Plane\" \"t143.jpg\""), std::string::npos);
 }
 
-TEST(MapText, DecompileRefusesIndicesOutsideTheTables) {
+const char kHead[] = "size 3 2\nlegend . Plane g.jpg\nfloor\n...\n...\nend\n";  // lines 1-6
+
+// Maps the game reads but the compiler refuses as written: records outside the map or on a
+// taken tile, owners that are no player, indices outside the name tables. They decompile to text
+// that gives the same bytes back, with a warning on the line of each oddity, and compiling that
+// text warns about the same lines.
+TEST(MapText, OddMapsRoundTripWithWarnings) {
   game::TMapFile map;
+  map.MapWidth = 2;
+  map.MapHeight = 1;
   map.FloorKindNames = {"Plane"};
   map.FloorTextureNames = {"a.jpg"};
-  map.Cells = {{0, 4}};
-  std::string text, error;
-  EXPECT_FALSE(game::MapDecompile(map, &text, &error));
-  EXPECT_EQ(error, "floor texture index 4 is outside the table (1 names)");
-  map.Cells = {{0, 0}};
-  map.Walls = {{2, 0, 0, 0, 1}};
-  EXPECT_FALSE(game::MapDecompile(map, &text, &error));
-  EXPECT_EQ(error, "wall kind index 2 is outside the table (0 names)");
+  map.WallKindNames = {"Stone"};
+  map.CreatureKindNames = {"Orc"};
+  map.Cells = {{0, 0}, {0, 4}, {0, 0}, {3, 0}, {0, 0}, {0, 0}};
+  map.Walls = {{0, 1, 1, 0, 1}, {0, 25, 3, 0, 2}, {0, 1, 1, 90, 3}, {5, 0, 0, 0, 4}, {0, -1, 0, 0, 5}};
+  map.Creatures = {{0, 0, 0, 0, 1, 255}, {0, 0, 0, 0, 2, 1}, {0, 2, 1, 0, 3, 0}, {0, 2, 9, 0, 4, 7}};
+  ExpectRoundTrip(map);
+
+  std::string text;
+  std::string error;
+  std::vector<game::TMapTextError> warnings;
+  ASSERT_TRUE(game::MapDecompile(map, &text, &error, &warnings)) << error;
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  auto lineOf = [&](const game::TMapTextError& w) { return lines.at(static_cast<size_t>(w.Line - 1)); };
+  std::vector<std::string> seen;
+  for (const game::TMapTextError& w : warnings) seen.push_back(lineOf(w) + " | " + w.Message);
+  std::vector<std::string> want = {
+      "legend ~ \"Plane\" @4 | @4 is outside the floor texture table (1 names): the game loads no picture for it "
+      "(a white placeholder)",
+      "legend = @3 | @3 is outside the floor kind table (1 names): the game's cells keep what they had",
+      "wall \"Stone\" 25 3 0 2 as-is | the game cannot place this wall: tile (25, 3) is outside the map (X 0 to 2, "
+      "Y 0 to 1); it stops loading the map there (later walls, every creature and the scripts are left out)",
+      "wall \"Stone\" 1 1 90 3 as-is | the game cannot place this wall: a wall already stands on tile (1, 1); it "
+      "stops loading the map there (later walls, every creature and the scripts are left out)",
+      "wall @5 0 0 0 4 | @5 is outside the wall kind table (1 names): the game cannot place the wall and stops "
+      "loading the map there",
+      "wall \"Stone\" -1 0 0 5 as-is | the game cannot place this wall: tile (-1, 0) is outside the map (X 0 to 2, "
+      "Y 0 to 1); it stops loading the map there (later walls, every creature and the scripts are left out)",
+      "creature \"Orc\" 0 0 0 1 255 as-is | owner 255 is not a player (0 to 3)",
+      "creature \"Orc\" 0 0 0 2 1 as-is | the game cannot place this creature: a creature already stands on tile "
+      "(0, 0); it stops loading the map there (later creatures and the scripts are left out)",
+      "creature \"Orc\" 2 9 0 4 7 as-is | the game cannot place this creature: tile (2, 9) is outside the map (X 0 "
+      "to 2, Y 0 to 1); it stops loading the map there (later creatures and the scripts are left out)",
+      "creature \"Orc\" 2 9 0 4 7 as-is | owner 7 is not a player (0 to 3)",
+  };
+  EXPECT_EQ(seen, want) << text;
+
+  // The compiler warns about the same lines (an as-is record at its tile, an owner at its value).
+  game::TMapFile back;
+  game::TMapTextError compileError;
+  game::TMapTextNotes notes;
+  ASSERT_TRUE(game::MapCompileText(text, "odd.txt", &back, &compileError, &notes)) << compileError.Text();
+  std::vector<int> compiledLines, decompiledLines;
+  for (const game::TMapTextError& w : notes.Warnings) compiledLines.push_back(w.Line);
+  for (const game::TMapTextError& w : warnings) decompiledLines.push_back(w.Line);
+  EXPECT_EQ(compiledLines, decompiledLines);
+  EXPECT_EQ(notes.Warnings[0].File, "odd.txt");
 }
 
-const char kHead[] = "size 3 2\nlegend . Plane g.jpg\nfloor\n...\n...\nend\n";  // lines 1-6
+TEST(MapText, AsIsAndIndicesOutsideATableAreWarnedAbout) {
+  std::string h = kHead;  // lines 1-6, a 3 x 2 map
+  game::TMapFile map;
+  game::TMapTextError error;
+  game::TMapTextNotes notes;
+  ASSERT_TRUE(game::MapCompileText(h +
+                                       "wall Stone 1 1 0 1 as-is\n"        // nothing odd
+                                       "wall @3 0 0 0 2\n"                 // outside the finished table
+                                       "wall @1 2 0 0 3\n"                 // inside it: Gate comes later
+                                       "wall Gate 2 1 0 4\n"
+                                       "creature Orc 5 5 0 1 9 as-is\n",
+                                   "w.txt", &map, &error, &notes))
+      << error.Text();
+  ASSERT_EQ(notes.Warnings.size(), 4u);
+  EXPECT_EQ(notes.Warnings[0].Text(), "w.txt:7:20: nothing on this line needs as-is");
+  EXPECT_EQ(notes.Warnings[1].Text(),
+            "w.txt:8:6: @3 is outside the wall kind table (2 names): the game cannot place the wall and stops "
+            "loading the map there");
+  EXPECT_EQ(notes.Warnings[2].Line, 11);
+  EXPECT_NE(notes.Warnings[2].Message.find("tile (5, 5) is outside the map"), std::string::npos);
+  EXPECT_EQ(notes.Warnings[3].Text(), "w.txt:11:22: owner 9 is not a player (0 to 3)");
+  EXPECT_EQ(map.Walls[1].Kind, 3);
+  EXPECT_EQ(map.Walls[2].Kind, 1) << "@N names an entry of the finished table";
+  EXPECT_EQ(map.WallKindNames, (std::vector<std::string>{"Stone", "Gate"}));
+  EXPECT_EQ(map.Creatures[0].Owner, 9);
+
+  // The places of the records, for checks that come later.
+  ASSERT_EQ(notes.Walls.size(), 4u);
+  EXPECT_EQ(notes.Walls[3].Kind.Line, 10);
+  EXPECT_EQ(notes.Walls[3].Kind.Column, 6);
+  EXPECT_EQ(notes.Walls[3].ID.Column, 17);
+  EXPECT_EQ(notes.Creatures[0].Tile.Column, 14);
+  EXPECT_EQ(notes.FirstUse[2].at(1).Line, 9) << "Gate's first use is @1 on line 9";
+  EXPECT_EQ(notes.FirstUse[0].at(0).Line, 2) << "the legend line uses Plane";
+}
 
 TEST(MapText, ErrorsNameTheFileLineAndColumn) {
   std::string h = kHead;
@@ -193,13 +276,15 @@ TEST(MapText, ErrorsNameTheFileLineAndColumn) {
   EXPECT_EQ(CompileError(h + "wall A 1 1 1,5 1\n"), "bad.txt:7:12: expected an angle in degrees, found '1,5'");
   EXPECT_EQ(CompileError(h + "wall A 1 1 1e39 1\n"), "bad.txt:7:12: angle 1e39 does not fit a 32-bit float");
   EXPECT_EQ(CompileError(h + "wall A one 1 0 1\n"), "bad.txt:7:8: expected a whole number for X, found 'one'");
-  EXPECT_EQ(CompileError(h + "wall A 1 1 0\n"), "bad.txt:7: too few values; the form is: wall KIND X Y ANGLE ID");
+  EXPECT_EQ(CompileError(h + "wall A 1 1 0\n"), "bad.txt:7: too few values; the form is: wall KIND X Y ANGLE ID [as-is]");
   EXPECT_EQ(CompileError(h + "wall A 1 1 0 1 extra\n"),
-            "bad.txt:7:16: unexpected 'extra'; the form is: wall KIND X Y ANGLE ID");
+            "bad.txt:7:16: unexpected 'extra'; the form is: wall KIND X Y ANGLE ID [as-is]");
+  EXPECT_EQ(CompileError(h + "wall A 1 1 0 1 \"as-is\"\n"),
+            "bad.txt:7:16: unexpected 'as-is'; the form is: wall KIND X Y ANGLE ID [as-is]");
+  EXPECT_EQ(CompileError(h + "creature A 1 1 0 1 256 as-is\n"), "bad.txt:7:20: the owner (a player) 256 is outside 0 to 255");
   EXPECT_EQ(CompileError(h + "tree A\n"), "bad.txt:7:1: unknown statement 'tree'");
   EXPECT_EQ(CompileError(h + "wall \"A 1 1 0 1\n"), "bad.txt:7:6: a string has no closing quote");
   EXPECT_EQ(CompileError(h + "wall \"A\\q\" 1 1 0 1\n"), "bad.txt:7:8: unknown escape \\q (known: \\\" \\\\ \\xHH)");
-  EXPECT_EQ(CompileError(h + "wall @1 1 1 0 1\n"), "bad.txt:7:6: @1 is outside the wall kind table (0 names)");
   EXPECT_EQ(CompileError(h + "legend . Water\n"), "bad.txt:7:8: legend character '.' is defined twice");
   EXPECT_EQ(CompileError(h + "legend ab Water\n"),
             "bad.txt:7:8: a legend character is one character (not a blank, '#' or '\"')");

@@ -2,12 +2,13 @@
 //   tessera-model info FILE
 //     frames F vertices V triangles T texcoords C
 //     bbox MINX MINY MINZ MAXX MAXY MAXZ          (frame 0), or FAIL and the reason on stderr
-//   tessera-model render FILE --skin IMAGE --frame F --angle A --out OUT.png [options]
+//   tessera-model render FILE --out OUT.png [--skin IMAGE] [--frame F] [--angle A] [options]
 //     F and A may be comma-separated lists: the picture is then a grid of cells in reading order,
 //     every frame at the first angle, then at the next angle. The model stands at the origin turned to facing
 //     angle A (degrees, as a creature's Angle with ROTATEY 0), lit like the game, seen from the game camera's
-//     direction.
-//     --distance D   eye distance (default: fitted to the model); 41 is the game's start camera
+//     direction. Without --skin the model is drawn in plain grey; a skin that cannot be read is an error.
+//     --distance D   eye distance (default: fitted to the model, whatever its size); 41 is the game's
+//                    start camera
 //     --elevation E  camera elevation in degrees (default 43, the game's start camera)
 //     --floor        draw a grass-green floor of 3 x 3 tiles under the model
 //     --background RRGGBB   clear colour (default 303840)
@@ -40,8 +41,11 @@ constexpr double kPi = 3.14159265358979323846;
 
 const char kUsage[] =
     "usage: tessera-model info FILE\n"
-    "       tessera-model render FILE --skin IMAGE --frame F[,F...] --angle A[,A...] --out OUT.png\n"
+    "       tessera-model render FILE --out OUT.png [--skin IMAGE] [--frame F[,F...]] [--angle A[,A...]]\n"
     "                            [--distance D] [--elevation E] [--floor] [--background RRGGBB]\n";
+
+// The colour of a model drawn without a skin: a mid grey that the game's light shades visibly.
+constexpr uint32_t kNoSkinGrey = 0xFFB4B4B4;
 
 // Loads a model for the tool: the mesh, or null with the reason in *why.
 game::TGmMesh* LoadForTool(const std::string& file, std::string* why) {
@@ -135,6 +139,17 @@ void DrawFloor() {
 int Render(const RenderOptions& o) {
   eng::platform::SetHeadless(true);
   eng::DisableFeature(eng::FeatureLog);
+  eng::RegisterImageReaders();
+  // A skin that was asked for and cannot be read would draw a white model that looks fine at a
+  // glance; it is an error before anything else is done.
+  if (!o.skin.empty()) {
+    eng::TImage image;
+    if (!eng::TextureReadImage(o.skin, &image)) {
+      std::fprintf(stderr, "tessera-model: cannot read the skin %s: %s\n", o.skin.c_str(),
+                   eng::TextureFailureMessage().c_str());
+      return 1;
+    }
+  }
   if (!eng::platform::Init()) {
     std::fprintf(stderr, "tessera-model: no display: %s\n", eng::platform::LastError().c_str());
     return 1;
@@ -155,8 +170,8 @@ int Render(const RenderOptions& o) {
     eng::platform::Shutdown();
     return 1;
   }
-  eng::RegisterImageReaders();
-  eng::TTexture* skin = eng::TextureLoadFromFile(o.skin, eng::NoColourKey, eng::WorldTextureFlags);
+  eng::TTexture* skin = o.skin.empty() ? eng::TextureCreateBlank(1, 1, kNoSkinGrey, eng::WorldTextureFlags)
+                                        : eng::TextureLoadFromFile(o.skin, eng::NoColourKey, eng::WorldTextureFlags);
 
   // One box around every requested frame keeps the scale equal across the grid.
   float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
@@ -176,7 +191,9 @@ int Render(const RenderOptions& o) {
   for (double x : {lo[0], hi[0]})
     for (double z : {lo[2], hi[2]}) reach = std::max(reach, std::hypot(x, z));
   const double centreY = (lo[1] + hi[1]) / 2;
-  const double radius = std::max(0.05, std::hypot(reach, (hi[1] - lo[1]) / 2));
+  // A model of no extent (one point) still gets a camera that can see it.
+  double radius = std::hypot(reach, (hi[1] - lo[1]) / 2);
+  if (!(radius > 0)) radius = 1e-3;
 
   // Cells in reading order, one row of frames per angle when they fit, otherwise a near-square grid.
   const eng::ScreenState& s = eng::Screen();
@@ -189,7 +206,15 @@ int Render(const RenderOptions& o) {
   // Fitted: the model's sphere fills the narrower of the cell's two field-of-view angles.
   const double halfFov =
       std::min(22.5 * kPi / 180, std::atan(std::tan(22.5 * kPi / 180) * cellW / static_cast<double>(cellH)));
-  const double distance = o.distance > 0 ? o.distance : radius / std::sin(halfFov) * 0.85;
+  // The whole sphere around the model in view, so that no part of its box is ever cut off.
+  const double distance = o.distance > 0 ? o.distance : radius / std::sin(halfFov);
+  // The clipping planes follow the model: the game's fixed 0.1 to 200 would cut a large model
+  // away entirely and a tiny one to nothing. Everything drawn lies within `extent` of the point
+  // the camera looks at (the model's sphere, and the floor's corners when it is drawn), so the
+  // planes enclose that sphere, the near one as far out as it can be for depth precision.
+  const double extent = std::max(radius, o.floor ? std::hypot(std::hypot(3.0, 3.0), centreY) : 0.0) * 1.05;
+  const double zFar = distance + extent;
+  const double zNear = distance > extent ? distance - extent : distance * 1e-3;
   glClearColor(static_cast<float>((o.background >> 16) & 255) / 255.0f,
                static_cast<float>((o.background >> 8) & 255) / 255.0f,
                static_cast<float>(o.background & 255) / 255.0f, 1.0f);
@@ -207,7 +232,7 @@ int Render(const RenderOptions& o) {
       glViewport(c * cellW, (static_cast<int>(rows) - 1 - r) * cellH, cellW, cellH);
       glMatrixMode(GL_PROJECTION);
       glLoadIdentity();
-      gluPerspective(45.0, static_cast<double>(cellW) / cellH, 0.1, 200.0);
+      gluPerspective(45.0, static_cast<double>(cellW) / cellH, zNear, zFar);
       glMatrixMode(GL_MODELVIEW);
       glLoadIdentity();
       gluLookAt(std::cos(el) * std::cos(az) * distance, centreY + std::sin(el) * distance,
@@ -306,8 +331,8 @@ int main(int argc, char** argv) {
   }
   if (o.frames.empty()) o.frames.push_back(0);
   if (o.angles.empty()) o.angles.push_back(0);
-  if (o.out.empty() || o.skin.empty()) {
-    std::fprintf(stderr, "tessera-model: render needs --skin and --out\n%s", kUsage);
+  if (o.out.empty()) {
+    std::fprintf(stderr, "tessera-model: render needs --out\n%s", kUsage);
     return 2;
   }
   return Render(o);
