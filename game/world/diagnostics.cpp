@@ -23,13 +23,19 @@ struct TDiagnosticsState {
   std::vector<TProblem> Problems;
   std::set<std::pair<std::string, std::string>> Written;  // (file, message) already on stderr
   std::map<std::string, TFileCounts> Counts;
+  bool Echo = true;
 };
 
 TDiagnosticsState g_diagnostics;
 
 void WriteLine(const std::string& line) {
+  if (!g_diagnostics.Echo) return;
   eng::LogAdd(line);
   std::fprintf(stderr, "tessera: %s\n", line.c_str());
+}
+
+void LogLine(const std::string& line) {
+  if (g_diagnostics.Echo) eng::LogAdd(line);
 }
 
 }  // namespace
@@ -67,14 +73,14 @@ void ReportProblem(const TProblem& problem) {
   g_diagnostics.Problems.push_back(shown);
   std::string line = FormatProblem(shown);
   if (!g_diagnostics.Written.emplace(shown.File, shown.Message).second) {
-    eng::LogAdd(line);
+    LogLine(line);
     return;
   }
   if (!capped || counts.Shown < MaxProblemsShownPerFile) {
     WriteLine(line);
   } else {
-    eng::LogAdd(line);
-    if (counts.Shown == MaxProblemsShownPerFile) {
+    LogLine(line);
+    if (counts.Shown == MaxProblemsShownPerFile && g_diagnostics.Echo) {
       TProblem note{shown.File, 0, 0, "more problems in this file are not shown here; the log and tessera-check list them"};
       std::fprintf(stderr, "tessera: %s\n", FormatProblem(note).c_str());
     }
@@ -90,6 +96,8 @@ std::string ShownPath(const std::string& path) {
     return path.substr(base.size());
   return path;
 }
+
+void DiagnosticsSetEcho(bool echo) { g_diagnostics.Echo = echo; }
 
 void DiagnosticsReset() { g_diagnostics = TDiagnosticsState{}; }
 

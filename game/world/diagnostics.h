@@ -30,13 +30,17 @@ std::string FormatProblem(const TProblem& problem);
 // message come together, and to the log; within the per-file limits above.
 void ReportProblem(const TProblem& problem);
 
+// Whether ReportProblem writes to standard error and the log (on at start); off, problems are only
+// kept, for callers that show them in their own way or not at all (the fuzz targets).
+void DiagnosticsSetEcho(bool echo);
+
 // Every problem reported since the last reset, in order.
 const std::vector<TProblem>& Problems();
 
 // A path as problems show it: relative to the game folder (AppDir) when it lies below it.
 std::string ShownPath(const std::string& path);
 
-// Back to the state at process start (tests, and the checker between files).
+// Back to the state at process start, echo on (tests, and the checker between files).
 void DiagnosticsReset();
 
 }  // namespace game

@@ -253,8 +253,9 @@ TEST(HostileTable, EveryFileHasARowAndEnoughFilesExist) {
   for (const auto& entry : fs::recursive_directory_iterator(kHostile)) {
     if (!entry.is_regular_file()) continue;
     std::string relative = fs::relative(entry.path(), kHostile).generic_string();
+    // The table, its maker, and the good files the broken ones are made from.
     if (relative == "expectations.txt" || relative == "make_hostile.py" || relative.ends_with("/.keep") ||
-        relative == "Data/Models/good.md2" || relative == "Data/Textures/good.tga")
+        entry.path().filename().string().starts_with("good"))
       continue;
     ++files;
     EXPECT_TRUE(listed.count(relative)) << relative << " has no row in expectations.txt";

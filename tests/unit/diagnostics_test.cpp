@@ -54,6 +54,18 @@ TEST_F(DiagnosticsTest, OncePerFileAndMessageOnStandardErrorEveryTimeInTheList) 
   EXPECT_EQ(game::Problems()[1].Line, 9);
 }
 
+TEST_F(DiagnosticsTest, WithoutEchoProblemsAreOnlyKept) {
+  game::DiagnosticsSetEcho(false);
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 20; ++i) game::ReportProblem({"a.cro", i + 1, 0, "line " + std::to_string(i)});
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(game::Problems().size(), 20u);
+  game::DiagnosticsReset();
+  testing::internal::CaptureStderr();
+  game::ReportProblem({"a.cro", 1, 0, "echoed again after a reset"});
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "tessera: a.cro:1: echoed again after a reset\n");
+}
+
 TEST_F(DiagnosticsTest, MessagesQuotingBinaryBytesArePrintable) {
   testing::internal::CaptureStderr();
   game::ReportProblem({"x.cro", 1, 0, std::string("unknown key \"\x1b[2J\0\"", 19)});

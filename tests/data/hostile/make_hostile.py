@@ -13,7 +13,6 @@ import struct
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.normpath(os.path.join(HERE, '..', '..', '..'))
 ROWS = []
 
 
@@ -155,8 +154,8 @@ case('texture', T + 'png_idat_then_text.png',
 # ---- JPEG -----------------------------------------------------------------------------------------
 
 
-def corpus(name):
-    with open(os.path.join(ROOT, 'fuzz', 'corpus', 'jpg', name), 'rb') as f:
+def good(name):
+    with open(os.path.join(HERE, 'Data', 'Textures', name), 'rb') as f:
         return f.read()
 
 
@@ -167,8 +166,9 @@ def with_size(data, width, height):
     return data[:at + 5] + struct.pack('>HH', height, width) + data[at + 9:]
 
 
-BASELINE = corpus('baseline.jpg')
-PROGRESSIVE = corpus('progressive.jpg')
+# Good files the broken ones are made from (made by the game's own encoder).
+BASELINE = good('good_baseline.jpg')
+PROGRESSIVE = good('good_progressive.jpg')
 
 
 def repeat_first_scan(data, times):
