@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <sstream>
 
 #include "engine/application.h"
@@ -180,7 +181,13 @@ bool InputStreamOpenReplay(const std::string& path, std::string* error) {
     return false;
   }
   std::string why;
-  if (!InputStreamParse(text, &g_stream.events, &why)) {
+  bool parsed = false;
+  try {
+    parsed = InputStreamParse(text, &g_stream.events, &why);
+  } catch (const std::bad_alloc&) {
+    why = "not enough memory for the events of this recording";
+  }
+  if (!parsed) {
     // The words quoted from a binary or garbled file must not garble the terminal in turn.
     bool binary = text.find('\0') != std::string::npos;
     *error = path + ":" + PrintableText(why, 200) + (binary ? " (this file holds binary data, not a recording)" : "");

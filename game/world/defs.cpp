@@ -391,6 +391,16 @@ std::string ReadWholeFile(const std::string& path, uint64_t maxBytes) {
   return bytes;
 }
 
+bool ReadDefinitionFile(const std::string& path, std::string* text) {
+  eng::DataFileResult read = eng::ReadDataFile(path, eng::MaxDataFileBytes, text);
+  if (read.Status == eng::DataFileStatus::TooLarge) {
+    ReportProblem({ShownPath(path), 0, 0, "the file " + read.Reason + ": it is not read"});
+    return false;
+  }
+  if (read.Status != eng::DataFileStatus::Ok) throw FatalError(DataFileMessage(read), path, 0);
+  return true;
+}
+
 std::string DataFileMessage(const eng::DataFileResult& result) {
   if (result.Status == eng::DataFileStatus::Missing) return "File not found";
   std::string text = result.Reason;

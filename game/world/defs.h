@@ -141,6 +141,10 @@ bool CheckDefinitionText(std::string_view text, const std::string& file);
 std::string ClosestKey(const std::string& key, const std::vector<std::string>& known);
 // Reports a key line that no entry of the reader knows (with the likely intended key).
 void ReportUnknownKey(const TDefLine& line, const std::vector<std::string>& known);
+// Reads a kind file whole. A file too large for the limit or for the memory left is reported and
+// gives false (the kind keeps its defaults); any other failure throws FatalError naming the file
+// ("File not found", "Is a directory", ...), as the registry only hands over files it has found.
+bool ReadDefinitionFile(const std::string& path, std::string* text);
 // Reports a kind file without a NAME line, or whose NAME is empty (nothing can find the kind);
 // an empty text has been reported as such already.
 void ReportKindWithoutName(const TDefRead& read, const std::string& file, std::string_view text);
@@ -260,7 +264,8 @@ size_t LoadDefinitionKind(const std::string& path, const TDefFormat<T>& format,
   list.push_back(T{});
   size_t index = list.size() - 1;
   if (format.Defaults) format.Defaults(list[index]);
-  std::string text = ReadWholeFile(path);
+  std::string text;
+  if (!ReadDefinitionFile(path, &text)) return index;
   TDefRead read;
   try {
     CheckDefinitionText(text, ShownPath(path));

@@ -1,6 +1,7 @@
 // Map loading: the map file applied to the world in file order.
 #include "game/world/map.h"
 
+#include <new>
 
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
@@ -58,7 +59,12 @@ TMapState& MapState() { return g_map; }
 std::string MapLoad(const std::string& fileName) {
   // FatalError naming the file when it is missing, no regular file or above the map size limit.
   std::string bytes = ReadWholeFile(fileName, eng::MaxMapFileBytes);
-  return MapLoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+  try {
+    return MapLoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+  } catch (const std::bad_alloc&) {
+    // The game cannot go on without its map, but it ends with the reason, not an abort.
+    throw FatalError("Not enough memory to load the map", fileName);
+  }
 }
 
 std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName) {
