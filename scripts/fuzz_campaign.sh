@@ -98,7 +98,7 @@ for name in "${targets[@]}"; do
   start=$(date +%s)
 
   # The first minute says how fast the target is, and so which goal it has.
-  nice -n 19 "$target" "${common[@]}" -max_total_time=60 "${folders[@]}" >"$log" 2>&1
+  nice -n 19 "$target" "${common[@]}" -max_total_time=60 ${goal:+-runs=$goal} "${folders[@]}" >"$log" 2>&1
   status=$?
   line=$(summary "$log")
   done_runs=$(echo "$line" | sed -E 's/^#([0-9]+).*/\1/')
