@@ -66,6 +66,20 @@ std::string RecordName(TKindFolder folder, size_t index, const std::vector<std::
          ", ID " + std::to_string(id) + ")";
 }
 
+// Every kind of `kinds` (of folder `from`) whose `key` names no kind of folder `to`.
+template <typename T>
+void CheckReferences(const std::vector<T>& kinds, TKindFolder from, const std::string& key,
+                     std::string T::*field, TKindFolder to, std::vector<TProblem>* problems) {
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    const std::string& name = kinds[i].*field;
+    std::string reason = name.empty() ? "" : UnknownKindReason(to, name);
+    if (reason.empty()) continue;
+    TProblem p = KindKeyPlace(kinds, i, from, key);
+    p.Message = key + ": " + reason;
+    problems->push_back(p);
+  }
+}
+
 }  // namespace
 
 bool KindNameKnown(TKindFolder folder, const std::string& name) {
@@ -88,22 +102,8 @@ std::string UnknownKindReason(TKindFolder folder, const std::string& name) {
 
 std::vector<TProblem> CheckKindReferences() {
   std::vector<TProblem> problems;
-  const std::vector<TCreature>& creatures = CreatureLists().CreatureKinds;
-  for (size_t i = 0; i < creatures.size(); ++i) {
-    std::string reason = creatures[i].Bullet.empty() ? "" : UnknownKindReason(KindBullets, creatures[i].Bullet);
-    if (reason.empty()) continue;
-    TProblem p = KindKeyPlace(creatures, i, KindCreatures, "BULLET");
-    p.Message = "BULLET: " + reason;
-    problems.push_back(p);
-  }
-  const std::vector<TBullet>& bullets = BulletLists().BulletKinds;
-  for (size_t i = 0; i < bullets.size(); ++i) {
-    std::string reason = bullets[i].Effect.empty() ? "" : UnknownKindReason(KindEffects, bullets[i].Effect);
-    if (reason.empty()) continue;
-    TProblem p = KindKeyPlace(bullets, i, KindBullets, "EFFECT");
-    p.Message = "EFFECT: " + reason;
-    problems.push_back(p);
-  }
+  CheckReferences(CreatureLists().CreatureKinds, KindCreatures, "BULLET", &TCreature::Bullet, KindBullets, &problems);
+  CheckReferences(BulletLists().BulletKinds, KindBullets, "EFFECT", &TBullet::Effect, KindEffects, &problems);
   return problems;
 }
 

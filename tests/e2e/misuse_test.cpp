@@ -10,18 +10,13 @@
 
 #include "game/world/map_file.h"
 #include "game/world/map_text.h"
+#include "tests/support/problems.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::ProcessResult;
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
 
 class Misuse : public ::testing::Test {
  protected:
@@ -129,7 +124,7 @@ TEST_F(Misuse, ContentFaultsAreToldOnceWithTheirCulprit) {
       "tessera: maps/proba.map: creature 1 (\"Goblin\" on (2, 2), ID 2) cannot be placed: no creature kind is named "
       "\"Goblin\"\n",
   };
-  for (const char* line : lines) EXPECT_EQ(Count(r.err, line), 1u) << line << "\n" << r.err;
+  for (const char* line : lines) EXPECT_EQ(testsupport::CountOf(r.err, line), 1u) << line << "\n" << r.err;
   // The player's message box is as it always was.
   EXPECT_NE(r.err.find("Wall \"Marble\" not found."), std::string::npos) << r.err;
 }

@@ -17,39 +17,19 @@
 #include "game/models/mesh.h"
 #include "game/world/floor.h"
 #include "game/world/map.h"
+#include "tests/support/problems.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Lines(const std::vector<game::TProblem>& problems) {
-  std::vector<std::string> lines;
-  for (const game::TProblem& p : problems) lines.push_back(game::FormatProblem(p));
-  return lines;
-}
-
-class ContentCheckTest : public ::testing::Test {
+class ContentCheckTest : public testsupport::GameFolderTest {
  protected:
   void SetUp() override {
-    dir_ = testsupport::ScratchDir();
-    Reset();
-    game::Core().AppDir = dir_.string() + "/";
+    GameFolderTest::SetUp();
     game::Registry().MapWidth = 19;
     game::Registry().MapHeight = 19;
-  }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    game::GameCoreReset();
-    game::RegistryReset();
-    game::WallsReset();
-    game::CreaturesReset();
-    game::BulletsReset();
-    game::FloorReset();
-    game::MapReset();
-    game::MeshFreeAll();
-    game::DiagnosticsReset();
-    eng::TexturesReset();
   }
   static void AddKinds() {
     game::FloorInit();
@@ -62,7 +42,6 @@ class ContentCheckTest : public ::testing::Test {
     orc.Name = "Orc";
     game::CreatureLists().CreatureKinds.push_back(orc);
   }
-  fs::path dir_;
 };
 
 game::TMapFile SmallMap() {
@@ -107,7 +86,7 @@ TEST_F(ContentCheckTest, EveryRecordThatCannotBePlacedIsNamedWithItsIndexAndReas
       "maps/m.map: creature 3 (\"Orc\" on (4, 3), ID 23) cannot be placed: tile (4, 3) is outside the map (0..4 x "
       "0..2)",
   };
-  EXPECT_EQ(Lines(game::CheckMapRecords(map, "maps/m.map")), want);
+  EXPECT_EQ(testsupport::ProblemLines(game::CheckMapRecords(map, "maps/m.map")), want);
 
   // The loader stops at the first of them, with the message the player sees; the check named it.
   std::vector<uint8_t> bytes;
@@ -131,7 +110,7 @@ TEST_F(ContentCheckTest, FloorKindsAndCounts) {
       "m.map: floor kind \"Water\" is no floor kind: cell (3, 0) and 1 more keep what they had",
       "m.map: floor kind index 9 is outside the floor kind table (3 names): cell (4, 2) keeps what it had",
   };
-  EXPECT_EQ(Lines(game::CheckMapRecords(map, "m.map")), want);
+  EXPECT_EQ(testsupport::ProblemLines(game::CheckMapRecords(map, "m.map")), want);
 }
 
 // The whole path the game and the checker take: files on disk, the windowless load, the checks.
@@ -163,7 +142,7 @@ TEST_F(ContentCheckTest, TheWindowlessLoadReportsReferencesAndRecordsAtTheirFile
       "maps/m.map: creature 0 (\"Troll\" on (2, 2), ID 3) cannot be placed: no creature kind is named \"Troll\"",
       "maps/m.map: 3 bytes follow the end of the map and are ignored (is it a map file?)",
   };
-  EXPECT_EQ(Lines(game::Problems()), want);
+  EXPECT_EQ(testsupport::ProblemLines(game::Problems()), want);
   for (const std::string& line : want) EXPECT_NE(err.find("tessera: " + line + "\n"), std::string::npos) << line;
 }
 
@@ -173,7 +152,7 @@ TEST_F(ContentCheckTest, AReferenceIntoAMissingFolderSaysSo) {
   orc.Bullet = "Arrow";
   game::CreatureLists().CreatureKinds.push_back(orc);
   game::Registry().Folders[game::KindBullets] = game::TFolderState::Missing;
-  EXPECT_EQ(Lines(game::CheckKindReferences()),
+  EXPECT_EQ(testsupport::ProblemLines(game::CheckKindReferences()),
             std::vector<std::string>{"BULLET: no bullet kind is named \"Arrow\" (the folder Data/Bullets/ is missing)"});
   // Bullet kinds that their own loader read count as well as the name-only ones.
   game::TBullet arrow;
@@ -181,7 +160,7 @@ TEST_F(ContentCheckTest, AReferenceIntoAMissingFolderSaysSo) {
   arrow.Effect = "Smoke";
   game::BulletLists().BulletKinds.push_back(arrow);
   EXPECT_TRUE(game::KindNameKnown(game::KindBullets, "arrow"));
-  EXPECT_EQ(Lines(game::CheckKindReferences()), std::vector<std::string>{"EFFECT: no effect kind is named \"Smoke\""});
+  EXPECT_EQ(testsupport::ProblemLines(game::CheckKindReferences()), std::vector<std::string>{"EFFECT: no effect kind is named \"Smoke\""});
 }
 
 }  // namespace

@@ -7,16 +7,11 @@
 #include <string>
 
 #include "game/core/game_core.h"
+#include "tests/support/problems.h"
 
 namespace {
 
 using game::TProblem;
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
 
 class DiagnosticsTest : public ::testing::Test {
  protected:
@@ -81,11 +76,11 @@ TEST_F(DiagnosticsTest, OneFileCannotFloodTheTerminalOrTheMemory) {
   game::ReportProblem({"other.cro", 1, 0, "still shown"});
   std::string err = testing::internal::GetCapturedStderr();
 
-  EXPECT_EQ(Count(err, "tessera: junk.cro:"), game::MaxProblemsShownPerFile + 2)
+  EXPECT_EQ(testsupport::CountOf(err, "tessera: junk.cro:"), game::MaxProblemsShownPerFile + 2)
       << "the shown ones, the note that more are not shown, and the note that more are not listed";
-  EXPECT_EQ(Count(err, "junk.cro: more problems in this file are not shown"), 1u);
-  EXPECT_EQ(Count(err, "junk.cro: more problems in this file are not listed"), 1u);
-  EXPECT_EQ(Count(err, "tessera: texture "), 30u) << "problems without a file are not capped";
+  EXPECT_EQ(testsupport::CountOf(err, "junk.cro: more problems in this file are not shown"), 1u);
+  EXPECT_EQ(testsupport::CountOf(err, "junk.cro: more problems in this file are not listed"), 1u);
+  EXPECT_EQ(testsupport::CountOf(err, "tessera: texture "), 30u) << "problems without a file are not capped";
   EXPECT_NE(err.find("tessera: other.cro:1: still shown"), std::string::npos);
 
   size_t junk = 0;

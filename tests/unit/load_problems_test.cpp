@@ -18,29 +18,15 @@
 #include "game/world/diagnostics.h"
 #include "game/world/registry.h"
 #include "tests/support/actor_models.h"
+#include "tests/support/problems.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class LoadProblemsTest : public ::testing::Test {
+class LoadProblemsTest : public testsupport::GameFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = testsupport::ScratchDir();
-    Reset();
-    game::Core().AppDir = dir_.string() + "/";
-  }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    game::GameCoreReset();
-    game::RegistryReset();
-    game::WallsReset();
-    game::CreaturesReset();
-    game::MeshFreeAll();
-    game::DiagnosticsReset();
-    eng::TexturesReset();
-  }
   void Write(const std::string& relative, const std::string& text) { testsupport::WriteFile(dir_ / relative, text); }
   // Loads the kind folders, quietly, and returns every problem as "FILE:LINE: message" lines.
   std::vector<std::string> LoadKinds() {
@@ -48,14 +34,8 @@ class LoadProblemsTest : public ::testing::Test {
     testing::internal::CaptureStderr();
     game::LoadKindFolders();
     testing::internal::GetCapturedStderr();
-    return Lines();
+    return testsupport::ProblemLines(game::Problems());
   }
-  static std::vector<std::string> Lines() {
-    std::vector<std::string> lines;
-    for (const game::TProblem& p : game::Problems()) lines.push_back(game::FormatProblem(p));
-    return lines;
-  }
-  fs::path dir_;
 };
 
 TEST_F(LoadProblemsTest, UnknownKeysNameTheLikelyIntendedKey) {
@@ -127,7 +107,7 @@ TEST_F(LoadProblemsTest, FilesThatCannotBeReadLineByLineAreReportedAsAWhole) {
 TEST_F(LoadProblemsTest, MissingDataAndMisplacedFolders) {
   EXPECT_EQ(LoadKinds(), std::vector<std::string>{"Data: the folder Data/ is missing: no kinds are loaded"});
 
-  Reset();
+  ResetLoaded();
   game::Core().AppDir = dir_.string() + "/";
   Write("Data/Walls", "a file where the folder should be");
   Write("Data/Creatures/orc.cro", "NAME=Orc\n");
