@@ -101,7 +101,7 @@ for name in "${targets[@]}"; do
   nice -n 19 "$target" "${common[@]}" -max_total_time=60 ${goal:+-runs=$goal} "${folders[@]}" >"$log" 2>&1
   status=$?
   line=$(summary "$log")
-  done_runs=$(echo "$line" | sed -E 's/^#([0-9]+).*/\1/')
+  done_runs=$(sed -nE 's/^Done ([0-9]+) runs in.*/\1/p' "$log" | tail -1)
   speed=$(echo "$line" | sed -nE 's/.*exec\/s: ([0-9]+).*/\1/p')
   this_goal=$goal
   if [ -z "$this_goal" ]; then
@@ -119,7 +119,7 @@ for name in "${targets[@]}"; do
   # Executions over both runs; edges and features of the last one (it started from the corpus the
   # first one grew, so it covers at least as much).
   total=0
-  for n in $(grep -E '^#[0-9]+ +DONE' "$log" | sed -E 's/^#([0-9]+).*/\1/'); do total=$((total + n)); done
+  for n in $(sed -nE 's/^Done ([0-9]+) runs in.*/\1/p' "$log"); do total=$((total + n)); done
   last=$(summary "$log")
   cov=$(echo "$last" | sed -nE 's/.*cov: ([0-9]+).*/\1/p')
   ft=$(echo "$last" | sed -nE 's/.*ft: ([0-9]+).*/\1/p')
