@@ -9,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -124,12 +125,18 @@ DataFileResult ReadDataFile(const std::string& path, uint64_t maxBytes, std::vec
 std::string PrintableText(std::string_view text, size_t maxLength) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
+  out.reserve(std::min(text.size(), maxLength) + 3);
   for (char c : text) {
     auto byte = static_cast<unsigned char>(c);
-    std::string piece = byte >= 32 && byte < 127 ? std::string(1, c)
-                                                   : std::string{'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-    if (out.size() + piece.size() > maxLength) return out + "...";
-    out += piece;
+    bool plain = byte >= 32 && byte < 127;
+    if (out.size() + (plain ? 1 : 4) > maxLength) return out + "...";
+    if (plain) {
+      out.push_back(c);
+    } else {
+      out += "\\x";
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 15]);
+    }
   }
   return out;
 }

@@ -119,6 +119,11 @@ std::vector<TProblem> CheckMapRecords(const TMapFile& map, const std::string& fi
   std::map<uint16_t, int32_t> cellsOfKind;
   std::map<uint16_t, std::pair<int32_t, int32_t>> firstCell;
   size_t badTextures = 0;  // only the first is told: the rest are likely the same fault
+  // Which entries of the floor kind table name a floor kind, worked out once per name.
+  std::vector<char> knownKinds(map.FloorKindNames.size());
+  for (size_t k = 0; k < knownKinds.size(); ++k)
+    knownKinds[k] = std::any_of(Floor().FloorKinds.begin(), Floor().FloorKinds.end(),
+                                [&](const TFloor& f) { return SameName(f.Name, map.FloorKindNames[k]); });
   for (int32_t y = 0; y <= map.MapHeight; ++y) {
     for (int32_t x = 0; x <= map.MapWidth; ++x) {
       size_t at = static_cast<size_t>(y) * (map.MapWidth + 1u) + static_cast<size_t>(x);
@@ -129,10 +134,7 @@ std::vector<TProblem> CheckMapRecords(const TMapFile& map, const std::string& fi
       if (MapCellHasTexture(name) && texture >= map.FloorTextureNames.size() && badTextures++ == 0)
         report("floor texture index " + std::to_string(texture) + " of cell " + Tile(x, y) +
                " is outside the floor texture table (" + Names(map.FloorTextureNames.size()) + ")");
-      bool known = kind < map.FloorKindNames.size() &&
-                   std::any_of(Floor().FloorKinds.begin(), Floor().FloorKinds.end(),
-                               [&](const TFloor& f) { return SameName(f.Name, name); });
-      if (known) continue;
+      if (kind < knownKinds.size() && knownKinds[kind]) continue;
       if (cellsOfKind[kind]++ == 0) firstCell[kind] = {x, y};
     }
   }

@@ -369,17 +369,18 @@ float TDefLine::Float() const {
 // ---- Paths ---------------------------------------------------------------------------------
 
 std::string DataPath(std::string_view folder, std::string_view value) {
-  std::string base = BackslashesToSlashes(Core().AppDir);
-  std::string rest = BackslashesToSlashes(folder) + BackslashesToSlashes(value);
-  // Only what lies below the game folder is content, authored perhaps where case does not matter;
-  // the game folder itself is taken as given, so that a missing file costs one listing per level
-  // of content, not one of every folder up to the root.
-  if (base.empty() || base.back() != '/') return ResolvePathCase(base + rest);
-  return ResolveBelow(base, rest);
+  return ResolvePathCase(BackslashesToSlashes(Core().AppDir) + BackslashesToSlashes(folder) +
+                         BackslashesToSlashes(value));
 }
 
 std::string ResolvePathCase(const std::string& path) {
   if (path.empty()) return path;
+  // Only what lies below the game folder is content, authored perhaps where case does not matter;
+  // the game folder itself is taken as given, so that a missing file costs one listing per level
+  // of content, not one of every folder up to the root.
+  const std::string& base = Core().AppDir;
+  if (!base.empty() && base.back() == '/' && path.size() > base.size() && path.compare(0, base.size(), base) == 0)
+    return ResolveBelow(base, path.substr(base.size()));
   return path[0] == '/' ? ResolveBelow("/", path.substr(1)) : ResolveBelow("", path);
 }
 

@@ -66,7 +66,8 @@ std::string InvalidFloatMessage(std::string_view text);
 // path does not exist, each component matched without regard to case.
 std::string DataPath(std::string_view folder, std::string_view value);
 // The path itself when it exists; otherwise the path whose components match the existing entries
-// case-insensitively, as far as they can be found (the rest kept as given).
+// case-insensitively, as far as they can be found (the rest kept as given). Below AppDir only the
+// components after it are matched so.
 std::string ResolvePathCase(const std::string& path);
 // A whole regular file of at most `maxBytes` as bytes; throws FatalError naming the file when it
 // cannot be read: "File not found", or why (a directory, a FIFO or device, too large).
