@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "engine/data_file.h"
 #include "game/actors/bullets.h"
@@ -24,6 +25,26 @@ std::string Names(size_t count) { return std::to_string(count) + (count == 1 ? "
 
 std::string Tile(int32_t x, int32_t y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
+// The names of the kinds of a folder, from its loader's list or the name-only one.
+template <typename T>
+void AddNames(const std::vector<T>& kinds, std::vector<std::string>* names) {
+  for (const T& k : kinds) names->push_back(k.Name);
+}
+
+std::vector<std::string> KindNamesOf(TKindFolder folder) {
+  std::vector<std::string> names;
+  AddNames(Registry().NamedKinds[folder], &names);
+  switch (folder) {
+    case KindWalls: AddNames(WallLists().WallKinds, &names); break;
+    case KindCreatures: AddNames(CreatureLists().CreatureKinds, &names); break;
+    case KindBullets: AddNames(BulletLists().BulletKinds, &names); break;
+    case KindEffects: AddNames(EffectLists().EffectKinds, &names); break;
+    case KindItems:
+    case KindFolderCount: break;
+  }
+  return names;
+}
+
 // Where kind `index` of `list` was read from: the file and the line of `key`, as far as known.
 template <typename T>
 TProblem KindKeyPlace(const std::vector<T>& list, size_t index, TKindFolder folder, const std::string& key) {
@@ -39,101 +60,100 @@ TProblem KindKeyPlace(const std::vector<T>& list, size_t index, TKindFolder fold
   return place;
 }
 
-// The records placed so far, by tile, as the map loader would have placed them.
-using TTileHolders = std::map<std::pair<int32_t, int32_t>, size_t>;
-
-// Why a record cannot be placed on a map of largest tile (width, height), in the order the placing
-// operations test: the kind index, the tile, the tile's occupant, the kind's name; empty when it
-// can.
-std::string RecordProblem(int32_t width, int32_t height, const TTileHolders& held, TKindFolder folder,
-                          const std::vector<std::string>& table, uint16_t kind, int32_t x, int32_t y) {
-  if (kind >= table.size())
-    return "kind index " + std::to_string(kind) + " is outside the " + KindNoun(folder) + " kind table (" +
-           Names(table.size()) + ")";
-  if (x < 0 || y < 0 || x > width || y > height)
-    return "tile " + Tile(x, y) + " is outside the map (0.." + std::to_string(width) + " x 0.." +
-           std::to_string(height) + ")";
-  auto other = held.find({x, y});
-  if (other != held.end())
-    return "tile " + Tile(x, y) + " already holds " + KindNoun(folder) + " " + std::to_string(other->second);
-  return UnknownKindReason(folder, table[kind]);
-}
-
-std::string RecordName(TKindFolder folder, size_t index, const std::vector<std::string>& table, uint16_t kind,
-                       int32_t x, int32_t y, uint16_t id) {
-  std::string name = kind < table.size() ? Quoted(table[kind]) : "kind index " + std::to_string(kind);
-  return std::string(KindNoun(folder)) + " " + std::to_string(index) + " (" + name + " on " + Tile(x, y) +
-         ", ID " + std::to_string(id) + ")";
-}
-
-// Every kind of `kinds` (of folder `from`) whose `key` names no kind of folder `to`.
+// Reports every kind of `kinds` (of folder `from`) whose `key` names no kind of folder `to`.
 template <typename T>
-void CheckReferences(const std::vector<T>& kinds, TKindFolder from, const std::string& key,
-                     std::string T::*field, TKindFolder to, std::vector<TProblem>* problems) {
+int32_t CheckReferences(const std::vector<T>& kinds, TKindFolder from, const std::string& key,
+                        std::string T::*field, TKindFolder to) {
+  int32_t problems = 0;
   for (size_t i = 0; i < kinds.size(); ++i) {
     const std::string& name = kinds[i].*field;
     std::string reason = name.empty() ? "" : UnknownKindReason(to, name);
     if (reason.empty()) continue;
     TProblem p = KindKeyPlace(kinds, i, from, key);
     p.Message = key + ": " + reason;
-    problems->push_back(p);
+    ReportProblem(p);
+    ++problems;
   }
-}
-
-}  // namespace
-
-bool KindNameKnown(TKindFolder folder, const std::string& name) {
-  if (FindKind(Registry().NamedKinds[folder], name) >= 0) return true;
-  switch (folder) {
-    case KindWalls: return FindKind(WallLists().WallKinds, name) >= 0;
-    case KindCreatures: return FindKind(CreatureLists().CreatureKinds, name) >= 0;
-    case KindBullets: return FindKind(BulletLists().BulletKinds, name) >= 0;
-    case KindEffects: return FindKind(EffectLists().EffectKinds, name) >= 0;
-    case KindItems:
-    case KindFolderCount: break;
-  }
-  return false;
-}
-
-std::string UnknownKindReason(TKindFolder folder, const std::string& name) {
-  if (KindNameKnown(folder, name)) return {};
-  return "no " + std::string(KindNoun(folder)) + " kind is named " + Quoted(name) + KindFolderNote(folder);
-}
-
-std::vector<TProblem> CheckKindReferences() {
-  std::vector<TProblem> problems;
-  CheckReferences(CreatureLists().CreatureKinds, KindCreatures, "BULLET", &TCreature::Bullet, KindBullets, &problems);
-  CheckReferences(BulletLists().BulletKinds, KindBullets, "EFFECT", &TBullet::Effect, KindEffects, &problems);
   return problems;
 }
 
-std::vector<TProblem> CheckMapRecords(const TMapFile& map, const std::string& file) {
-  std::vector<TProblem> problems;
-  auto report = [&](std::string message) { problems.push_back({file, 0, 0, std::move(message)}); };
-  if (map.WallCountInFile < 0)
-    report("the wall count is " + std::to_string(map.WallCountInFile) + ": no walls are read");
-  if (map.CreatureCountInFile < 0)
-    report("the creature count is " + std::to_string(map.CreatureCountInFile) + ": no creatures are read");
+// One sort of record (walls or creatures) of a map, in file order, with the tiles and IDs of the
+// records before it as the loader would have left them.
+template <typename Record>
+int32_t CheckRecords(const TMapFile& map, const std::vector<Record>& records, TKindFolder folder,
+                     const std::vector<std::string>& table, const std::vector<TMapTextRecord>* places,
+                     const std::string& file, bool placing) {
+  const char* noun = KindNoun(folder);
+  int32_t problems = 0;
+  std::map<std::pair<int32_t, int32_t>, size_t> held;  // tile -> record standing there
+  std::map<uint16_t, size_t> firstWithId;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const Record& r = records[i];
+    TMapTextRecord at = places && i < places->size() ? (*places)[i] : TMapTextRecord{};
+    // Without the text's lines, the record is named by its number and what it holds.
+    std::string name = r.Kind < table.size() ? Quoted(table[r.Kind]) : "kind index " + std::to_string(r.Kind);
+    std::string prefix = at.Kind.Line > 0 ? std::string()
+                                          : std::string(noun) + " " + std::to_string(i + 1) + " (" + name + " on " +
+                                                Tile(r.X, r.Y) + ", ID " + std::to_string(r.ID) + "): ";
+    auto report = [&](TMapTextPlace place, const std::string& message) {
+      ReportProblem({file, place.Line, place.Column, prefix + message});
+      ++problems;
+    };
+    // In the order the placing operations test: a record that fails one test is not placed, and
+    // so holds no tile for the later ones.
+    std::string refusal;
+    TMapTextPlace where = at.Kind;
+    if (r.Kind >= table.size()) {
+      refusal = "kind index " + std::to_string(r.Kind) + " is outside the " + noun + " kind table (" +
+                Names(table.size()) + ")";
+    } else if (placing && (r.X < 0 || r.Y < 0 || r.X > map.MapWidth || r.Y > map.MapHeight)) {
+      refusal = "tile " + Tile(r.X, r.Y) + " is outside the map (0.." + std::to_string(map.MapWidth) + " x 0.." +
+                std::to_string(map.MapHeight) + ")";
+      where = at.Tile;
+    } else if (placing && held.count({r.X, r.Y})) {
+      refusal = "tile " + Tile(r.X, r.Y) + " already holds " + noun + " " + std::to_string(held[{r.X, r.Y}] + 1);
+      where = at.Tile;
+    } else {
+      refusal = UnknownKindReason(folder, table[r.Kind]);
+    }
+    if (!refusal.empty()) {
+      report(where, "cannot be placed: " + refusal);
+      continue;
+    }
+    held[{r.X, r.Y}] = i;
+    auto [first, fresh] = firstWithId.emplace(r.ID, i);
+    if (!fresh)
+      report(at.ID, "ID " + std::to_string(r.ID) + " is already carried by " + noun + " " +
+                        std::to_string(first->second + 1) + ": scripts find only that one");
+  }
+  return problems;
+}
 
-  // Floor kinds: one problem per name, at its first cell.
-  std::map<uint16_t, int32_t> cellsOfKind;
-  std::map<uint16_t, std::pair<int32_t, int32_t>> firstCell;
-  size_t badTextures = 0;  // only the first is told: the rest are likely the same fault
-  // Which entries of the floor kind table name a floor kind, worked out once per name.
+// The floor of a map: kinds that are no floor kind (once per name, at its first cell) and floor
+// texture indices outside their table (once).
+int32_t CheckFloor(const TMapFile& map, const std::string& file, const TMapTextNotes* notes) {
+  int32_t problems = 0;
   std::vector<char> knownKinds(map.FloorKindNames.size());
   for (size_t k = 0; k < knownKinds.size(); ++k)
     knownKinds[k] = std::any_of(Floor().FloorKinds.begin(), Floor().FloorKinds.end(),
                                 [&](const TFloor& f) { return SameName(f.Name, map.FloorKindNames[k]); });
+  std::map<uint16_t, int32_t> cellsOfKind;
+  std::map<uint16_t, std::pair<int32_t, int32_t>> firstCell;
+  bool badTexture = false;  // only the first is told: the rest are likely the same fault
   for (int32_t y = 0; y <= map.MapHeight; ++y) {
     for (int32_t x = 0; x <= map.MapWidth; ++x) {
       size_t at = static_cast<size_t>(y) * (map.MapWidth + 1u) + static_cast<size_t>(x);
       if (at >= map.Cells.size()) continue;
       uint16_t kind = map.Cells[at].Kind;
-      const std::string& name = MapTableName(map.FloorKindNames, kind);
       uint16_t texture = map.Cells[at].Texture;
-      if (MapCellHasTexture(name) && texture >= map.FloorTextureNames.size() && badTextures++ == 0)
-        report("floor texture index " + std::to_string(texture) + " of cell " + Tile(x, y) +
-               " is outside the floor texture table (" + Names(map.FloorTextureNames.size()) + ")");
+      if (MapCellHasTexture(MapTableName(map.FloorKindNames, kind)) && texture >= map.FloorTextureNames.size() &&
+          !badTexture) {
+        badTexture = true;
+        ReportProblem({file, 0, 0,
+                       "floor texture index " + std::to_string(texture) + " of cell " + Tile(x, y) +
+                           " is outside the floor texture table (" + Names(map.FloorTextureNames.size()) + ")"});
+        ++problems;
+      }
       if (kind < knownKinds.size() && knownKinds[kind]) continue;
       if (cellsOfKind[kind]++ == 0) firstCell[kind] = {x, y};
     }
@@ -144,49 +164,72 @@ std::vector<TProblem> CheckMapRecords(const TMapFile& map, const std::string& fi
                            ? "floor kind " + Quoted(map.FloorKindNames[kind]) + " is no floor kind"
                            : "floor kind index " + std::to_string(kind) + " is outside the floor kind table (" +
                                  Names(map.FloorKindNames.size()) + ")";
-    report(what + ": cell " + Tile(x, y) +
-           (count > 1 ? " and " + std::to_string(count - 1) + " more keep what they had" : " keeps what it had"));
-  }
-
-  // Walls stand on tiles without walls, creatures on tiles without (living) creatures: the two
-  // never block each other.
-  TTileHolders walls;
-  for (size_t i = 0; i < map.Walls.size(); ++i) {
-    const TMapWall& w = map.Walls[i];
-    std::string reason =
-        RecordProblem(map.MapWidth, map.MapHeight, walls, KindWalls, map.WallKindNames, w.Kind, w.X, w.Y);
-    if (reason.empty())
-      walls[{w.X, w.Y}] = i;
-    else
-      report(RecordName(KindWalls, i, map.WallKindNames, w.Kind, w.X, w.Y, w.ID) + " cannot be placed: " + reason);
-  }
-  TTileHolders creatures;
-  for (size_t i = 0; i < map.Creatures.size(); ++i) {
-    const TMapCreature& c = map.Creatures[i];
-    std::string reason = RecordProblem(map.MapWidth, map.MapHeight, creatures, KindCreatures,
-                                       map.CreatureKindNames, c.Kind, c.X, c.Y);
-    if (reason.empty())
-      creatures[{c.X, c.Y}] = i;
-    else
-      report(RecordName(KindCreatures, i, map.CreatureKindNames, c.Kind, c.X, c.Y, c.ID) +
-             " cannot be placed: " + reason);
+    TMapTextPlace place = notes && kind < notes->FirstUse[0].size() ? notes->FirstUse[0][kind] : TMapTextPlace{};
+    ReportProblem({file, place.Line, place.Column,
+                   what + ": cell " + Tile(x, y) +
+                       (count > 1 ? " and " + std::to_string(count - 1) + " more keep what they had"
+                                  : " keeps what it had")});
+    ++problems;
   }
   return problems;
 }
 
+}  // namespace
+
+bool KindNameExists(TKindFolder folder, const std::string& name) {
+  std::vector<std::string> names = KindNamesOf(folder);
+  return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, name); });
+}
+
+std::string UnknownKindReason(TKindFolder folder, const std::string& name) {
+  std::vector<std::string> names = KindNamesOf(folder);
+  if (std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, name); })) return {};
+  std::vector<std::string> upper;
+  for (const std::string& n : names) upper.push_back(UpperAnsi(n));
+  std::string near = ClosestKey(UpperAnsi(name), upper);
+  std::string guess;
+  for (size_t i = 0; i < upper.size() && !near.empty() && guess.empty(); ++i)
+    if (upper[i] == near) guess = " (did you mean " + Quoted(names[i]) + "?)";
+  return "no " + std::string(KindNoun(folder)) + " kind is named " + Quoted(name) + guess + KindFolderNote(folder);
+}
+
+int32_t CheckKindReferences() {
+  return CheckReferences(CreatureLists().CreatureKinds, KindCreatures, "BULLET", &TCreature::Bullet, KindBullets) +
+         CheckReferences(BulletLists().BulletKinds, KindBullets, "EFFECT", &TBullet::Effect, KindEffects);
+}
+
+int32_t CheckMapRecords(const TMapFile& map, const std::string& file, const TMapTextNotes* notes, bool placing) {
+  int32_t problems = 0;
+  auto report = [&](const std::string& message) {
+    ReportProblem({file, 0, 0, message});
+    ++problems;
+  };
+  if (map.WallCountInFile < 0)
+    report("the wall count is " + std::to_string(map.WallCountInFile) + ": no walls are read");
+  if (map.CreatureCountInFile < 0)
+    report("the creature count is " + std::to_string(map.CreatureCountInFile) + ": no creatures are read");
+  problems += CheckFloor(map, file, notes);
+  problems += CheckRecords(map, map.Walls, KindWalls, map.WallKindNames, notes ? &notes->Walls : nullptr, file,
+                           placing);
+  problems += CheckRecords(map, map.Creatures, KindCreatures, map.CreatureKindNames,
+                           notes ? &notes->Creatures : nullptr, file, placing);
+  return problems;
+}
+
 size_t CheckContent() {
-  std::vector<TProblem> problems = CheckKindReferences();
+  size_t problems = static_cast<size_t>(CheckKindReferences());
   const TMapState& state = MapState();
   if (!state.LoadedFrom.empty()) {
     std::string file = ShownPath(state.LoadedFrom);
-    for (TProblem& p : CheckMapRecords(state.Loaded, file)) problems.push_back(std::move(p));
-    if (state.TrailingBytes > 0)
-      problems.push_back({file, 0, 0,
-                          std::to_string(state.TrailingBytes) +
-                              " bytes follow the end of the map and are ignored (is it a map file?)"});
+    problems += static_cast<size_t>(CheckMapRecords(state.Loaded, file));
+    if (state.TrailingBytes > 0) {
+      ReportProblem({file, 0, 0,
+                     std::to_string(state.TrailingBytes) +
+                         " bytes follow the end of the map and are ignored (is it a map file?)"});
+      ++problems;
+    }
   }
-  for (const TProblem& p : problems) ReportProblem(p);
-  return problems.size();
+  return problems;
 }
 
 }  // namespace game

@@ -118,10 +118,10 @@ TEST_F(Misuse, ContentFaultsAreToldOnceWithTheirCulprit) {
       "tessera: Data/Walls/stone.cro:2: texture \"Data/Textures/granite.tga\" cannot be read: no such file\n",
       "tessera: Data/Walls/stone.cro:4: unknown key \"SCALEMODLE\" (did you mean SCALEMODEL?); the line is ignored\n",
       "tessera: maps/proba.map: floor texture \"Data/Textures/mud.jpg\" of cell (2, 0) cannot be read: no such file\n",
-      "tessera: maps/proba.map: wall 3 (\"Marble\" on (3, 3), ID 4) cannot be placed: no wall kind is named "
+      "tessera: maps/proba.map: wall 4 (\"Marble\" on (3, 3), ID 4): cannot be placed: no wall kind is named "
       "\"Marble\"\n",
-      "tessera: maps/proba.map: wall 4 (\"Stone\" on (0, 0), ID 5) cannot be placed: tile (0, 0) already holds wall 0\n",
-      "tessera: maps/proba.map: creature 1 (\"Goblin\" on (2, 2), ID 2) cannot be placed: no creature kind is named "
+      "tessera: maps/proba.map: wall 5 (\"Stone\" on (0, 0), ID 5): cannot be placed: tile (0, 0) already holds wall 1\n",
+      "tessera: maps/proba.map: creature 2 (\"Goblin\" on (2, 2), ID 2): cannot be placed: no creature kind is named "
       "\"Goblin\"\n",
   };
   for (const char* line : lines) EXPECT_EQ(testsupport::CountOf(r.err, line), 1u) << line << "\n" << r.err;

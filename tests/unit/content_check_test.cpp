@@ -44,6 +44,17 @@ class ContentCheckTest : public testsupport::GameFolderTest {
   }
 };
 
+// What a check reports, quietly, as lines.
+template <typename F>
+std::vector<std::string> Reported(F check) {
+  game::DiagnosticsReset();
+  game::DiagnosticsSetEcho(false);
+  check();
+  std::vector<std::string> lines = testsupport::ProblemLines(game::Problems());
+  game::DiagnosticsReset();
+  return lines;
+}
+
 game::TMapFile SmallMap() {
   game::TMapFile map;
   map.FloorKindNames = {"Plane"};
@@ -75,18 +86,18 @@ TEST_F(ContentCheckTest, EveryRecordThatCannotBePlacedIsNamedWithItsIndexAndReas
       {0, 4, 3, 0.0f, 23, 0},
   };
   std::vector<std::string> want = {
-      "maps/m.map: wall 1 (\"Marble\" on (2, 1), ID 11) cannot be placed: no wall kind is named \"Marble\"",
-      "maps/m.map: wall 2 (\"bush\" on (1, 1), ID 12) cannot be placed: tile (1, 1) already holds wall 0",
-      "maps/m.map: wall 3 (\"Stone\" on (5, 0), ID 13) cannot be placed: tile (5, 0) is outside the map (0..4 x 0..2)",
-      "maps/m.map: wall 4 (kind index 7 on (0, 0), ID 14) cannot be placed: kind index 7 is outside the wall kind "
+      "maps/m.map: wall 2 (\"Marble\" on (2, 1), ID 11): cannot be placed: no wall kind is named \"Marble\"",
+      "maps/m.map: wall 3 (\"bush\" on (1, 1), ID 12): cannot be placed: tile (1, 1) already holds wall 1",
+      "maps/m.map: wall 4 (\"Stone\" on (5, 0), ID 13): cannot be placed: tile (5, 0) is outside the map (0..4 x 0..2)",
+      "maps/m.map: wall 5 (kind index 7 on (0, 0), ID 14): cannot be placed: kind index 7 is outside the wall kind "
       "table (3 names)",
-      "maps/m.map: wall 6 (\"Stone\" on (-1, 2), ID 16) cannot be placed: tile (-1, 2) is outside the map (0..4 x 0..2)",
-      "maps/m.map: creature 1 (\"Orc\" on (1, 1), ID 21) cannot be placed: tile (1, 1) already holds creature 0",
-      "maps/m.map: creature 2 (\"Elf\" on (3, 2), ID 22) cannot be placed: no creature kind is named \"Elf\"",
-      "maps/m.map: creature 3 (\"Orc\" on (4, 3), ID 23) cannot be placed: tile (4, 3) is outside the map (0..4 x "
+      "maps/m.map: wall 7 (\"Stone\" on (-1, 2), ID 16): cannot be placed: tile (-1, 2) is outside the map (0..4 x 0..2)",
+      "maps/m.map: creature 2 (\"Orc\" on (1, 1), ID 21): cannot be placed: tile (1, 1) already holds creature 1",
+      "maps/m.map: creature 3 (\"Elf\" on (3, 2), ID 22): cannot be placed: no creature kind is named \"Elf\"",
+      "maps/m.map: creature 4 (\"Orc\" on (4, 3), ID 23): cannot be placed: tile (4, 3) is outside the map (0..4 x "
       "0..2)",
   };
-  EXPECT_EQ(testsupport::ProblemLines(game::CheckMapRecords(map, "maps/m.map")), want);
+  EXPECT_EQ(Reported([&] { game::CheckMapRecords(map, "maps/m.map"); }), want);
 
   // The loader stops at the first of them, with the message the player sees; the check named it.
   std::vector<uint8_t> bytes;
@@ -110,7 +121,7 @@ TEST_F(ContentCheckTest, FloorKindsAndCounts) {
       "m.map: floor kind \"Water\" is no floor kind: cell (3, 0) and 1 more keep what they had",
       "m.map: floor kind index 9 is outside the floor kind table (3 names): cell (4, 2) keeps what it had",
   };
-  EXPECT_EQ(testsupport::ProblemLines(game::CheckMapRecords(map, "m.map")), want);
+  EXPECT_EQ(Reported([&] { game::CheckMapRecords(map, "m.map"); }), want);
 }
 
 // The whole path the game and the checker take: files on disk, the windowless load, the checks.
@@ -138,8 +149,8 @@ TEST_F(ContentCheckTest, TheWindowlessLoadReportsReferencesAndRecordsAtTheirFile
   std::vector<std::string> want = {
       "texture \"Data/Textures/grass.jpg\" cannot be read: no such file",
       "Data/Creatures/orc.cro:3: BULLET: no bullet kind is named \"Arrow\"",
-      "maps/m.map: wall 1 (\"Stone\" on (0, 0), ID 2) cannot be placed: tile (0, 0) already holds wall 0",
-      "maps/m.map: creature 0 (\"Troll\" on (2, 2), ID 3) cannot be placed: no creature kind is named \"Troll\"",
+      "maps/m.map: wall 2 (\"Stone\" on (0, 0), ID 2): cannot be placed: tile (0, 0) already holds wall 1",
+      "maps/m.map: creature 1 (\"Troll\" on (2, 2), ID 3): cannot be placed: no creature kind is named \"Troll\"",
       "maps/m.map: 3 bytes follow the end of the map and are ignored (is it a map file?)",
   };
   EXPECT_EQ(testsupport::ProblemLines(game::Problems()), want);
@@ -152,15 +163,44 @@ TEST_F(ContentCheckTest, AReferenceIntoAMissingFolderSaysSo) {
   orc.Bullet = "Arrow";
   game::CreatureLists().CreatureKinds.push_back(orc);
   game::Registry().Folders[game::KindBullets] = game::TFolderState::Missing;
-  EXPECT_EQ(testsupport::ProblemLines(game::CheckKindReferences()),
+  EXPECT_EQ(Reported([] { game::CheckKindReferences(); }),
             std::vector<std::string>{"BULLET: no bullet kind is named \"Arrow\" (the folder Data/Bullets/ is missing)"});
   // Bullet kinds that their own loader read count as well as the name-only ones.
   game::TBullet arrow;
   arrow.Name = "ARROW";
   arrow.Effect = "Smoke";
   game::BulletLists().BulletKinds.push_back(arrow);
-  EXPECT_TRUE(game::KindNameKnown(game::KindBullets, "arrow"));
-  EXPECT_EQ(testsupport::ProblemLines(game::CheckKindReferences()), std::vector<std::string>{"EFFECT: no effect kind is named \"Smoke\""});
+  EXPECT_TRUE(game::KindNameExists(game::KindBullets, "arrow"));
+  EXPECT_EQ(Reported([] { game::CheckKindReferences(); }),
+            std::vector<std::string>{"EFFECT: no effect kind is named \"Smoke\""});
+}
+
+// Names near a kind's are likely typos; IDs carried twice leave the second out of the scripts'
+// reach; a map compiled from text is told about at the lines of its text, and without placing only
+// what the compiler cannot know is checked.
+TEST_F(ContentCheckTest, TyposRepeatedIdsAndTextPlaces) {
+  AddKinds();
+  game::TMapFile map = SmallMap();
+  map.WallKindNames = {"Stone", "Stnoe"};
+  map.Walls = {{0, 1, 1, 0.0f, 7}, {0, 2, 1, 0.0f, 7}, {1, 3, 1, 0.0f, 8}, {0, 9, 9, 0.0f, 9}};
+  map.Creatures = {{0, 1, 1, 0.0f, 7, 0}};  // creatures' IDs are their own
+  EXPECT_EQ(Reported([&] { game::CheckMapRecords(map, "m.map"); }),
+            (std::vector<std::string>{
+                "m.map: wall 2 (\"Stone\" on (2, 1), ID 7): ID 7 is already carried by wall 1: scripts find only "
+                "that one",
+                "m.map: wall 3 (\"Stnoe\" on (3, 1), ID 8): cannot be placed: no wall kind is named \"Stnoe\" (did you "
+                "mean \"Stone\"?)",
+                "m.map: wall 4 (\"Stone\" on (9, 9), ID 9): cannot be placed: tile (9, 9) is outside the map (0..4 x 0..2)",
+            }));
+
+  game::TMapTextNotes notes;
+  notes.Walls = {{{10, 6}, {10, 12}, {10, 16}}, {{11, 6}, {11, 12}, {11, 16}}, {{12, 6}, {12, 12}, {12, 16}},
+                 {{13, 6}, {13, 12}, {13, 16}}};
+  EXPECT_EQ(Reported([&] { game::CheckMapRecords(map, "m.txt", &notes, false); }),
+            (std::vector<std::string>{
+                "m.txt:11:16: ID 7 is already carried by wall 1: scripts find only that one",
+                "m.txt:12:6: cannot be placed: no wall kind is named \"Stnoe\" (did you mean \"Stone\"?)",
+            }));
 }
 
 }  // namespace

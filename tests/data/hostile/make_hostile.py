@@ -368,16 +368,16 @@ case('map', P + 'size_100.map', game_map(width=100, height=3), 'loaded', 'MESSAG
 case('map', P + 'size_65535.map', game_map(width=3, height=65535)[:50], 'loaded',
      'MESSAGE Map size exceeds 100 x 100 tiles.')
 case('map', P + 'wall_outside.map', game_map(walls=[(0, 1, 1, 0, 1), (0, 5, 1, 0, 2), (0, 2, -1, 0, 3)]), 'loaded',
-     'wall_outside.map: wall 1 ("Stone" on (5, 1), ID 2) cannot be placed: tile (5, 1) is outside the map (0..4 x 0..4)')
+     'wall_outside.map: wall 2 ("Stone" on (5, 1), ID 2): cannot be placed: tile (5, 1) is outside the map (0..4 x 0..4)')
 case('map', P + 'wall_outside_later.map', game_map(walls=[(0, 1, 1, 0, 1), (0, 5, 1, 0, 2), (0, 2, -1, 0, 3)]), 'loaded',
-     'wall 2 ("Stone" on (2, -1), ID 3) cannot be placed: tile (2, -1) is outside the map')
+     'wall 3 ("Stone" on (2, -1), ID 3): cannot be placed: tile (2, -1) is outside the map')
 case('map', P + 'two_creatures_one_tile.map', game_map(creatures=[(0, 2, 2, 0, 1, 0), (0, 2, 2, 0, 2, 1)]), 'loaded',
-     'creature 1 ("Beast" on (2, 2), ID 2) cannot be placed: tile (2, 2) already holds creature 0')
+     'creature 2 ("Beast" on (2, 2), ID 2): cannot be placed: tile (2, 2) already holds creature 1')
 case('map', P + 'unknown_kinds.map', game_map(walls_names=('Marble',), creature_names=('Goblin',),
                                                walls=[(0, 1, 1, 0, 1)], creatures=[(0, 2, 2, 0, 1, 0)]), 'loaded',
-     'creature 0 ("Goblin" on (2, 2), ID 1) cannot be placed: no creature kind is named "Goblin"')
+     'creature 1 ("Goblin" on (2, 2), ID 1): cannot be placed: no creature kind is named "Goblin"')
 case('map', P + 'kind_index_outside.map', game_map(walls=[(7, 1, 1, 0, 1)]), 'loaded',
-     'wall 0 (kind index 7 on (1, 1), ID 1) cannot be placed: kind index 7 is outside the wall kind table (2 names)')
+     'wall 1 (kind index 7 on (1, 1), ID 1): cannot be placed: kind index 7 is outside the wall kind table (2 names)')
 case('map', P + 'negative_count.map', game_map(wall_count=-5, creatures=[(0, 2, 2, 0, 1, 0)]), 'loaded',
      'negative_count.map: the wall count is -5: no walls are read')
 case('map', P + 'count_2147483647.map', game_map(wall_count=0x7FFFFFFF), 'fatal',
