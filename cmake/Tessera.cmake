@@ -6,6 +6,24 @@ target_compile_options(tessera_options INTERFACE
   -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual
   -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
 target_include_directories(tessera_options INTERFACE ${PROJECT_SOURCE_DIR})
+if(TESSERA_WERROR)
+  target_compile_options(tessera_options INTERFACE -Werror)
+endif()
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  # GCC 12 sees overlapping copies inside std::string's own inlined code when optimising (its
+  # bug 105651); the warning says nothing about ours.
+  target_compile_options(tessera_options INTERFACE -Wno-restrict)
+endif()
+if(WIN32)
+  # <GL/gl.h> and <GL/glu.h> include <windows.h> unless these are defined; with them, no file
+  # outside engine/platform/ sees a Windows header.
+  target_compile_definitions(tessera_options INTERFACE
+    "WINGDIAPI=__declspec(dllimport)" APIENTRY=__stdcall CALLBACK=__stdcall
+    # M_PI and its kin, which the C library there hides in standard mode.
+    _USE_MATH_DEFINES)
+  # Every program stands alone: the C++ runtime, threads and zlib are linked in, no DLL beside it.
+  target_link_options(tessera_options INTERFACE -static)
+endif()
 
 if(TESSERA_SANITIZE)
   target_compile_options(tessera_options INTERFACE

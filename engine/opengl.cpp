@@ -45,7 +45,7 @@ bool HasProcOrArb(const char* name) {
 
 const char* Bool(bool b) { return b ? "TRUE" : "FALSE"; }
 
-// Software rasterisers stand where a Windows driver reports a generic format.
+// Software rasterisers that the window system does not mark as its generic format.
 bool IsSoftwareRenderer(const std::string& renderer) {
   for (const char* name : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
     if (renderer.find(name) != std::string::npos) return true;
@@ -90,8 +90,7 @@ void ProbeCaps() {
                            HasProc("glFramebufferTexture2DEXT");
   LogAdd(std::string("GL_EXT_FRAMEBUFFER_OBJECT: ") + Bool(caps.FramebufferObject));
 
-  caps.PixelBuffer = HasProc("glXCreatePbuffer") && HasProc("glXDestroyPbuffer") &&
-                     HasProc("glXChooseFBConfig");
+  caps.PixelBuffer = platform::HasPixelBuffers();
   LogAdd(std::string("WGL_ARB_PBUFFER: ") + Bool(caps.PixelBuffer));
 
   int interval = platform::GetSwapInterval();
@@ -163,13 +162,14 @@ bool GLCreateContext() {
   plain.alphaBits = 8;
   plain.depthBits = g_gl.DepthBits;
   plain.stencilBits = g_gl.StencilBits;
-  if (!platform::ProbePixelFormat(plain)) {
+  if (!platform::ChooseBasicPixelFormat(plain)) {
     ErrorBox("Cannot choose pixel format");
     return false;
   }
   bool found = false;
-  std::vector<PixelFormatTry> tries =
-      SearchPixelFormat(g_gl.FSAA, g_gl.StencilBits, Screen().BPP, platform::ProbePixelFormat, &found);
+  std::vector<PixelFormatTry> tries;
+  if (platform::HasPixelFormatSearch())
+    tries = SearchPixelFormat(g_gl.FSAA, g_gl.StencilBits, Screen().BPP, platform::ProbePixelFormat, &found);
   g_gl.Chosen = plain;
   if (found) {
     g_gl.DepthBits = tries.back().depth;
@@ -184,7 +184,7 @@ bool GLCreateContext() {
   LogAdd("Create OpenGL Context");
   LogAdd("Make Current OpenGL Context");
   g_gl.Renderer = GLString(GL_RENDERER);
-  if (IsSoftwareRenderer(g_gl.Renderer))
+  if (platform::IsGenericPixelFormat() || IsSoftwareRenderer(g_gl.Renderer))
     WarningBox("Cannot find 3D-accelerator! Application run in software-mode, it's very slow");
   LogAdd("GL_VERSION: " + GLString(GL_VERSION));
   LogAdd("GL_RENDERER: " + g_gl.Renderer);

@@ -1,5 +1,5 @@
-// The JPEG reader: baseline, progressive and grey JPEG files through libjpeg-turbo, delivered as
-// RGBA (alpha 255), bottom row first.
+// The JPEG reader: baseline, progressive and grey JPEG files through the platform's picture decoder,
+// delivered as RGBA (alpha 255), bottom row first.
 #pragma once
 
 #include <string>

@@ -36,6 +36,8 @@ bool WindowCreate(int32_t width, int32_t height) {
     switch (stage) {
       case 1: ErrorBox("Cannot create window"); break;
       case 2: ErrorBox("Cannot create OpenGL context"); break;
+      case 4: ErrorBox("Cannot set pixel format"); break;
+      case 5: ErrorBox("Cannot get device context"); break;
       default: ErrorBox("Cannot set current OpenGL context"); break;
     }
     platform::DestroyGameWindow();

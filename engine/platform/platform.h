@@ -1,8 +1,10 @@
-// The platform layer: the one place that talks to SDL (window, GL context, events, display modes,
-// message boxes, clock). Everything above it sees only these plain types, so another platform is
-// one folder.
+// The platform layer: the one place that talks to the window system (window, GL context, events,
+// display modes, message boxes, clock, picture decoding). Two backends implement it, SDL on Linux
+// (platform_sdl.cpp) and the Windows API itself (platform_win32.cpp); the build picks one by
+// target. Everything above it sees only these plain types.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,7 +28,7 @@ void Shutdown();
 DisplayMode GetDesktopMode();
 // Every mode of the first display, in the system's order.
 std::vector<DisplayMode> ListDisplayModes();
-// The reason for the last failure, in SDL's words.
+// The reason for the last failure, in the window system's words.
 std::string LastError();
 
 // ---- Window and GL context -----------------------------------------------------------------
@@ -44,14 +46,22 @@ struct PixelFormat {
 bool LoadGLLibrary();
 void UnloadGLLibrary();
 
-// True when a window and context with exactly these minimums can be created (a hidden 1 x 1 probe
-// window is made and destroyed), which is how the pixel-format ladder asks the system.
+// The first pass of the format choice: the plain double-buffered RGBA format with these bits that
+// the system picks as closest; false when it offers none. On Windows this makes the temporary
+// window and context that the search below needs.
+bool ChooseBasicPixelFormat(const PixelFormat& format);
+// Whether the system can search formats by attributes (multisample formats); without it the
+// basic format is the one used.
+bool HasPixelFormatSearch();
+// One try of the pixel-format ladder: true when the system has a format with exactly these
+// minimums. An accepted try is remembered, so that CreateGameWindow uses that very format.
 bool ProbePixelFormat(const PixelFormat& format);
 
 // Creates the game window (client size width x height at position x, y) with the given format,
 // and makes a GL context current on it. A popup window has no frame or caption (the fullscreen
 // window that covers the desktop without changing its mode). False with LastError on failure;
-// `stage` then says which step failed: 1 window, 2 context, 3 make current.
+// `stage` then says which step failed: 1 window, 2 context, 3 make current, 4 pixel format,
+// 5 device context.
 bool CreateGameWindow(const std::string& caption, int x, int y, int width, int height, bool popup,
                       const PixelFormat& format, int* stage);
 // Destroys the context and the window.
@@ -62,7 +72,8 @@ void SetCaption(const std::string& caption);
 // Switches the window into fullscreen with the given mode, or back to a window; false when the
 // system refuses.
 bool SetFullscreen(bool fullscreen, const DisplayMode& mode);
-// Places the window's client area and sizes it.
+// Moves the window to x, y (where the system measures a window's position from) and gives its
+// client area width x height.
 void SetWindowGeometry(int x, int y, int width, int height);
 void GetWindowPosition(int* x, int* y);
 void GetWindowSize(int* width, int* height);
@@ -79,6 +90,11 @@ int GetSwapInterval();
 bool SetSwapInterval(int interval);
 // Address of a GL entry point, or null.
 void* GetGLProcAddress(const char* name);
+// Whether the window system offers off-screen pixel buffers for GL.
+bool HasPixelBuffers();
+// Whether the window's pixel format is the system's own unaccelerated one (false where the system
+// does not tell).
+bool IsGenericPixelFormat();
 
 // ---- Events --------------------------------------------------------------------------------
 
@@ -121,6 +137,19 @@ void ShowSystemCursor(bool show);
 // PC set-1 scan code for a USB HID usage code (SDL scancodes are HID usages); 0 when the key has
 // none. Extended navigation keys give 0x80 + their code.
 uint8_t ScanCodeFromHid(int hidUsage);
+
+// ---- Pictures ------------------------------------------------------------------------------
+
+// Judges a picture's size from its header, before anything is allocated for it: writes the reason
+// for refusing it into `reason` (`capacity` bytes), or leaves `reason` empty to let it be decoded.
+using PictureSizeJudge = void (*)(uint32_t width, uint32_t height, char* reason, size_t capacity);
+
+// Decodes a JPEG file image with the platform's picture decoder into RGBA pixels (alpha 255),
+// bottom row first; false (nothing kept, the decoder's reason in `error` when given) when it
+// cannot, when the picture is larger than 65535 pixels a side or than the file can justify, or
+// when `judge` refuses its size.
+bool DecodeJpeg(const uint8_t* data, size_t size, std::vector<uint8_t>* rgba, int* width, int* height,
+                std::string* error = nullptr, PictureSizeJudge judge = nullptr);
 
 // ---- Clock, sleep, boxes -------------------------------------------------------------------
 

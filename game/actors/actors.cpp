@@ -9,6 +9,7 @@
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
 #include "game/models/mesh.h"
+#include "game/world/defs.h"
 
 namespace game {
 
@@ -91,6 +92,25 @@ eng::TMatrix4 ActorMatrix(float x, float z, float angleDegrees, float rotateX, f
   m = eng::MatrixMultiply(m, RotationY(turn));
   m = eng::MatrixMultiply(m, RotationX(rotateX));
   return eng::MatrixMultiply(m, Scaling(scale));
+}
+
+void ApplyKindMeshSteps(TGmMesh* mesh, bool flatNormals, const TDefRead& read) {
+  if (mesh == nullptr) return;
+  if (flatNormals) mesh->FlatNormals = true;
+  std::optional<std::string> flip = read.Last("FLIPNORMALS");
+  if (flip && ParseBool(*flip)) MeshFlipNormals(mesh);
+}
+
+float FacingAngle(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
+  double dx = static_cast<double>(toX) - fromX;
+  double dy = static_cast<double>(toY) - fromY;
+  if (dx == 0.0) return dy > 0.0 ? 90.0f : 270.0f;
+  if (dy == 0.0) return dx > 0.0 ? 0.0f : 180.0f;
+  double a = std::atan(std::fabs(dy / dx)) * 180.0 / std::numbers::pi;
+  if (dx > 0.0 && dy > 0.0) return static_cast<float>(a);
+  if (dx < 0.0 && dy > 0.0) return static_cast<float>(180.0 - a);
+  if (dx < 0.0) return static_cast<float>(180.0 + a);
+  return static_cast<float>(360.0 - a);
 }
 
 float DrawFraction() {

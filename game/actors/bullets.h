@@ -1,7 +1,6 @@
 // Bullets: the visible projectile of a shot. Bullet kinds read from Data/Bullets/*.cro; bullets
 // in flight from the shooter's tile toward the ordered tile, damaging their target on landing;
 // their drawing. While any bullet flies, creatures take no orders and the AI waits.
-// NOTE: the flight itself arrives with its own change; until then no bullet is ever created.
 #pragma once
 
 #include <cstdint>
@@ -53,9 +52,12 @@ TBulletLists& BulletLists();
 // Reads one bullet kind file into BulletKinds (the registry's loader for Data/Bullets/).
 void LoadBulletKind(const std::string& fileName);
 // Starts a bullet of the named kind from tile (fromX, fromY) toward (toX, toY); the new bullet is
-// the last of the list. False for a tile outside the map or an unknown kind.
+// the last of the list, with Target -1 and its trail started when its kind names one. False for a
+// tile outside the map or an unknown kind.
 bool CreateBullet(const std::string& kindName, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);
-// One tick of every bullet: flight, trail, landing.
+// One tick of every bullet: flight (with or without a model), trail, and landing once its distance
+// is used up: the target creature (if any) takes State Damage, Frame 0 and the damage, and the
+// trail is removed with its particles.
 void UpdateBullets();
 // Draws every bullet, interpolated between ticks.
 void DrawBullets();

@@ -1,10 +1,10 @@
 // Effects: particle emitters at a world position, trailing a bullet or following a creature.
 // Effect kinds read from Data/Effects/*.cro; one particle per effect and tick; particles drawn as
 // camera-facing squares, back to front.
-// NOTE: the emitters arrive with their own change; until then no effect is ever created.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,12 +43,19 @@ struct TParticle {
   float AlphaChange = 0.0f;
   float VelX = 0.0f, VelY = 0.0f, VelZ = 0.0f;
   float AccX = 0.0f, AccY = 0.0f, AccZ = 0.0f;
+  uint16_t EffectID = 0;       // the emitter while it lives, so that a landing bullet takes its trail
+  uint64_t Serial = 0;         // emission order: the oldest go first when the list is full
 };
+
+// Particles that never fade would grow the list (and its per-frame sort) without end: beyond this
+// many, the oldest are dropped.
+constexpr size_t MaxParticles = 10000;
 
 struct TEffectLists {
   std::vector<TEffect> EffectKinds;  // one per definition file, in load order
   std::vector<TEffect> Effects;      // living emitters
   std::vector<TParticle> Particles;  // of every effect
+  uint64_t NextSerial = 1;
 };
 
 TEffectLists& EffectLists();
@@ -61,11 +68,19 @@ uint16_t CreateEffect(const std::string& kindName, float x, float y, float z);
 int32_t FindEffect(uint16_t id);
 // Moves the emitter unless it is CantMove; unknown IDs do nothing.
 void MoveEffect(uint16_t id, float x, float y, float z);
-// Removes the effect at once and clears every creature's and bullet's EffectID equal to it.
+// Removes the effect at once and clears every creature's and bullet's EffectID equal to it; its
+// particles stay until they fade.
 void RemoveEffect(uint16_t id);
-// One tick: emission, then every particle.
+// RemoveEffect, and every particle the effect emitted goes with it (a landing bullet's trail).
+void RemoveEffectWithParticles(uint16_t id);
+// One tick: each effect emits one particle (and ends when its Lifetime runs out), then every
+// particle moves and fades; faded particles leave, and so do the oldest beyond MaxParticles.
 void UpdateEffects();
-// Draws every particle back to front (depth writes are off).
+// Reorders the particles by decreasing CameraDistance exactly as the exchange sort does (for i <
+// j, particles i and j swap when i is nearer), whatever the ties; faster when it can be.
+void SortParticlesBackToFront(std::vector<TParticle>& particles);
+// Draws every particle back to front as a camera-facing square with its alpha (depth writes are
+// off); the list stays in that order.
 void DrawEffects();
 
 // Back to the state at process start (tests).

@@ -54,12 +54,7 @@ const TDefFormat<TWall>& WallFormat() {
     };
     f.AfterKeys = {"FLIPNORMALS"};
     f.AfterReading = [](TWall& w, const TDefRead& read) {
-      // The mesh is the kind's, so these hold for every wall of the kind.
-      if (w.Model != nullptr) {
-        if (w.FlatNormals) w.Model->FlatNormals = true;
-        std::optional<std::string> flip = read.Last("FLIPNORMALS");
-        if (flip && ParseBool(*flip)) MeshFlipNormals(w.Model);
-      }
+      ApplyKindMeshSteps(w.Model, w.FlatNormals, read);
       w.RotateY = static_cast<float>(static_cast<double>(w.RotateY) + std::numbers::pi / 2.0);
       // A play-once animation must not blend its last frame toward the first.
       if (w.AnimType == 1 && w.Model != nullptr) w.Model->Looped = false;

@@ -3,7 +3,9 @@
 
 #include <filesystem>
 
+#include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
+#include "game/actors/effects.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
@@ -18,6 +20,8 @@ namespace game {
 void PlugKindLoaders() {
   SetKindLoader(KindWalls, LoadWallKind);
   SetKindLoader(KindCreatures, LoadCreatureKind);
+  SetKindLoader(KindBullets, LoadBulletKind);
+  SetKindLoader(KindEffects, LoadEffectKind);
 }
 
 void LoadGameKinds(const std::string& gameDir) {

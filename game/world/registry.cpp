@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
+#include "game/actors/effects.h"
 #include "game/actors/walls.h"
 #include "game/core/game_core.h"
 #include "game/world/diagnostics.h"
@@ -133,10 +135,11 @@ void DrawWorld() {
   FloorDraw();
   DrawWalls();
   DrawCreatures();
-  // The bullets are drawn here, between the creatures and the selection rings.
+  DrawBullets();
   DrawSelectRings();
+  // Without writing depth, so that particles never hide one another.
   glDepthMask(GL_FALSE);
-  // Effects are drawn here, without writing depth, so that particles never hide one another.
+  DrawEffects();
   glDepthMask(GL_TRUE);
 }
 
@@ -144,6 +147,8 @@ void UpdateWorld() {
   UpdateWalls();
   // Creatures (UpdateCreatures, which ends each creature's tick with CreaturePick), bullets and
   // effects advance here, in that order.
+  UpdateBullets();
+  UpdateEffects();
 }
 
 void RegistryReset() {

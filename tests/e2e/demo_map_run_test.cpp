@@ -1,5 +1,6 @@
-// Whole-game runs of map loading: the demo map starts without a message, a map whose wall cannot
-// be placed is reported and the game plays on, and a missing map ends the start naming the file.
+// Whole-game runs of map loading: the demo map and the demo scenario's map start without a
+// message, a map whose wall cannot be placed is reported and the game plays on, and a missing map
+// ends the start naming the file.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,12 +32,14 @@ class MapRun : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
-TEST_F(MapRun, TheDemoMapStartsWithoutAMessage) {
+TEST_F(MapRun, TheDemoMapsStartWithoutAMessage) {
   testsupport::LinkGameContent(dir_);
-  ProcessResult r = Run();
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err.find("not found"), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Map size"), std::string::npos) << r.err;
+  for (std::vector<std::string> map : {std::vector<std::string>{}, {"--map", "maps/demo.map"}}) {
+    ProcessResult r = Run(map);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("not found"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Map size"), std::string::npos) << r.err;
+  }
 }
 
 TEST_F(MapRun, AWallThatCannotBePlacedIsReportedAndTheGamePlaysOn) {

@@ -100,7 +100,8 @@ TEST(AssetgenTextures, SameBytesEveryRunAndThePicturesReadBack) {
   auto assetgen = testsupport::BinPath("assetgen").string();
   ASSERT_EQ(RunProcess({assetgen, first.string(), "textures"}, first).status, 0);
   ASSERT_EQ(RunProcess({assetgen, second.string(), "textures"}, first).status, 0);
-  const char* files[] = {"Data/Textures/grass.jpg", "Data/Textures/select_ring.tga", "Data/GUI/cursor.tga"};
+  const char* files[] = {"Data/Textures/grass.jpg", "Data/Textures/select_ring.tga", "Data/GUI/cursor.tga",
+                         "Data/Effects/smoke.tga"};
   for (const char* f : files) {
     auto bytes = testsupport::ReadBytes(first / f);
     EXPECT_FALSE(bytes.empty()) << f;
@@ -140,6 +141,19 @@ TEST(AssetgenTextures, SameBytesEveryRunAndThePicturesReadBack) {
   EXPECT_GT(cursor.At(4, 14)[3], 200);
   EXPECT_EQ(cursor.At(28, 4)[3], 0);
   EXPECT_EQ(cursor.At(4, 31)[3], 0);
+
+  // Smoke: a pale, soft puff, densest in the middle and clear at the square's edges.
+  Decoded smoke = Read(first / files[3]);
+  ASSERT_EQ(smoke.image.Width, 64);
+  ASSERT_EQ(smoke.image.Height, 64);
+  EXPECT_GT(smoke.At(32, 32)[3], 150);
+  EXPECT_GT(smoke.At(32, 32)[0], 180);
+  EXPECT_LT(smoke.At(32, 16)[3], smoke.At(32, 32)[3]);
+  for (int i = 0; i < 64; ++i) {
+    EXPECT_EQ(smoke.At(i, 0)[3], 0) << i;
+    EXPECT_EQ(smoke.At(0, i)[3], 0) << i;
+    EXPECT_EQ(smoke.At(63, i)[3], 0) << i;
+  }
 }
 
 TEST(BuiltContent, EveryGeneratedTextureReadsThroughTheGameReaders) {

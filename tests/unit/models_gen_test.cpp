@@ -1,6 +1,7 @@
 // The generated demo models: assetgen writes the same bytes every time, every model loads with
 // the frame counts the definition files rely on, creatures stand on the ground facing -Z, walls
-// fit their tile, the door opens away from its front, and the skins are power-of-two pictures.
+// fit their tile, the door opens away from its front, the lever throws over and the chest's lid
+// lifts, and the skins are power-of-two pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,7 +69,7 @@ TEST_F(GeneratedModels, SameBytesEveryRun) {
     fs::path twin = again / fs::relative(entry.path(), dir_);
     EXPECT_EQ(testsupport::ReadBytes(entry.path()), testsupport::ReadBytes(twin)) << twin;
   }
-  EXPECT_EQ(files, 27u);
+  EXPECT_EQ(files, 35u);
 }
 
 TEST_F(GeneratedModels, CreaturesHaveEveryAnimationStandingOnTheGround) {
@@ -129,7 +130,8 @@ TEST_F(GeneratedModels, WallsAndPropsFitTheirTile) {
     uint32_t frames;
     float minHeight;
   } walls[] = {{"wall_stone.md2", 1, 2.0f}, {"pillar.md2", 1, 2.5f}, {"door.md2", 10, 2.0f},
-               {"bush.md2", 12, 1.0f},      {"crate.obj", 1, 1.2f},  {"barrel.obj", 1, 1.1f}};
+               {"bush.md2", 12, 1.0f},      {"crate.obj", 1, 1.2f},  {"barrel.obj", 1, 1.1f},
+               {"lever.md2", 8, 1.3f},      {"chest.md2", 8, 0.7f}};
   for (const auto& w : walls) {
     game::TGmMesh* mesh = Load(w.name);
     ASSERT_NE(mesh, nullptr);
@@ -161,9 +163,35 @@ TEST_F(GeneratedModels, DoorOpensAwayFromItsFront) {
   EXPECT_EQ(inPassage, 0);
 }
 
+// The lever's grip starts in front (-Z) and ends behind (+Z), passing over the top; the chest's
+// lid lifts from the box's top to stand behind it, and the box itself stays put.
+TEST_F(GeneratedModels, LeverThrowsOverAndChestLidLifts) {
+  game::TGmMesh* lever = Load("lever.md2");
+  ASSERT_NE(lever, nullptr);
+  auto grip = [&](uint32_t frame) {
+    // The grip is what stands highest above the plinth at any lean.
+    const auto& v = lever->Frames[frame].Vertices;
+    return *std::max_element(v.begin(), v.end(), [](auto& a, auto& b) { return a.Y < b.Y; });
+  };
+  EXPECT_LT(grip(0).Z, -0.3f);
+  EXPECT_GT(grip(lever->FrameCount - 1).Z, 0.3f);
+  for (uint32_t f = 1; f < lever->FrameCount; ++f) EXPECT_GT(grip(f).Z, grip(f - 1).Z) << f;
+  EXPECT_GT(grip(lever->FrameCount / 2).Y, grip(0).Y) << "upright in the middle of the throw";
+
+  game::TGmMesh* chest = Load("chest.md2");
+  ASSERT_NE(chest, nullptr);
+  Box shut = BoxOf(chest->Frames[0]), open = BoxOf(chest->Frames[chest->FrameCount - 1]);
+  EXPECT_LT(shut.maxY, 0.8f);
+  EXPECT_GT(open.maxY, 1.1f) << "the lid stands up";
+  EXPECT_NEAR(open.minZ, shut.minZ, 0.01f) << "the front, with its lock, does not move";
+  EXPECT_GT(open.maxZ, shut.maxZ) << "the lid swings back";
+}
+
 TEST_F(GeneratedModels, SkinsArePowerOfTwoPictures) {
-  const char* skins[] = {"soldier_blue.png", "soldier_red.png", "beast.png", "wall_stone.png", "pillar.png",
-                         "door.png",         "bush.png",        "crate.png", "barrel.png",     "bullet.png"};
+  const char* skins[] = {"soldier_blue.png", "soldier_red.png", "soldier_green.png", "soldier_sand.png",
+                         "beast.png",        "beast_alpha.png", "wall_stone.png",    "pillar.png",
+                         "door.png",         "gate.png",        "bush.png",          "crate.png",
+                         "barrel.png",       "bullet.png",      "lever.png",         "chest.png"};
   for (const char* name : skins) {
     std::vector<uint8_t> png = testsupport::ReadBytes(dir_ / "Data" / "Textures" / name);
     ASSERT_GT(png.size(), 33u) << name;
@@ -173,8 +201,15 @@ TEST_F(GeneratedModels, SkinsArePowerOfTwoPictures) {
     EXPECT_TRUE(w >= 64 && (w & (w - 1)) == 0) << name << " " << w;
     EXPECT_TRUE(h >= 64 && (h & (h - 1)) == 0) << name << " " << h;
   }
-  EXPECT_NE(testsupport::ReadBytes(dir_ / "Data" / "Textures" / "soldier_blue.png"),
-            testsupport::ReadBytes(dir_ / "Data" / "Textures" / "soldier_red.png"));
+  // Skins that share a layout differ: each team has its colour, the alpha its coat, the gate its iron.
+  for (auto [a, b] : {std::pair{"soldier_blue.png", "soldier_red.png"},
+                      {"soldier_green.png", "soldier_sand.png"},
+                      {"soldier_blue.png", "soldier_green.png"},
+                      {"beast.png", "beast_alpha.png"},
+                      {"door.png", "gate.png"}})
+    EXPECT_NE(testsupport::ReadBytes(dir_ / "Data" / "Textures" / a),
+              testsupport::ReadBytes(dir_ / "Data" / "Textures" / b))
+        << a << " " << b;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The beast: a hunched, spined quadruped about 2.2 units long and 1.25 tall at the horns, facing
 // -Z, that fights with its jaws. Its legs reach for planted paws; five animations (Stand, Walk,
-// Atack, Shot as a roar, Damage) share one skin.
+// Atack, Shot as a roar, Damage) share one skin layout, painted in two coats.
 #include <cmath>
 
 #include "tools/assetgen/models_anim.h"
@@ -88,8 +88,14 @@ Rgb Fur(Rgb base, int x, int y, uint32_t seed, float stripes) {
   return base * (strand * (band > 0.55f ? 0.45f : 1.0f));
 }
 
-void PaintSkin(Canvas& c) {
-  const Rgb fur = Hex(0x8A5A28), furDark = Hex(0x3E2814), belly = Hex(0xC8AC80), bone = Hex(0xEEE4CC);
+// The coat of one skin: the demo's brown beast, and the alpha of the pack in charcoal grey.
+struct Coat {
+  const char* file;
+  uint32_t fur, furDark, belly;
+};
+
+void PaintSkin(Canvas& c, const Coat& coat) {
+  const Rgb fur = Hex(coat.fur), furDark = Hex(coat.furDark), belly = Hex(coat.belly), bone = Hex(0xEEE4CC);
   auto cell = [](int col, int row, int cols = 1, int rows = 1) {
     return Rect{col * 32, row * 32, 32 * cols, 32 * rows};
   };
@@ -401,9 +407,13 @@ bool GenerateBeast(const std::filesystem::path& out, ModelReport* report) {
       return false;
     report->push_back({a.file, a.poses.size(), mesh.VertexCount(), mesh.TriangleCount()});
   }
-  Canvas canvas(kSkin, kSkin);
-  PaintSkin(canvas);
-  return canvas.WritePng(out / "Data" / "Textures" / "beast.png");
+  for (const Coat& coat : {Coat{"beast.png", 0x8A5A28, 0x3E2814, 0xC8AC80},
+                           Coat{"beast_alpha.png", 0x5E5C66, 0x242228, 0xA8A298}}) {
+    Canvas canvas(kSkin, kSkin);
+    PaintSkin(canvas, coat);
+    if (!canvas.WritePng(out / "Data" / "Textures" / coat.file)) return false;
+  }
+  return true;
 }
 
 }  // namespace assetgen::models

@@ -1,6 +1,7 @@
 // Walls, props and the bullet: a stone block and a pillar that fill a tile, a double door that
-// opens away from its front (-Z) in 10 play-once frames, a swaying bush, a crate and a barrel as
-// OBJ files, and the bullet slug pointing along -Z. Every model stands on y = 0 (the bullet is
+// opens away from its front (-Z) in 10 play-once frames (with a second, iron-clad skin for the
+// locked gate), a swaying bush, a crate and a barrel as OBJ files, a lever and a chest that play
+// once, and the bullet slug pointing along -Z. Every model stands on y = 0 (the bullet is
 // centred on its origin) and fits the 2 x 2 tile.
 #include <cmath>
 
@@ -123,20 +124,50 @@ bool Pillar(const std::filesystem::path& out, ModelReport* report) {
   return WriteSkin(c, out, "pillar.png");
 }
 
-// The door: stone jambs and lintel, two wooden leaves hinged at the jambs (bones 1 and 2). Frame
-// 1 is shut, frame 10 open; the leaves swing toward +Z and stay inside the tile.
-bool Door(const std::filesystem::path& out, ModelReport* report) {
-  Canvas c(256, 256);
-  const Rgb stone = Hex(0x9C9486), wood = Hex(0x7B5230), iron = Hex(0x2C2C30);
-  const Rect leafFront{0, 0, 128, 256}, leafBack{128, 0, 64, 128}, jamb{192, 0, 64, 128},
-      lintel{128, 128, 128, 64}, edge{128, 192, 64, 64}, capTop{192, 192, 64, 64};
-  c.Paint(leafFront, [&](float u, float v, int x, int y) {
+// Where the door's parts lie on its 256 x 256 skin.
+struct DoorSkinMap {
+  Rect leafFront{0, 0, 128, 256}, leafBack{128, 0, 64, 128}, jamb{192, 0, 64, 128}, lintel{128, 128, 128, 64},
+      edge{128, 192, 64, 64}, capTop{192, 192, 64, 64};
+};
+const DoorSkinMap kDoorSkin;
+
+// How a door's skin looks: the demo's plain wooden door, and the locked gate in the same frame,
+// clad in iron with a keyhole where the door has its ring handles.
+struct DoorLook {
+  const char* skin;
+  Rgb wood;
+  Rgb stone;
+  bool ironclad;
+};
+
+void PaintDoor(Canvas& c, const DoorLook& look) {
+  const Rgb stone = look.stone, wood = look.wood, iron = Hex(0x2C2C30);
+  const DoorSkinMap& k = kDoorSkin;
+  c.Paint(k.leafFront, [&](float u, float v, int x, int y) {
     // Vertical planks, two iron bands with studs, a ring handle near the free edge.
     float plank = std::fmod(u * 4.0f, 1.0f);
     float seam = plank < 0.05f ? 0.6f : 1.0f;
     float grain = 0.85f + 0.25f * Noise(static_cast<float>(x) * 0.5f, static_cast<float>(y) * 0.04f, 51);
     Rgb base =
         Shaded(wood * (seam * grain * (0.92f + 0.1f * Hash01(static_cast<int>(u * 4), 0, 52))), v, 0.25f);
+    if (look.ironclad) {
+      // Iron sheets over the planks: a rim and a diagonal cross, riveted, and a keyhole plate
+      // where the leaves meet.
+      float rim = std::min({u, 1 - u, v * 2, (1 - v) * 2});
+      bool cross = std::fabs(u - v) < 0.09f || std::fabs(u - (1 - v)) < 0.09f;
+      if (rim < 0.09f || cross)
+        base = iron * (1.05f + 0.15f * Noise(static_cast<float>(x) * 0.3f, static_cast<float>(y) * 0.3f, 58));
+      float ru = std::fmod(u * 5.0f, 1.0f), rv = std::fmod(v * 10.0f, 1.0f);
+      if (rim < 0.09f && std::fabs(ru - 0.5f) < 0.14f && std::fabs(rv - 0.5f) < 0.08f) base = Hex(0x8C8A86);
+      float px = (u - 0.86f) * 2.0f, py = v - 0.5f;
+      if (std::fabs(px) < 0.13f && std::fabs(py) < 0.09f) {
+        base = Hex(0xA88A3C) * (1.0f - 0.6f * std::fabs(py));  // brass plate
+        float kx = px, ky = py + 0.02f;
+        if (kx * kx + ky * ky * 4 < 0.0008f || (std::fabs(kx) < 0.012f && ky > 0 && ky < 0.05f))
+          base = Hex(0x101010);  // the keyhole
+      }
+      return base;
+    }
     for (float band : {0.2f, 0.78f}) {
       if (std::fabs(v - band) < 0.035f) {
         base = iron * (1.0f + 0.2f * (band - v) / 0.035f);
@@ -148,48 +179,61 @@ bool Door(const std::filesystem::path& out, ModelReport* report) {
     if (std::fabs(ringR - 0.05f) < 0.015f) base = Hex(0x8A8060);
     return base;
   });
-  c.Paint(leafBack, [&](float u, float v, int x, int y) {
+  c.Paint(k.leafBack, [&](float u, float v, int x, int y) {
     float plank = std::fmod(u * 4.0f, 1.0f);
     return Shaded(
         wood * ((plank < 0.06f ? 0.6f : 0.95f) *
                 (0.85f + 0.2f * Noise(static_cast<float>(x) * 0.5f, static_cast<float>(y) * 0.04f, 53))),
         v, 0.2f);
   });
-  c.Paint(jamb, [&](float u, float v, int x, int y) {
+  c.Paint(k.jamb, [&](float u, float v, int x, int y) {
     return Shaded(Bricks(u, v, x, y, 6, 1, stone, 54), v, 0.15f);
   });
-  c.Paint(lintel, [&](float u, float v, int x, int y) {
+  c.Paint(k.lintel, [&](float u, float v, int x, int y) {
     return Shaded(Bricks(u, v, x, y, 1, 2, stone, 55), v, 0.2f);
   });
-  c.Paint(edge, [&](float, float, int x, int y) { return wood * (0.7f + 0.1f * Hash01(x, y, 56)); });
-  c.Paint(capTop, [&](float, float, int x, int y) {
+  c.Paint(k.edge, [&](float, float, int x, int y) { return wood * (0.7f + 0.1f * Hash01(x, y, 56)); });
+  c.Paint(k.capTop, [&](float, float, int x, int y) {
     return stone *
            (1.1f * (0.9f + 0.15f * Fbm(static_cast<float>(x) * 0.15f, static_cast<float>(y) * 0.15f, 57, 4)));
   });
+}
+
+// The door: stone jambs and k.lintel, two wooden leaves hinged at the jambs (bones 1 and 2). Frame
+// 1 is shut, frame 10 open; the leaves swing toward +Z and stay inside the tile. One model, two
+// skins: the door and the locked gate.
+bool Door(const std::filesystem::path& out, ModelReport* report) {
+  const DoorSkinMap& k = kDoorSkin;
+  for (const DoorLook& look : {DoorLook{"door.png", Hex(0x7B5230), Hex(0x9C9486), false},
+                               DoorLook{"gate.png", Hex(0x5A3A26), Hex(0x7E7A72), true}}) {
+    Canvas c(256, 256);
+    PaintDoor(c, look);
+    if (!WriteSkin(c, out, look.skin)) return false;
+  }
 
   Mesh m;
-  BoxSkin jambSkin = BoxSkin::All(Inset(jamb, 2));
-  jambSkin.py = Inset(capTop, 2);
+  BoxSkin jambSkin = BoxSkin::All(Inset(k.jamb, 2));
+  jambSkin.py = Inset(k.capTop, 2);
   for (float side : {-1.0f, 1.0f})
     m.Box(0, Xform{}, {side * 0.875f, kWallHeight / 2, 0}, {0.125f, kWallHeight / 2, 0.3f}, jambSkin);
-  BoxSkin lintelSkin = BoxSkin::All(Inset(lintel, 2));
-  lintelSkin.py = Inset(capTop, 2);
+  BoxSkin lintelSkin = BoxSkin::All(Inset(k.lintel, 2));
+  lintelSkin.py = Inset(k.capTop, 2);
   m.Box(0, Xform{}, {0, (kDoorTop + kWallHeight) / 2, 0}, {0.75f, (kWallHeight - kDoorTop) / 2, 0.3f},
         lintelSkin);
-  BoxSkin capSkin = BoxSkin::All(Inset(lintel, 2));
-  capSkin.py = Inset(capTop, 2);
+  BoxSkin capSkin = BoxSkin::All(Inset(k.lintel, 2));
+  capSkin.py = Inset(k.capTop, 2);
   m.Tapered(0, Xform{}, kWallHeight - 0.02f, {}, 1.0f, 0.34f, kCapTop, {}, 0.95f, 0.3f, capSkin);
-  m.Box(0, Xform{}, {0, 0.015f, 0}, {0.75f, 0.015f, 0.28f}, BoxSkin::All(Inset(capTop, 2)));
+  m.Box(0, Xform{}, {0, 0.015f, 0}, {0.75f, 0.015f, 0.28f}, BoxSkin::All(Inset(k.capTop, 2)));
   // Leaves: bone 1 hinged at x = -0.75, bone 2 at x = +0.75; the outside (front, -Z) carries the
   // bands and handles.
   for (int leaf = 0; leaf < 2; ++leaf) {
     float dir = leaf == 0 ? 1.0f : -1.0f;
-    BoxSkin skin = BoxSkin::All(Inset(edge, 2));
-    Rect front = Inset(leafFront, 2);
+    BoxSkin skin = BoxSkin::All(Inset(k.edge, 2));
+    Rect front = Inset(k.leafFront, 2);
     if (leaf == 1)
       front = {front.x + front.w, front.y, -front.w, front.h};  // mirrored: handles meet in the middle
     skin.nz = front;
-    skin.pz = Inset(leafBack, 2);
+    skin.pz = Inset(k.leafBack, 2);
     m.Box(1 + leaf, Xform{}, {dir * 0.372f, (kDoorTop + 0.02f) / 2, 0},
           {0.37f, (kDoorTop - 0.04f) / 2, 0.045f}, skin);
   }
@@ -204,7 +248,7 @@ bool Door(const std::filesystem::path& out, ModelReport* report) {
   }
   if (!WriteMd2(out / "Data" / "Models" / "door.md2", m, frames, 256, 256, "door.png")) return false;
   Note(report, "door.md2", frames.size(), m);
-  return WriteSkin(c, out, "door.png");
+  return true;
 }
 
 // The bush: overlapping leafy blobs on a short trunk, bending in a slow 12-frame loop.
@@ -338,6 +382,121 @@ bool Barrel(const std::filesystem::path& out, ModelReport* report) {
   return WriteSkin(c, out, "barrel.png");
 }
 
+// The lever: an iron arm with a red grip standing in a slot of a stone plinth (bone 1 pivots on
+// the axle). Frame 1 leans the arm toward the front (-Z), frame 8 pulls it over toward +Z; the
+// whole lever fits its tile and stands as high as a soldier's chest.
+bool Lever(const std::filesystem::path& out, ModelReport* report) {
+  Canvas c(128, 128);
+  const Rect stoneSide{0, 0, 64, 64}, stoneTop{64, 0, 64, 64}, ironCell{0, 64, 64, 32}, grip{64, 64, 64, 32},
+      slab{0, 96, 128, 32};
+  const Rgb stone = Hex(0x8E887C);
+  c.Paint(stoneSide, [&](float u, float v, int x, int y) {
+    // Dressed stone with a band of warning chevrons under the top.
+    Rgb base = Shaded(Bricks(u, v, x, y, 3, 1, stone, 101), v, 0.2f);
+    if (v > 0.08f && v < 0.24f)
+      base = std::fmod(u * 4.0f + v * 3.0f, 1.0f) < 0.5f ? Hex(0xC8A028) : Hex(0x2A2622);
+    return base;
+  });
+  c.Paint(stoneTop, [&](float u, float v, int x, int y) {
+    float slot = std::fabs(u - 0.5f) < 0.12f && std::fabs(v - 0.5f) < 0.36f ? 0.35f : 1.0f;
+    return stone *
+           (slot * (1.05f + 0.1f * Fbm(static_cast<float>(x) * 0.2f, static_cast<float>(y) * 0.2f, 102, 3)));
+  });
+  c.Paint(ironCell, [&](float, float v, int x, int y) {
+    return Shaded(Hex(0x4A4C52) *
+                      (0.9f + 0.2f * Noise(static_cast<float>(x) * 0.4f, static_cast<float>(y) * 0.2f, 103)),
+                  v, 0.2f);
+  });
+  c.Paint(grip, [&](float, float v, int x, int y) {
+    return Shaded(Hex(0xC0302A) * (0.92f + 0.12f * Hash01(x / 2, y, 104)), v, 0.3f);
+  });
+  c.Paint(slab, [&](float, float, int x, int y) {
+    return stone * (0.8f + 0.15f * Fbm(static_cast<float>(x) * 0.15f, static_cast<float>(y) * 0.15f, 105, 3));
+  });
+
+  Mesh m;
+  BoxSkin plinth = BoxSkin::All(Inset(stoneSide, 2));
+  plinth.py = Inset(stoneTop, 2);
+  plinth.ny = Inset(slab, 2);
+  m.Box(0, Xform{}, {0, 0.07f, 0}, {0.5f, 0.07f, 0.45f}, BoxSkin::All(Inset(slab, 2)));
+  m.Tapered(0, Xform{}, 0.14f, {}, 0.34f, 0.3f, 0.72f, {}, 0.27f, 0.24f, plinth);
+  BoxSkin iron = BoxSkin::All(Inset(ironCell, 2));
+  m.Box(0, Xform{}, {0, 0.76f, 0}, {0.16f, 0.05f, 0.06f}, iron);  // the axle's bearing
+  // The arm, in its own frame: the axle at the origin, the arm along +Y.
+  m.Box(1, Xform{}, {0, 0.36f, 0}, {0.035f, 0.4f, 0.035f}, iron);
+  m.Box(1, Xform{}, {0, 0.8f, 0}, {0.15f, 0.06f, 0.06f}, BoxSkin::All(Inset(grip, 2)));
+  std::vector<KeyFrame> frames;
+  const int n = 8;
+  for (int i = 0; i < n; ++i) {
+    float s = static_cast<float>(i) / static_cast<float>(n - 1);
+    float lean = -38.0f + 76.0f * s * s * (3 - 2 * s);
+    frames.push_back(
+        {"pull" + std::to_string(i + 1), m.Posed({Xform{}, Translate({0, 0.76f, 0}) * RotX(lean)})});
+  }
+  if (!WriteMd2(out / "Data" / "Models" / "lever.md2", m, frames, 128, 128, "lever.png")) return false;
+  Note(report, "lever.md2", frames.size(), m);
+  return WriteSkin(c, out, "lever.png");
+}
+
+// The chest: a banded wooden box with a brass lock on its front (-Z) and a lid hinged at the
+// back (bone 1). Frame 1 is shut; over 8 frames the lid swings up and back, showing the dark
+// inside.
+bool Chest(const std::filesystem::path& out, ModelReport* report) {
+  Canvas c(128, 128);
+  const Rect side{0, 0, 128, 48}, lid{0, 48, 128, 48}, inside{0, 96, 64, 32}, brass{64, 96, 64, 32};
+  const Rgb wood = Hex(0x8A5A2C), iron = Hex(0x34343A);
+  auto planks = [&](float v, int x, int y, float rows, uint32_t seed) {
+    float across = v * rows;
+    int plank = static_cast<int>(across);
+    float seam = across - static_cast<float>(plank) < 0.08f ? 0.55f : 1.0f;
+    return wood *
+           (seam * (0.85f + 0.2f * Noise(static_cast<float>(x) * 0.06f, static_cast<float>(y) * 0.7f, seed)) *
+            (0.9f + 0.15f * Hash01(plank, 0, seed + 1)));
+  };
+  // Iron corners and two straps: the same places on the sides and on the lid, so they meet.
+  auto banded = [&](Rgb base, float u) {
+    for (float strap : {0.22f, 0.78f})
+      if (std::fabs(u - strap) < 0.04f) return iron * 1.1f;
+    return u < 0.04f || u > 0.96f ? iron : base;
+  };
+  c.Paint(side, [&](float u, float v, int x, int y) {
+    return Shaded(banded(planks(v, x, y, 3, 111), u), v, 0.25f);
+  });
+  c.Paint(lid, [&](float u, float v, int x, int y) {
+    return Shaded(banded(planks(v, x, y, 4, 113), u), v, 0.1f) * 1.08f;
+  });
+  c.Paint(inside, [&](float, float v, int x, int y) { return planks(v, x, y, 4, 115) * 0.35f; });
+  c.Paint(brass, [&](float u, float v, int, int) {
+    float kx = u - 0.5f, ky = v - 0.45f;
+    if (kx * kx + ky * ky * 0.5f < 0.004f || (std::fabs(kx) < 0.03f && ky > 0 && ky < 0.25f))
+      return Hex(0x141210);
+    return Hex(0xB89440) * (1.1f - 0.4f * v);
+  });
+
+  Mesh m;
+  const float depth = 0.36f, height = 0.56f;
+  BoxSkin body = BoxSkin::All(Inset(side, 2));
+  body.py = Inset(inside, 2);
+  m.Box(0, Xform{}, {0, height / 2, 0}, {0.55f, height / 2, depth}, body);
+  m.Box(0, Xform{}, {0, height - 0.12f, -depth - 0.02f}, {0.09f, 0.1f, 0.02f}, BoxSkin::All(Inset(brass, 1)));
+  // The lid in its hinge's frame: the hinge runs along X at the body's back top edge.
+  BoxSkin lidSkin = BoxSkin::All(Inset(lid, 2));
+  lidSkin.ny = Inset(inside, 2);
+  m.Tapered(1, Xform{}, 0.0f, {0, 0, -depth}, 0.57f, depth + 0.02f, 0.2f, {0, 0, -depth}, 0.55f, depth - 0.1f,
+            lidSkin);
+  std::vector<KeyFrame> frames;
+  const int n = 8;
+  for (int i = 0; i < n; ++i) {
+    float s = static_cast<float>(i) / static_cast<float>(n - 1);
+    float open = 105.0f * s * s * (3 - 2 * s);
+    frames.push_back(
+        {"open" + std::to_string(i + 1), m.Posed({Xform{}, Translate({0, height, depth}) * RotX(open)})});
+  }
+  if (!WriteMd2(out / "Data" / "Models" / "chest.md2", m, frames, 128, 128, "chest.png")) return false;
+  Note(report, "chest.md2", frames.size(), m);
+  return WriteSkin(c, out, "chest.png");
+}
+
 // The bullet: a brass slug with a glowing copper tip, 0.6 long, nose toward -Z.
 bool Bullet(const std::filesystem::path& out, ModelReport* report) {
   Canvas c(64, 64);
@@ -365,7 +524,8 @@ bool Bullet(const std::filesystem::path& out, ModelReport* report) {
 
 bool GenerateProps(const std::filesystem::path& out, ModelReport* report) {
   return StoneBlock(out, report) && Pillar(out, report) && Door(out, report) && Bush(out, report) &&
-         Crate(out, report) && Barrel(out, report) && Bullet(out, report);
+         Crate(out, report) && Barrel(out, report) && Bullet(out, report) && Lever(out, report) &&
+         Chest(out, report);
 }
 
 }  // namespace assetgen::models

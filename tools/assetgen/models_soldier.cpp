@@ -449,7 +449,10 @@ bool GenerateSoldier(const std::filesystem::path& out, ModelReport* report) {
   const struct {
     const char* file;
     uint32_t colour;
-  } teams[] = {{"soldier_blue.png", 0x2F5FB8}, {"soldier_red.png", 0xB23A2E}};
+  } teams[] = {{"soldier_blue.png", 0x2F5FB8},
+               {"soldier_red.png", 0xB23A2E},
+               {"soldier_green.png", 0x3C8A34},
+               {"soldier_sand.png", 0xC8A048}};
   for (const auto& t : teams) {
     Canvas canvas(kSkin, kSkin);
     PaintSkin(canvas, Hex(t.colour));

@@ -1,5 +1,5 @@
-// The "textures" generator: the floor's tileable grass (JPEG), the selection ring and the mouse
-// cursor (32-bit TGA with alpha). Everything comes from a fixed seed and plain arithmetic, so
+// The "textures" generator: the floor's tileable grass (JPEG), the selection ring, the mouse
+// cursor and the smoke puff of particle trails (32-bit TGA with alpha). Everything comes from a fixed seed and plain arithmetic, so
 // every build writes the same bytes.
 #include <algorithm>
 #include <cmath>
@@ -21,6 +21,7 @@ namespace {
 constexpr int kGrassSize = 256;  // a power of two: the floor repeats it
 constexpr int kRingSize = 128;
 constexpr int kCursorSize = 32;  // the GUI draws the cursor 32 x 32, its tip 4 pixels in
+constexpr int kPuffSize = 64;
 
 // Grass: a mottled ground of four noise octaves, then a few thousand short blades stroked over it,
 // every coordinate taken modulo the size so that the edges meet.
@@ -153,6 +154,32 @@ std::vector<uint8_t> MakeCursor() {
   return rgba;
 }
 
+// A puff of smoke for particles: a soft, slightly lumpy disc of pale warm grey whose alpha falls to
+// 0 well inside the square, so the quad's edges never show. Like the ring, transparent pixels keep
+// the colour so that filtering never darkens the rim.
+std::vector<uint8_t> MakePuff() {
+  const int n = kPuffSize;
+  std::vector<uint8_t> rgba(static_cast<size_t>(n) * n * 4);
+  const double centre = (n - 1) / 2.0;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      double dx = (x - centre) / (n / 2.0), dy = (y - centre) / (n / 2.0);
+      double r = std::sqrt(dx * dx + dy * dy);
+      double lumps = TileableNoise(x * 6.0 / n, y * 6.0 / n, 6, 23u);
+      double edge = 0.78 + 0.16 * (lumps - 0.5);
+      double t = std::clamp(r / edge, 0.0, 1.0);
+      double a = (1.0 - t * t) * (1.0 - t * t) * (0.8 + 0.2 * lumps);
+      double shade = 0.88 + 0.12 * lumps - 0.08 * t;
+      uint8_t* p = &rgba[(static_cast<size_t>(y) * n + static_cast<size_t>(x)) * 4];
+      p[0] = Byte(236 * shade);
+      p[1] = Byte(230 * shade);
+      p[2] = Byte(218 * shade);
+      p[3] = Byte(a * 255);
+    }
+  }
+  return rgba;
+}
+
 bool Run(const std::filesystem::path& outDir) {
   std::vector<uint8_t> grass = MakeGrass();
   std::vector<uint8_t> ring = MakeRing();
@@ -162,10 +189,13 @@ bool Run(const std::filesystem::path& outDir) {
                      eng::EncodeJpeg(kGrassSize, kGrassSize, grass.data(), false, {.quality = 90}));
   ok = WriteOut("textures", outDir / "Data/Textures/select_ring.tga", eng::EncodeTga(kRingSize, kRingSize, ring.data(), false)) && ok;
   ok = WriteOut("textures", outDir / "Data/GUI/cursor.tga", eng::EncodeTga(kCursorSize, kCursorSize, cursor.data(), false)) && ok;
+  std::vector<uint8_t> puff = MakePuff();
+  ok = WriteOut("textures", outDir / "Data/Effects/smoke.tga", eng::EncodeTga(kPuffSize, kPuffSize, puff.data(), false)) && ok;
   return ok;
 }
 
-const Registration kRegistration({"textures", "grass.jpg, select_ring.tga (Data/Textures) and cursor.tga (Data/GUI)", Run});
+const Registration kRegistration(
+    {"textures", "grass.jpg, select_ring.tga (Data/Textures), cursor.tga (Data/GUI) and smoke.tga (Data/Effects)", Run});
 
 }  // namespace
 
