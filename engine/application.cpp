@@ -7,6 +7,7 @@
 #include "engine/mouse.h"
 #include "engine/opengl.h"
 #include "engine/screen.h"
+#include "engine/screenshot.h"
 #include "engine/window.h"
 
 namespace eng {
@@ -46,7 +47,13 @@ void LoopPass() {
   double now = TimerTicks();
   CallUpdate(now - g_app.UpdateClock);
   g_app.UpdateClock = now;
-  if (!g_app.Paused && FrameClockStep(&g_app.DrawClock, now)) DrawFrame();
+  if (!g_app.Paused && FrameClockStep(&g_app.DrawClock, now) && FrameWanted()) DrawFrame();
+}
+
+bool FrameWanted() {
+  if (g_app.DrawEvery <= 1) return true;
+  ++g_app.FramesDue;
+  return g_app.FramesDue % g_app.DrawEvery == 0 || ScreenshotPending();
 }
 
 bool FrameClockStep(double* drawClock, double now) {

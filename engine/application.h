@@ -23,6 +23,8 @@ struct AppState {
   int64_t FpsSum = 0;
   int32_t Seconds = 0;
   TTimer* FpsTimer = nullptr;
+  int32_t DrawEvery = 1;      // draw only every Nth frame the clock allows (long headless runs)
+  int64_t FramesDue = 0;      // frames the clock allowed while DrawEvery is above 1
 };
 
 AppState& App();
@@ -35,6 +37,9 @@ void LoopPass();
 // 1 ms and a frame is drawn (true); 2 ms or more the clock is re-based to now and the frame
 // skipped.
 bool FrameClockStep(double* drawClock, double now);
+// Whether a frame the clock allows is drawn: every DrawEvery-th one, and always one that a
+// screenshot waits for.
+bool FrameWanted();
 // Clear, Draw, present, and count the frame unless paused.
 void DrawFrame();
 // The per-second counter's timer procedure.

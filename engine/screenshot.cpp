@@ -16,17 +16,29 @@ namespace eng {
 namespace {
 
 struct ScreenshotState {
-  std::string path;
-  bool armed = false;
-  bool written = false;
-  std::string error;
+  std::vector<std::string> finals;   // written at shut-down
+  std::vector<std::string> next;     // written with the next frame
+  bool finalFrame = false;           // the frame being drawn is the final one
+  bool finalWritten = false;         // the final frame reached the capture
+  bool failed = false;
 };
 
 ScreenshotState g_shot;
 
+void Save(const std::string& path) {
+  std::string error;
+  if (ScreenshotSaveBackBuffer(path, &error)) return;
+  g_shot.failed = true;
+  ReportOutputFailure(error);
+}
+
 }  // namespace
 
-void ScreenshotRequest(const std::string& path) { g_shot.path = path; }
+void ScreenshotRequest(const std::string& path) { g_shot.finals.push_back(path); }
+
+void ScreenshotCaptureNext(const std::string& path) { g_shot.next.push_back(path); }
+
+bool ScreenshotPending() { return !g_shot.next.empty(); }
 
 bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
   // The drawable's real size, not the size the engine asked for: a screenshot is an observation.
@@ -47,20 +59,33 @@ bool ScreenshotSaveBackBuffer(const std::string& path, std::string* error) {
 }
 
 void ScreenshotCaptureFrame() {
-  if (!g_shot.armed) return;
-  g_shot.armed = false;
-  g_shot.written = ScreenshotSaveBackBuffer(g_shot.path, &g_shot.error);
+  std::vector<std::string> paths = std::move(g_shot.next);
+  g_shot.next.clear();
+  if (g_shot.finalFrame) {
+    paths.insert(paths.end(), g_shot.finals.begin(), g_shot.finals.end());
+    g_shot.finalWritten = true;
+  }
+  bool failedBefore = g_shot.failed;
+  for (const std::string& path : paths) Save(path);
+  if (!failedBefore && g_shot.failed) EngineExit();
 }
 
 bool ScreenshotWriteFinal() {
-  if (g_shot.path.empty()) return true;
-  g_shot.armed = true;
-  g_shot.error = "cannot write " + g_shot.path + ": no frame was drawn";
+  if (g_shot.finals.empty() && g_shot.next.empty()) return !g_shot.failed;
+  std::vector<std::string> waiting = g_shot.finals;
+  waiting.insert(waiting.end(), g_shot.next.begin(), g_shot.next.end());
+  g_shot.finalFrame = true;
   ScreenClear();
   CallDraw();
   ScreenFlush();
-  if (!g_shot.written) ReportOutputFailure(g_shot.error);
-  return g_shot.written;
+  g_shot.finalFrame = false;
+  if (!g_shot.finalWritten) {
+    g_shot.failed = true;
+    for (const std::string& path : waiting) ReportOutputFailure("cannot write " + path + ": no frame was drawn");
+  }
+  return !g_shot.failed;
 }
+
+void ScreenshotReset() { g_shot = ScreenshotState{}; }
 
 }  // namespace eng

@@ -15,13 +15,20 @@ const char kUsage[] =
     "usage: tessera [options]\n"
     "  --headless         show no message boxes (they go to standard error); for virtual displays\n"
     "  --ticks N          end after N game ticks (16 ms each)\n"
-    "  --screenshot FILE  write the last frame to FILE as PNG\n"
+    "  --screenshot [TICK:]FILE\n"
+    "                     write the last frame (or the frame after game tick TICK) to FILE as PNG;\n"
+    "                     repeatable\n"
     "  --input FILE       replay recorded input from FILE\n"
     "  --record FILE      record the input to FILE\n"
     "  --fixed-clock      advance the clock by fixed steps: deterministic, faster than real time\n"
     "  --seed N           seed the random numbers with N instead of the clock\n"
     "  --log              write the engine's log file log.txt\n"
     "  --map FILE         load FILE instead of maps/proba.map\n"
+    "  --autoplay         the AI plays every player, turn-based from the start\n"
+    "  --draw-every N     with --fixed-clock, draw only every Nth frame (and the captured ones)\n"
+    "  --dump-state [TICK:]FILE\n"
+    "                     write the game state at the end (or after game tick TICK) to FILE as\n"
+    "                     text (docs/state-dump.md); repeatable\n"
     "  --help             show this text\n"
     "The game reads Data/ and maps/ from the current directory and takes file names relative to it\n"
     "(./run.sh takes them from the folder it was started in).\n"
@@ -81,8 +88,13 @@ int main(int argc, char** argv) {
         return 2;
       }
       options.ticks = static_cast<long>(number);
-    } else if (arg == "--screenshot") {
-      options.screenshot = value("a file name");
+    } else if (arg == "--screenshot" || arg == "--dump-state") {
+      game::TTimedFile file;
+      if (!game::ParseTimedFile(value("a file name"), &file)) {
+        std::fprintf(stderr, "tessera: %s needs FILE or TICK:FILE with a tick from 1 up\n", arg.c_str());
+        return 2;
+      }
+      (arg == "--screenshot" ? options.screenshots : options.dumps).push_back(file);
     } else if (arg == "--input") {
       options.input = value("a file name");
       if (!RegularInput("--input", options.input)) return 2;
@@ -102,10 +114,22 @@ int main(int argc, char** argv) {
     } else if (arg == "--map") {
       options.map = value("a file name");
       if (!RegularInput("--map", game::ResolvePathCase(options.map))) return 2;
+    } else if (arg == "--autoplay") {
+      options.autoplay = true;
+    } else if (arg == "--draw-every") {
+      if (!ParseNumber(value("a number"), 1000000, &number) || number < 1) {
+        std::fprintf(stderr, "tessera: --draw-every needs a number from 1 to 1000000\n");
+        return 2;
+      }
+      options.drawEvery = static_cast<long>(number);
     } else {
       std::fprintf(stderr, "tessera: unknown option %s\n%s", arg.c_str(), kUsage);
       return 2;
     }
+  }
+  if (options.drawEvery > 1 && !options.fixedClock) {
+    std::fprintf(stderr, "tessera: --draw-every works only with --fixed-clock\n");
+    return 2;
   }
   return game::GameMain(options);
 }

@@ -2,7 +2,7 @@
 # Starts the game of a build: start-game.sh BUILD_DIR FROM_DIR [game options...]
 # The game reads Data/ and maps/ from its working directory, BUILD_DIR/game/, and takes file names
 # relative to it; a user names files relative to where they stand. So the file names of the path
-# options are made absolute against FROM_DIR first: --map, --input, --record, --screenshot and
+# options are made absolute against FROM_DIR first: --map, --input, --record, and --screenshot and
 # --dump-state (FILE or TICK:FILE). run.sh uses this; the tests run it on their own build.
 set -euo pipefail
 
@@ -27,13 +27,13 @@ while [ $# -gt 0 ]; do
   shift
   args+=("$option")
   case "$option" in
-    --map | --input | --record | --screenshot)
+    --map | --input | --record)
       if [ $# -gt 0 ]; then
         args+=("$(absolute "$1")")
         shift
       fi
       ;;
-    --dump-state)
+    --screenshot | --dump-state)
       if [ $# -gt 0 ]; then
         # TICK:FILE keeps its tick; only the file part is a path.
         if [[ "$1" =~ ^([0-9]+):(.*)$ ]]; then

@@ -8,6 +8,7 @@
 
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
+#include "game/gui/gui.h"
 #include "game/models/mesh.h"
 #include "game/world/defs.h"
 
@@ -82,6 +83,28 @@ bool LineMeetsBox(eng::TVec3 s, eng::TVec3 t, const float lo[3], const float hi[
   return true;
 }
 
+// Whether the whole line through s and t passes within the sphere that holds the frame's box once
+// the matrix has placed it: the box's half diagonal stretched by the matrix's Frobenius norm,
+// which no direction exceeds. A cheap test that lets most actors off without inverting their
+// matrix; it never turns away a line that meets the box.
+bool LineNearPlacedBox(eng::TVec3 s, eng::TVec3 t, const float lo[3], const float hi[3], const eng::TMatrix4& m) {
+  eng::TVec3 centre = eng::MatrixTransformPoint(m, {(lo[0] + hi[0]) * 0.5f, (lo[1] + hi[1]) * 0.5f,
+                                                    (lo[2] + hi[2]) * 0.5f});
+  double half = 0.0, stretch = 0.0;
+  for (int axis = 0; axis < 3; ++axis) half += 0.25 * double(hi[axis] - lo[axis]) * double(hi[axis] - lo[axis]);
+  for (int column = 0; column < 3; ++column)
+    for (int row = 0; row < 3; ++row) stretch += double(m[column * 4 + row]) * double(m[column * 4 + row]);
+  double radius = std::sqrt(half * stretch) * 1.001 + 1e-4;  // a margin for the float steps
+  double d[3] = {double(t.X) - s.X, double(t.Y) - s.Y, double(t.Z) - s.Z};
+  double w[3] = {double(centre.X) - s.X, double(centre.Y) - s.Y, double(centre.Z) - s.Z};
+  double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  if (dd == 0.0) return true;
+  double along = (w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / dd;
+  double distance2 = 0.0;
+  for (int axis = 0; axis < 3; ++axis) distance2 += (w[axis] - along * d[axis]) * (w[axis] - along * d[axis]);
+  return distance2 <= radius * radius;
+}
+
 }  // namespace
 
 eng::TMatrix4 ActorMatrix(float x, float z, float angleDegrees, float rotateX, float rotateY,
@@ -114,10 +137,9 @@ float FacingAngle(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
 }
 
 float DrawFraction() {
-  // NOTE: while the message box freezes the game (the GUI's GameFrozen), drawing must not
-  // interpolate either; that flag joins here with the GUI.
+  // While the message box freezes the game, nothing moves between ticks either.
   const TGameCore& core = Core();
-  if (core.FramesPerTick <= 0) return 0.0f;
+  if (core.FramesPerTick <= 0 || GuiFlags().GameFrozen) return 0.0f;
   return static_cast<float>(core.FramesThisTick) / static_cast<float>(core.FramesPerTick);
 }
 
@@ -128,11 +150,12 @@ bool MeshRayHit(const TGmMesh& mesh, uint32_t frame, const eng::TMatrix4& matrix
   frame = std::min<uint32_t>(frame, static_cast<uint32_t>(mesh.Frames.size()) - 1);
   const TGmMeshFrame& f = mesh.Frames[frame];
 
+  const float lo[3] = {f.MinX, f.MinY, f.MinZ};
+  const float hi[3] = {f.MaxX, f.MaxY, f.MaxZ};
+  if (!LineNearPlacedBox(eye, farPoint, lo, hi, matrix)) return false;
   // The box test in the model's own space: the line brought back through the inverse matrix.
   eng::TMatrix4 inverse;
   if (!eng::MatrixInverse(matrix, &inverse)) return false;
-  const float lo[3] = {f.MinX, f.MinY, f.MinZ};
-  const float hi[3] = {f.MaxX, f.MaxY, f.MaxZ};
   if (!LineMeetsBox(eng::MatrixTransformPoint(inverse, eye), eng::MatrixTransformPoint(inverse, farPoint),
                     lo, hi))
     return false;

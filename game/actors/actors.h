@@ -28,7 +28,7 @@ void ApplyKindMeshSteps(TGmMesh* mesh, bool flatNormals, const TDefRead& read);
 float FacingAngle(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);
 
 // The part of one tick's motion or animation step that drawing adds to the last tick's state:
-// FramesThisTick / FramesPerTick, or 0 before any tick has been timed.
+// FramesThisTick / FramesPerTick, or 0 before any tick has been timed and while the game is frozen.
 float DrawFraction();
 
 // Whether the line from `eye` through `farPoint` meets key frame `frame` (clamped to the last) of

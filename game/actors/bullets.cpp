@@ -10,6 +10,7 @@
 #include "game/actors/actors.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
+#include "game/actors/movement.h"
 #include "game/core/camera.h"
 #include "game/models/mesh.h"
 #include "game/world/assets.h"
@@ -70,18 +71,6 @@ bool InsideMap(int32_t x, int32_t y) {
 
 double Radians(float degrees) { return static_cast<double>(degrees) * std::numbers::pi / 180.0; }
 
-// The target takes the blow wherever it stands and whatever it does; health never drops below 0.
-void HitTarget(int32_t target, int32_t damage) {
-  std::vector<TCreature>& creatures = CreatureLists().Creatures;
-  if (target < 0 || static_cast<size_t>(target) >= creatures.size()) return;
-  TCreature& c = creatures[static_cast<size_t>(target)];
-  c.State = StateDamage;
-  c.Frame = 0.0f;
-  // In 64 bits, so that no pair of 32-bit values can overflow.
-  int64_t health = static_cast<int64_t>(c.Health) - damage;
-  c.Health = static_cast<int32_t>(std::clamp<int64_t>(health, 0, INT32_MAX));
-}
-
 }  // namespace
 
 TBulletLists& BulletLists() { return g_bullets; }
@@ -129,7 +118,8 @@ void UpdateBullets() {
       ++i;
       continue;
     }
-    if (b.Target >= 0) HitTarget(b.Target, b.Damage);
+    // The target takes the blow wherever it stands and whatever it does.
+    if (b.Target >= 0) DamageCreature(b.Target, b.Damage);
     // The trail goes with the bullet, particles and all.
     if (b.EffectID != 0) RemoveEffectWithParticles(b.EffectID);
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));

@@ -9,6 +9,7 @@
 
 #include "engine/math3d.h"
 #include "engine/textures.h"
+#include "game/actors/items.h"
 
 namespace game {
 
@@ -25,7 +26,6 @@ enum TCreatureState : uint8_t {
 
 // One record type for creature kinds and creatures; a creature is a copy of its kind sharing the
 // kind's texture and meshes.
-// NOTE: the carried items (Items, ItemCount) join this record with the item kinds.
 struct TCreature {
   std::string Name;
   uint16_t ID = 0;
@@ -77,6 +77,7 @@ struct TCreature {
   int32_t HealthMax = 0;
   int32_t Damage = 0;
   int32_t ShotDamage = 0;
+  std::vector<TGmItem> Items;          // carried, at most one entry per name; none when placed
 };
 
 struct TCreatureLists {

@@ -31,7 +31,10 @@ const TDefFormat<TWall>& WallFormat() {
       w.DiagonalTouch = true;
     };
     f.Tags.push_back({"[TOUCHSCRIPT]", "[/TOUCHSCRIPT]",
-                      [](TWall& w, std::string_view text) { w.TouchScript += text; }});
+                      [](TWall& w, std::string_view text) { w.TouchScript += text; },
+                      [](TWall& w, const std::string& file, int32_t line) {
+                        MarkScriptLine(w.TouchScriptLines, w.TouchScript, file, line);
+                      }});
     f.Keys = {
         DefField("NAME", &TWall::Name),
         {"TEXTURE",

@@ -8,6 +8,7 @@
 
 #include "engine/math3d.h"
 #include "engine/textures.h"
+#include "game/world/defs.h"
 
 namespace game {
 
@@ -38,6 +39,7 @@ struct TWall {
   int32_t TouchTileY = 0;
   bool Ghost = false;           // blocks nothing, is never touched or picked
   std::string TouchScript;      // the [TOUCHSCRIPT] lines, each followed by one blank
+  TScriptLines TouchScriptLines;  // where they are in the kind's file (error positions)
 };
 
 struct TWallLists {

@@ -4,7 +4,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <array>
 #include <cmath>
+#include <numbers>
+#include <utility>
 
 #include "engine/mouse.h"
 #include "game/core/game_core.h"
@@ -47,6 +50,60 @@ double DirectionDegrees(double x, double z) {
   if (deg < 0.0) deg += 360.0;
   if (deg >= 360.0) deg -= 360.0;
   return deg;
+}
+
+// GLU's perspective matrix (column-major, as gluPerspective multiplies it in).
+std::array<double, 16> Perspective(double fovy, double aspect, double zNear, double zFar) {
+  double radians = fovy / 2.0 * std::numbers::pi / 180.0;
+  double cotangent = std::cos(radians) / std::sin(radians);
+  double depth = zFar - zNear;
+  std::array<double, 16> m{};
+  m[0] = cotangent / aspect;
+  m[5] = cotangent;
+  m[10] = -(zFar + zNear) / depth;
+  m[11] = -1.0;
+  m[14] = -2.0 * zNear * zFar / depth;
+  return m;
+}
+
+std::array<double, 16> Multiply(const std::array<double, 16>& a, const std::array<double, 16>& b) {
+  std::array<double, 16> m{};
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 4; ++r)
+      for (int k = 0; k < 4; ++k) m[c * 4 + r] += a[k * 4 + r] * b[c * 4 + k];
+  return m;
+}
+
+// Gauss-Jordan with partial pivoting; false for a singular matrix.
+bool Invert(std::array<double, 16> m, std::array<double, 16>* out) {
+  std::array<double, 16> inv{};
+  for (int i = 0; i < 4; ++i) inv[i * 4 + i] = 1.0;
+  auto at = [](std::array<double, 16>& a, int r, int c) -> double& { return a[c * 4 + r]; };
+  for (int col = 0; col < 4; ++col) {
+    int pivot = col;
+    for (int r = col + 1; r < 4; ++r)
+      if (std::fabs(at(m, r, col)) > std::fabs(at(m, pivot, col))) pivot = r;
+    if (at(m, pivot, col) == 0.0) return false;
+    for (int c = 0; c < 4; ++c) {
+      std::swap(at(m, col, c), at(m, pivot, c));
+      std::swap(at(inv, col, c), at(inv, pivot, c));
+    }
+    double scale = at(m, col, col);
+    for (int c = 0; c < 4; ++c) {
+      at(m, col, c) /= scale;
+      at(inv, col, c) /= scale;
+    }
+    for (int r = 0; r < 4; ++r) {
+      if (r == col) continue;
+      double factor = at(m, r, col);
+      for (int c = 0; c < 4; ++c) {
+        at(m, r, c) -= factor * at(m, col, c);
+        at(inv, r, c) -= factor * at(inv, col, c);
+      }
+    }
+  }
+  *out = inv;
+  return true;
 }
 
 }  // namespace
@@ -169,6 +226,21 @@ eng::TVec3 UnprojectCursor(int x, int y) {
   gluUnProject(x, winY, 1.0, modelview, projection, viewport, &wx, &wy, &wz);
   Core().CursorWorldPoint = {static_cast<float>(wx), static_cast<float>(wy), static_cast<float>(wz)};
   return Core().CursorWorldPoint;
+}
+
+eng::TVec3 UnprojectWindowPixel(int x, int y, int width, int height) {
+  std::array<double, 16> view{};
+  for (int i = 0; i < 16; ++i) view[static_cast<size_t>(i)] = GmCamera().Camera.Matrix[static_cast<size_t>(i)];
+  double aspect = height != 0 ? static_cast<double>(width) / height : 1.0;
+  std::array<double, 16> inverse{};
+  if (!Invert(Multiply(Perspective(GameFieldOfView, aspect, GameNear, GameFar), view), &inverse)) return {};
+  // Window to normalised device coordinates, on the far plane (depth 1).
+  double in[4] = {(x + 0.0) / width * 2.0 - 1.0, (height - y - 1.0) / height * 2.0 - 1.0, 1.0, 1.0};
+  double out[4] = {};
+  for (int r = 0; r < 4; ++r)
+    for (int k = 0; k < 4; ++k) out[r] += inverse[static_cast<size_t>(k * 4 + r)] * in[k];
+  if (out[3] == 0.0) return {};
+  return {static_cast<float>(out[0] / out[3]), static_cast<float>(out[1] / out[3]), static_cast<float>(out[2] / out[3])};
 }
 
 void PickFloorTile(eng::TVec3 eye) {

@@ -47,6 +47,9 @@ void CameraInertiaStep();
 // The far-plane world point under the cursor (window pixels, y from the top), from the current
 // GL matrices and viewport; also stored as Core().CursorWorldPoint.
 eng::TVec3 UnprojectCursor(int x, int y);
+// The far-plane world point under window pixel (x, y) (y from the top) of a width x height window,
+// with the game's 3D projection and the camera's view: UnprojectCursor without GL, for the tools.
+eng::TVec3 UnprojectWindowPixel(int x, int y, int width, int height);
 // The tile under the cursor ray from `eye` through Core().CursorWorldPoint: sets PickPoint,
 // PickDistance, CursorTileX and CursorTileY (10000 and 10000.0 when the floor is missed).
 void PickFloorTile(eng::TVec3 eye);

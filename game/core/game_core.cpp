@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/application.h"
 #include "engine/input_stream.h"
 #include "engine/keyboard.h"
 #include "engine/main.h"
@@ -18,13 +19,16 @@
 #include "engine/screenshot.h"
 #include "engine/timers.h"
 #include "engine/utils.h"
+#include "game/actors/ai.h"
 #include "game/actors/creatures.h"
+#include "game/actors/movement.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/fatal.h"
 #include "game/core/game_data.h"
 #include "game/core/players.h"
 #include "game/core/random.h"
+#include "game/core/state_dump.h"
 #include "game/gui/gui.h"
 #include "game/models/mesh.h"
 #include "game/script/script_host.h"
@@ -39,11 +43,8 @@ namespace game {
 namespace {
 
 constexpr int32_t kTickInterval = 16;  // ms of engine time per game tick
-
-// The GUI's flags; false until the GUI exists.
-constexpr bool kModalOpen = false;
-constexpr bool kMouseOverGui = false;
-constexpr bool kGameFrozen = false;
+// Under --autoplay a message box waits this many ticks for its OK.
+constexpr long kAutoplayMessageTicks = 120;
 
 TGameCore g_core;
 bool g_engineRan = false;
@@ -64,7 +65,8 @@ void DrawLightAndTileCursor() {
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT1);
   glLightfv(GL_LIGHT1, GL_POSITION, direction);  // after the view matrix: fixed in the world
-  if (g_core.CursorTileX != 10000 && !kModalOpen && !kMouseOverGui && CurrentPlayerHuman()) {
+  const TGuiFlags& gui = GuiFlags();
+  if (g_core.CursorTileX != 10000 && !gui.ModalOpen && !gui.MouseOverGui && CurrentPlayerHuman()) {
     // The translation stays on the matrix; what is drawn next loads the camera's matrix itself.
     glTranslatef(2.0f * static_cast<float>(g_core.CursorTileX), 0.0f,
                  2.0f * static_cast<float>(g_core.CursorTileY));
@@ -75,9 +77,66 @@ void DrawLightAndTileCursor() {
   }
 }
 
+// Selection and orders by mouse, in a human player's turn while the mouse
+// is the world's.
+void MouseOrders() {
+  const TGuiFlags& gui = GuiFlags();
+  if (gui.ModalOpen || !CurrentPlayerHuman() || gui.MouseOverGui || PlayerTable().WaitingForStop) return;
+  const std::vector<TCreature>& all = CreatureLists().Creatures;
+  if (eng::MouseClick(0)) {
+    if (SelectCreatureAt(g_core.CursorTileX, g_core.CursorTileY, false)) {
+      int32_t selected = PlayerTable().Players[PlayerTable().CurrentPlayer].SelectedCreature;
+      ScriptContext().CurrentCreatureID = all[static_cast<size_t>(selected)].ID;
+      GUI_FireEvent("SelCr");
+    } else {
+      OrderSelected(g_core.CursorTileX, g_core.CursorTileY);
+    }
+  }
+  if (eng::MouseUp(2) && g_core.RightClickPending) {
+    for (const TCreature& c : all) {
+      if (!c.Alive || c.TileX != g_core.CursorTileX || c.TileY != g_core.CursorTileY) continue;
+      ScriptContext().CurrentCreatureID = c.ID;
+      GUI_FireEvent("RClickOnCr");
+      break;
+    }
+  }
+}
+
+void WriteDump(const std::string& path) {
+  std::string error;
+  if (!StateDumpWrite(path, &error)) {
+    eng::ReportOutputFailure(error);
+    eng::EngineExit();
+  }
+}
+
+// The moments of the run asked for on the command line: the dumps of this tick now, and the
+// screenshots of this tick from the next frame, which shows the state at the end of this tick.
+void TakeTimedCaptures() {
+  for (const TTimedFile& shot : g_core.Options.screenshots)
+    if (shot.tick == g_core.TicksDone) eng::ScreenshotCaptureNext(shot.path);
+  for (const TTimedFile& dump : g_core.Options.dumps)
+    if (dump.tick == g_core.TicksDone) WriteDump(dump.path);
+}
+
 }  // namespace
 
 TGameCore& Core() { return g_core; }
+
+bool ParseTimedFile(const std::string& text, TTimedFile* out) {
+  size_t colon = text.find(':');
+  bool timed = colon != std::string::npos && colon > 0 &&
+               text.find_first_not_of("0123456789") == colon;
+  if (!timed) {
+    *out = {0, text};
+    return !text.empty();
+  }
+  // A tick too large for a long never comes; say so rather than wait for it.
+  if (colon > 15) return false;
+  long tick = std::strtol(text.c_str(), nullptr, 10);
+  *out = {tick, text.substr(colon + 1)};
+  return tick >= 1 && !out->path.empty();
+}
 
 int GameMain(const GameOptions& options) {
   g_core.Options = options;
@@ -89,13 +148,17 @@ int GameMain(const GameOptions& options) {
     return 2;
   }
   // An output that cannot be written is found now rather than after the whole run.
-  if (!options.screenshot.empty()) error = eng::OutputPathProblem(options.screenshot);
+  for (const auto* files : {&options.screenshots, &options.dumps})
+    for (const TTimedFile& file : *files)
+      if (error.empty()) error = eng::OutputPathProblem(file.path);
   if (error.empty() && !options.record.empty()) eng::InputStreamOpenRecord(options.record, &error);
   if (!error.empty()) {
     eng::ReportOutputFailure(error);
     return 1;
   }
-  if (!options.screenshot.empty()) eng::ScreenshotRequest(options.screenshot);
+  for (const TTimedFile& shot : options.screenshots)
+    if (shot.tick == 0) eng::ScreenshotRequest(shot.path);
+  eng::App().DrawEvery = options.fixedClock ? static_cast<int32_t>(options.drawEvery) : 1;
 
   // Program entry.
   eng::TimerAdd(GameTick, kTickInterval);
@@ -133,7 +196,9 @@ void GameLoad() {
     RandomSeed(g_core.Options.seed);
   else
     Randomize();
-  eng::SetDepthRange(0.1f, 200.0f);
+  eng::SetDepthRange(GameNear, GameFar);
+  // Before the GUI and the script host, whose own sections take the place of the defaults.
+  StateDumpAddGameSections();
   GUI_Init();
   LoadSelectRing();
   PlugKindLoaders();
@@ -145,10 +210,14 @@ void GameLoad() {
   // What the loaders could not tell alone: names that match no kind, and every map record that
   // cannot be placed, not only the one the load stopped at.
   CheckContent();
+  if (g_core.Options.autoplay) {
+    for (TPlayer& player : PlayerTable().Players) player.Human = false;
+    SetTurnBasedMode(true);
+  }
 }
 
 void GameDraw() {
-  eng::SetMode3D(45.0f);
+  eng::SetMode3D(GameFieldOfView);
   eng::CameraLoadMatrix(GmCamera().Camera);
   UnprojectCursor(eng::MouseX(), eng::MouseY());
   DrawLightAndTileCursor();
@@ -156,7 +225,7 @@ void GameDraw() {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   eng::SetMode2D();
-  // The GUI and the cursor are drawn in the 2D pass.
+  GUI_Draw();
   CameraInertiaStep();
   ++g_core.FramesThisTick;
   if (g_core.FramesThisTick > g_core.FramesPerTick) g_core.FramesPerTick = g_core.FramesThisTick;
@@ -169,7 +238,7 @@ void GameTick() {
   if (eng::KeyDown(eng::KeyAlt) && eng::KeyPress(eng::KeyEnter)) ToggleFullScreen(false);
   if (eng::KeyDown(eng::KeyCtrl) && eng::KeyPress(eng::KeyEnter)) ToggleFullScreen(true);
 
-  // GUI input runs here.
+  GUI_Update();
   if (eng::MouseClick(2)) {
     g_core.RightClickPending = true;
     g_core.RightDownX = eng::MouseX();
@@ -177,13 +246,22 @@ void GameTick() {
   }
   if (std::abs(eng::MouseX() - g_core.RightDownX) > 2 || std::abs(eng::MouseY() - g_core.RightDownY) > 2)
     g_core.RightClickPending = false;
-  if (!g_core.RightClickPending && !kModalOpen) CameraMouseControl();
+  if (!g_core.RightClickPending && !GuiFlags().ModalOpen) CameraMouseControl();
   PickFloorTile(GmCamera().Camera.Position);
-  if (!kGameFrozen) {
+  if (!GuiFlags().GameFrozen) {
     UpdateWorld();
-    // The AI's step follows the world update.
+    AiTick();
   }
-  // The switch to turn-based play, mouse orders and the T and E keys run here.
+  g_core.FrozenTicks = GuiFlags().GameFrozen ? g_core.FrozenTicks + 1 : 0;
+  if (g_core.Options.autoplay && g_core.FrozenTicks >= kAutoplayMessageTicks) {
+    // NOTE: a match that plays itself answers every message box: OK is pressed here once the box
+    // has waited its ticks. The box and its OK arrive with the GUI.
+    g_core.FrozenTicks = 0;
+  }
+  TurnBasedSwitchOver();
+  MouseOrders();
+  if (eng::KeyUp(eng::KeyT)) SetTurnBasedMode(true);
+  if (eng::KeyUp(eng::KeyE)) EndTurn();
 
   g_core.PrevMouseX = eng::MouseX();
   g_core.PrevMouseY = eng::MouseY();
@@ -193,10 +271,19 @@ void GameTick() {
   g_core.FramesThisTick = 0;
 
   ++g_core.TicksDone;
+  TakeTimedCaptures();
   if (g_core.Options.ticks > 0 && g_core.TicksDone >= g_core.Options.ticks) eng::EngineExit();
 }
 
 void GameExit() {
+  for (const TTimedFile& dump : g_core.Options.dumps)
+    if (dump.tick == 0) WriteDump(dump.path);
+  // A moment the run never reached leaves its file unwritten: say so rather than end quietly.
+  for (const auto* files : {&g_core.Options.dumps, &g_core.Options.screenshots})
+    for (const TTimedFile& file : *files)
+      if (file.tick > g_core.TicksDone)
+        eng::ReportOutputFailure("the run ended after tick " + std::to_string(g_core.TicksDone) + ", before tick " +
+                                 std::to_string(file.tick) + ": " + file.path + " was not written");
   MeshFreeAll();
   Script_FreeAll();
 }

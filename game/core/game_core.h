@@ -4,16 +4,31 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/math3d.h"
 
 namespace game {
 
+// The 3D projection of the game's view: field of view in degrees, near and far planes.
+constexpr float GameFieldOfView = 45.0f;
+constexpr float GameNear = 0.1f;
+constexpr float GameFar = 200.0f;
+
+// A file to write at the end of a game tick, or at the end of the run (tick 0).
+struct TTimedFile {
+  long tick = 0;
+  std::string path;
+};
+
 // Options of the command line; the defaults are the game as it is played.
 struct GameOptions {
   bool headless = false;        // no message boxes; meant for a virtual display
   long ticks = 0;               // end after this many game ticks (0 = play until the user quits)
-  std::string screenshot;       // write the last frame here as PNG
+  std::vector<TTimedFile> screenshots;  // frames to write as PNG
+  std::vector<TTimedFile> dumps;        // state dumps to write
+  bool autoplay = false;        // every player is played by the AI, turn-based from the start
+  long drawEvery = 1;           // with the fixed clock: draw every Nth frame (and captured ones)
   std::string input;            // replay this recorded input
   std::string record;           // record the input here
   bool fixedClock = false;      // deterministic clock, faster than real time
@@ -47,6 +62,7 @@ struct TGameCore {
   int32_t CursorTileX = 10000;  // tile under the cursor; 10000 = none
   int32_t CursorTileY = 10000;
   long TicksDone = 0;           // game ticks completed (for --ticks)
+  long FrozenTicks = 0;         // consecutive ticks the message box has frozen the game
   GameOptions Options;
 };
 
@@ -56,6 +72,10 @@ TGameCore& Core();
 // Returns the process exit status: 0; 1 when the game could not start or an output file
 // (screenshot, recording) could not be written; 2 for a recording it cannot replay.
 int GameMain(const GameOptions& options);
+
+// "TICK:FILE" is a file for the end of that tick (a whole number from 1 up); anything else is a
+// file for the end of the run. False for a tick that is not a number from 1 up or an empty file.
+bool ParseTimedFile(const std::string& text, TTimedFile* out);
 
 void GameLoad();
 void GameDraw();

@@ -20,6 +20,7 @@ struct TPlayersState {
   uint8_t CurrentPlayer = 0;
   bool TurnBased = false;
   bool WaitingForStop = false;     // turn-based play asked for; walkers finish their step
+  uint32_t TurnsEnded = 0;         // EndTurn calls so far (the AI's per-turn marks; the state dump)
 };
 
 TPlayersState& PlayerTable();
@@ -34,6 +35,18 @@ TPlayer* PlayerOf(uint8_t owner);
 bool AreAllies(uint8_t ownerA, uint8_t ownerB);
 // Whether the current player is human.
 bool CurrentPlayerHuman();
+
+// Passes the turn to the next player, in order, that owns a living creature (at most four
+// tries), refills the move and action points of that player's living creatures, fires "SelCr"
+// for a human player with a selected creature, then lets the GUI draw and update once.
+void EndTurn();
+// On: fires "TurnBasedMode" and switches to turn-based play, at once when no creature walks,
+// else once the walkers have finished the step under way (WaitingForStop). Only the first call
+// does anything. Off: leaves turn-based play.
+void SetTurnBasedMode(bool on);
+// The tick's switch-over: while waiting, turn-based play begins in the first tick in which no
+// living creature walks.
+void TurnBasedSwitchOver();
 
 // Back to the state at process start (tests).
 void PlayersReset();

@@ -9,6 +9,7 @@
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
+#include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/world/defs.h"
 #include "game/world/floor.h"
@@ -39,7 +40,7 @@ std::vector<std::string> KindNamesOf(TKindFolder folder) {
     case KindCreatures: AddNames(CreatureLists().CreatureKinds, &names); break;
     case KindBullets: AddNames(BulletLists().BulletKinds, &names); break;
     case KindEffects: AddNames(EffectLists().EffectKinds, &names); break;
-    case KindItems:
+    case KindItems: AddNames(ItemLists().ItemKinds, &names); break;
     case KindFolderCount: break;
   }
   return names;

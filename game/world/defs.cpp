@@ -11,6 +11,7 @@
 
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
+#include "game/world/diagnostics.h"
 
 namespace game {
 
@@ -366,6 +367,8 @@ float TDefLine::Float() const {
   return v;
 }
 
+std::string TDefLine::FileName(std::string_view folder) const { return DataPath(folder, Value); }
+
 // ---- Paths ---------------------------------------------------------------------------------
 
 std::string DataPath(std::string_view folder, std::string_view value) {
@@ -505,6 +508,11 @@ void ReportKindWithoutName(const TDefRead& read, const std::string& file, std::s
     ReportProblem({file, read.LastLine("NAME"), 0, "the NAME is empty: nothing can find this kind"});
 }
 
+void MarkScriptLine(TScriptLines& lines, const std::string& text, const std::string& file, int32_t line) {
+  lines.File = file;
+  lines.Starts.push_back({static_cast<uint32_t>(text.size()), line});
+}
+
 void ReadDefinitionText(std::string_view text, const std::string& file, const TDefHandler& handler) {
   size_t eof = text.find(kEndOfFile);
   if (eof != std::string_view::npos) text = text.substr(0, eof);
@@ -534,6 +542,7 @@ void ReadDefinitionText(std::string_view text, const std::string& file, const TD
         open[t] = false;
         taken = true;
       } else if (open[t]) {
+        if (handler.ScriptLine) handler.ScriptLine(t, lineNo);
         if (handler.Script) handler.Script(t, StripComment(raw) + " ");
         taken = true;
       }

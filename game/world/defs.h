@@ -76,6 +76,22 @@ std::string ReadWholeFile(const std::string& path, uint64_t maxBytes = eng::MaxD
 // "Is a directory", ...).
 std::string DataFileMessage(const eng::DataFileResult& result);
 
+// ---- Script text ---------------------------------------------------------------------------
+
+// A script is kept as one line: its block's lines joined, each followed by one blank. These say
+// where each joined line came from, so that a position the compiler reports in the one line can
+// be reported at the line and column of the file.
+struct TScriptLineStart {
+  uint32_t Offset = 0;  // where the line starts in the joined text (0-based)
+  int32_t Line = 0;     // its line in the file (1-based)
+};
+struct TScriptLines {
+  std::string File;
+  std::vector<TScriptLineStart> Starts;  // in text order
+};
+// Notes that the next line appended to `text` is line `line` of `file`.
+void MarkScriptLine(TScriptLines& lines, const std::string& text, const std::string& file, int32_t line);
+
 // ---- The reader ----------------------------------------------------------------------------
 
 // One key line as the reader hands it to a key table entry.
@@ -91,8 +107,9 @@ struct TDefLine {
   // The value as a 32-bit float; throws FatalError "'v' is not a valid floating point value".
   float Float() const;
   bool Bool() const { return ParseBool(Value); }
-  // AppDir + folder + value (see DataPath).
-  std::string FileName(std::string_view folder) const { return DataPath(folder, Value); }
+  // AppDir + folder + value (see DataPath). The loaders report a file that cannot be read, with
+  // the reason (game/world/assets.h).
+  std::string FileName(std::string_view folder) const;
 };
 
 // The untyped core of the reader: what happens to each line of one file.
@@ -103,6 +120,7 @@ struct TDefHandler {
   std::vector<std::pair<std::string, std::string>> Tags;
   std::function<void(const TDefLine&)> Early;                // every line, before the tags
   std::function<void(size_t tag, std::string_view text)> Script;  // StripComment(line) + " "
+  std::function<void(size_t tag, int32_t line)> ScriptLine;  // just before Script: its line number
   std::function<void(const TDefLine&)> Entry;                // every other line
 };
 
@@ -160,9 +178,17 @@ struct TDefKey {
 
 template <typename T>
 struct TDefScriptTag {
-  std::string Open;                                       // for example "[TOUCHSCRIPT]"
+  using TAppend = std::function<void(T&, std::string_view text)>;
+  using TAtLine = std::function<void(T&, const std::string& file, int32_t line)>;
+  TDefScriptTag(std::string open, std::string close, TAppend append, TAtLine atLine = {})
+      : Open(std::move(open)), Close(std::move(close)), Append(std::move(append)), AtLine(std::move(atLine)) {}
+
+  std::string Open;  // for example "[TOUCHSCRIPT]"
   std::string Close;
-  std::function<void(T&, std::string_view text)> Append;  // text = StripComment(line) + " "
+  TAppend Append;    // text = StripComment(line) + " "
+  // Optional: told the file and line of each block line just before Append gets it, so that a
+  // position in the joined text can be mapped back to the file (MarkScriptLine).
+  TAtLine AtLine;
 };
 
 // How one kind of definition file is read. Keys are compared by exact equality, in table order;
@@ -234,6 +260,9 @@ void ReadDefinition(std::string_view text, const std::string& file, const TDefFo
   }
   handler.Script = [&](size_t tag, std::string_view lineText) {
     if (format.Tags[tag].Append) format.Tags[tag].Append(record, lineText);
+  };
+  handler.ScriptLine = [&](size_t tag, int32_t lineNo) {
+    if (format.Tags[tag].AtLine) format.Tags[tag].AtLine(record, file, lineNo);
   };
   const bool reportUnknown = format.ReportUnknownKeys && LinesAreText(text);
   std::vector<std::string> known;

@@ -109,7 +109,8 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
   }
 
   if (!complete) throw FatalError(readError, fileName);
-  g_map.ScriptBlocks = std::move(map.Blocks);
+  ScriptBlocks().Blocks = std::move(map.Blocks);
+  ScriptBlocks().File = fileName;
   map.Blocks.clear();
   return {};
 }
@@ -117,7 +118,7 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
 void MapStart(const std::string& fileName) {
   std::string error = MapLoad(fileName);
   if (!error.empty()) Report(error);
-  for (TMapScriptBlock& block : g_map.ScriptBlocks)
+  for (TScriptBlock& block : ScriptBlocks().Blocks)
     for (std::string& line : block.Lines) line = StripComment(line);
   Script_RunBlock("Start Map");  // also after a load that failed
 }

@@ -11,11 +11,8 @@
 
 namespace game {
 
+// The map's script blocks go to the script host's table (ScriptBlocks), which runs them.
 struct TMapState {
-  // The map's script blocks, as read (MapLoad) and then with comments stripped (MapStart).
-  // NOTE: the script host takes this table over when it arrives; it runs "Start Map" and
-  // "Touch Wall" from it.
-  std::vector<TMapScriptBlock> ScriptBlocks;
   std::vector<std::string> Messages;  // what MapStart reported, in order (tests)
   // The last map MapLoad read (script blocks handed on to ScriptBlocks) and its file, for the
   // content checks; LoadedFrom is empty until a map was read.

@@ -10,6 +10,7 @@
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
+#include "game/actors/movement.h"
 #include "game/actors/walls.h"
 #include "game/core/game_core.h"
 #include "game/world/diagnostics.h"
@@ -145,8 +146,7 @@ void DrawWorld() {
 
 void UpdateWorld() {
   UpdateWalls();
-  // Creatures (UpdateCreatures, which ends each creature's tick with CreaturePick), bullets and
-  // effects advance here, in that order.
+  UpdateCreatures();
   UpdateBullets();
   UpdateEffects();
 }

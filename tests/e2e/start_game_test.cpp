@@ -29,8 +29,8 @@ TEST(StartGame, PathOptionsAreTakenFromTheStartingFolder) {
   fs::create_directories(dir / "here");
   ProcessResult r = testsupport::RunProcess(
       {"/bin/bash", StartGame(), build.string(), "here", "--map", "edit.map", "--input", "/abs/in.txt", "--record",
-       "rec/r.txt", "--screenshot", "s.png", "--dump-state", "120:state.txt", "--dump-state", "plain.txt",
-       "--dump-state", "x:y.txt", "--ticks", "5", "--seed", "7", "--headless"},
+       "rec/r.txt", "--screenshot", "s.png", "--screenshot", "40:t.png", "--dump-state", "120:state.txt",
+       "--dump-state", "plain.txt", "--dump-state", "x:y.txt", "--ticks", "5", "--seed", "7", "--headless"},
       dir);
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string here = fs::canonical(dir / "here").string();
@@ -39,6 +39,7 @@ TEST(StartGame, PathOptionsAreTakenFromTheStartingFolder) {
                            "--input\n/abs/in.txt\n"
                            "--record\n" + here + "/rec/r.txt\n"
                            "--screenshot\n" + here + "/s.png\n"
+                           "--screenshot\n40:" + here + "/t.png\n"
                            "--dump-state\n120:" + here + "/state.txt\n"
                            "--dump-state\n" + here + "/plain.txt\n"
                            "--dump-state\n" + here + "/x:y.txt\n"

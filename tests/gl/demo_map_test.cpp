@@ -25,6 +25,7 @@
 #include "game/core/random.h"
 #include "game/core/players.h"
 #include "game/models/mesh.h"
+#include "game/script/script_host.h"
 #include "game/world/floor.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
@@ -347,7 +348,7 @@ class DemoScenarioView : public DemoMapTest {
   // Places the camera as "Start Map" does (Cam_SetPos: the eye, then the ground point looked at).
   static void StartCamera() {
     std::string start;
-    for (const game::TMapScriptBlock& b : game::MapState().ScriptBlocks)
+    for (const game::TScriptBlock& b : game::ScriptBlocks().Blocks)
       if (b.Name == "Start Map")
         for (const std::string& l : b.Lines) start += l + "\n";
     std::smatch m;

@@ -12,6 +12,7 @@
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
 #include "game/models/mesh.h"
+#include "game/script/script_host.h"
 #include "game/world/floor.h"
 #include "game/world/map_file.h"
 #include "game/world/registry.h"
@@ -80,6 +81,7 @@ class MapLoadTest : public testsupport::GlTest {
   void TearDown() override { ResetWorld(); }
   static void ResetWorld() {
     game::MapReset();
+    game::ScriptHostReset();
     game::WallsReset();
     game::CreaturesReset();
     game::FloorReset();
@@ -183,7 +185,7 @@ TEST_F(MapLoadTest, AWallThatCannotBePlacedStopsTheLoad) {
   ASSERT_EQ(game::WallLists().Walls.size(), 1u);
   EXPECT_EQ(game::WallLists().Walls[0].ID, 10);
   EXPECT_TRUE(game::CreatureLists().Creatures.empty()) << "later records are not read";
-  EXPECT_TRUE(game::MapState().ScriptBlocks.empty()) << "nor the script blocks";
+  EXPECT_TRUE(game::ScriptBlocks().Blocks.empty()) << "nor the script blocks";
 
   // The same through MapStart: reported, and the game goes on.
   game::WallsReset();
@@ -212,7 +214,7 @@ TEST_F(MapLoadTest, PlacementFailuresNameTheKind) {
   map.Blocks = {{"Start Map", {"begin end."}}};
   EXPECT_EQ(Load(map), "Creature \"Orc\" not found.");
   EXPECT_EQ(game::CreatureLists().Creatures.size(), 1u);
-  EXPECT_TRUE(game::MapState().ScriptBlocks.empty());
+  EXPECT_TRUE(game::ScriptBlocks().Blocks.empty());
 }
 
 TEST_F(MapLoadTest, StoredIdsAndOwnersReplaceWhatPlacingChose) {
@@ -232,15 +234,15 @@ TEST_F(MapLoadTest, StoredIdsAndOwnersReplaceWhatPlacingChose) {
   EXPECT_EQ(c[1].Owner, 3);
   EXPECT_EQ(game::FindCreature(42), 0);
   // MapLoad keeps the lines as stored; MapStart strips their comments.
-  ASSERT_EQ(game::MapState().ScriptBlocks.size(), 2u);
-  EXPECT_EQ(game::MapState().ScriptBlocks[0].Lines[0], "a := 1; // one");
+  ASSERT_EQ(game::ScriptBlocks().Blocks.size(), 2u);
+  EXPECT_EQ(game::ScriptBlocks().Blocks[0].Lines[0], "a := 1; // one");
 
   ResetWorld();
   SetUp();
   game::MapStart(Save(map));
   EXPECT_TRUE(game::MapState().Messages.empty());
-  EXPECT_EQ(game::MapState().ScriptBlocks[0].Name, "Start Map");
-  EXPECT_EQ(game::MapState().ScriptBlocks[0].Lines, (std::vector<std::string>{"a := 1; ", "b := '"}));
+  EXPECT_EQ(game::ScriptBlocks().Blocks[0].Name, "Start Map");
+  EXPECT_EQ(game::ScriptBlocks().Blocks[0].Lines, (std::vector<std::string>{"a := 1; ", "b := '"}));
 }
 
 TEST_F(MapLoadTest, CountsOfZeroAndBelowReadNoRecords) {
@@ -253,8 +255,8 @@ TEST_F(MapLoadTest, CountsOfZeroAndBelowReadNoRecords) {
   ASSERT_EQ(game::MapLoad(Save(bytes.b)), "");
   EXPECT_TRUE(game::WallLists().Walls.empty());
   EXPECT_TRUE(game::CreatureLists().Creatures.empty());
-  ASSERT_EQ(game::MapState().ScriptBlocks.size(), 1u) << "the blocks were read where they are";
-  EXPECT_EQ(game::MapState().ScriptBlocks[0].Lines[0], "begin end.");
+  ASSERT_EQ(game::ScriptBlocks().Blocks.size(), 1u) << "the blocks were read where they are";
+  EXPECT_EQ(game::ScriptBlocks().Blocks[0].Lines[0], "begin end.");
 }
 
 TEST_F(MapLoadTest, ASizeAbove99IsRefusedBeforeAnythingChanges) {

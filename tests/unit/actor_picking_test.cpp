@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "game/actors/actors.h"
 #include "game/actors/creatures.h"
@@ -170,6 +171,23 @@ TEST_F(ActorPicking, MeshRayHitUsesTheFrameBoxAndTheNearestTriangle) {
   game::TGmMesh* empty = game::MeshNew();
   EXPECT_FALSE(game::MeshRayHit(*empty, 0, at, eye, below, &d));
   EXPECT_FALSE(game::PickActorModel(nullptr, 0, at, 1, 1));
+}
+
+// The quick rejection before the matrix is inverted must never turn a hit away: lines through a
+// point inside a box placed anywhere, turned, tilted and scaled, always meet its faces.
+TEST_F(ActorPicking, EveryLineThroughAPlacedBoxHitsIt) {
+  game::TGmMesh* box = testsupport::BoxMesh({-0.4f, 0, -0.3f}, {0.6f, 1.8f, 0.3f});
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  for (int n = 0; n < 2000; ++n) {
+    eng::TMatrix4 at = game::ActorMatrix(40 * unit(random), 40 * unit(random), 360 * unit(random), 3 * unit(random),
+                                         3 * unit(random), 3 * unit(random), 0.2f + 3 * unit(random));
+    TVec3 inside = eng::MatrixTransformPoint(
+        at, {-0.39f + 0.98f * unit(random), 0.01f + 1.78f * unit(random), -0.29f + 0.58f * unit(random)});
+    TVec3 direction{unit(random) - 0.5f, unit(random) - 0.5f, unit(random) - 0.5f};
+    float d = 1e30f;
+    EXPECT_TRUE(game::MeshRayHit(*box, 0, at, inside - direction * 30.0f, inside + direction * 30.0f, &d)) << n;
+  }
 }
 
 }  // namespace

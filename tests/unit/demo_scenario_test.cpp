@@ -22,6 +22,7 @@
 #include "game/core/game_data.h"
 #include "game/core/players.h"
 #include "game/script/declarations.h"
+#include "game/script/script_host.h"
 #include "game/world/defs.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
@@ -83,7 +84,7 @@ class DemoScenario : public ::testing::Test {
       GTEST_SKIP() << "the demo content has not been built into " << kGame;
     testsupport::ResetGameWorld();
     ASSERT_EQ(game::LoadGameData(kGame.string(), "maps/demo.map"), "");
-    for (const game::TMapScriptBlock& b : game::MapState().ScriptBlocks) blocks_[b.Name] = Joined(b.Lines);
+    for (const game::TScriptBlock& b : game::ScriptBlocks().Blocks) blocks_[b.Name] = Joined(b.Lines);
   }
   void TearDown() override { testsupport::ResetGameWorld(); }
 

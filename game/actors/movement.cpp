@@ -1,0 +1,367 @@
+// The grid services of creature movement: facing, the distance map (a breadth-first queue that
+// reproduces the pass scan exactly), the shot map, the route target and the next step.
+#include "game/actors/movement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "game/actors/creatures.h"
+#include "game/actors/walls.h"
+#include "game/core/players.h"
+#include "game/world/registry.h"
+
+namespace game {
+
+namespace {
+
+TMovementState g_move;
+
+// Scratch of the breadth-first wave: the distance map with a border of blocked cells around it,
+// so that no step needs a bounds test, and the cells of the layers in the order they were
+// reached. Cell (x, y) is at (x + 1) * kPaddedSize + y + 1.
+constexpr int32_t kPaddedSize = GridSize + 2;
+int32_t g_padded[kPaddedSize * kPaddedSize];
+int32_t g_wave[GridSize * GridSize + 1];  // + 1: a write past the last cell is never kept
+
+bool InsideMap(int64_t x, int64_t y) {
+  return x >= 0 && y >= 0 && x <= Registry().MapWidth && y <= Registry().MapHeight;
+}
+
+void HeldTile(const TCreature& c, int32_t* x, int32_t* y) {
+  *x = c.State == StateWalk ? c.NextX : c.TileX;
+  *y = c.State == StateWalk ? c.NextY : c.TileY;
+}
+
+void ClearGrid(int32_t (&grid)[GridSize][GridSize]) {
+  for (int32_t x = 0; x <= Registry().MapWidth; ++x)
+    std::fill(grid[x], grid[x] + Registry().MapHeight + 1, 0);
+}
+
+void MarkWalls(int32_t (&grid)[GridSize][GridSize]) {
+  for (const TWall& w : WallLists().Walls)
+    if (!w.Ghost && InsideMap(w.X, w.Y)) grid[w.X][w.Y] = CellWall;
+}
+
+// The walls with a touch tile, by tile, as of the last distance map: AdjustRouteTarget looks at
+// the walls of one tile, and the AI asks it for every enemy of every creature it weighs. A stamp
+// per tile says whether the entry belongs to the last map; a tile that holds several such walls
+// (the map loader never places two walls on a tile) sends the lookup through the whole list.
+constexpr int32_t kSeveralWalls = -2;
+struct TTouchWalls {
+  uint64_t Stamp = 0;
+  uint64_t TileStamp[GridSize][GridSize] = {};
+  int32_t Wall[GridSize][GridSize] = {};
+};
+TTouchWalls g_touch;
+
+// The walls of the distance map: -1 on every wall that is not a ghost, and the index of those
+// with a touch tile; one pass over the list, which is long on big maps.
+void MarkWallsAndTouchTiles(int32_t (&grid)[GridSize][GridSize]) {
+  ++g_touch.Stamp;
+  const std::vector<TWall>& walls = WallLists().Walls;
+  for (size_t i = 0; i < walls.size(); ++i) {
+    const TWall& w = walls[i];
+    if (w.Ghost || !InsideMap(w.X, w.Y)) continue;
+    grid[w.X][w.Y] = CellWall;
+    if (w.TouchTileX == 0 && w.TouchTileY == 0) continue;
+    bool taken = g_touch.TileStamp[w.X][w.Y] == g_touch.Stamp;
+    g_touch.TileStamp[w.X][w.Y] = g_touch.Stamp;
+    g_touch.Wall[w.X][w.Y] = taken ? kSeveralWalls : static_cast<int32_t>(i);
+  }
+}
+
+// The straight neighbours in the order the wave visits them.
+constexpr int32_t kStraightX[4] = {-1, 0, 1, 0};
+constexpr int32_t kStraightY[4] = {0, -1, 0, 1};
+
+struct TPoint {
+  double X;
+  double Y;
+};
+
+double Cross(TPoint a, TPoint b) { return a.X * b.Y - a.Y * b.X; }
+
+// Whether segment p-q crosses segment a-b: both intersection parameters within [0, 1]; parallel
+// segments never cross.
+bool Crosses(TPoint p, TPoint q, TPoint a, TPoint b) {
+  TPoint r{q.X - p.X, q.Y - p.Y};
+  TPoint s{b.X - a.X, b.Y - a.Y};
+  double d = Cross(r, s);
+  if (d == 0.0) return false;
+  TPoint ap{a.X - p.X, a.Y - p.Y};
+  double t = Cross(ap, s) / d;
+  double u = Cross(ap, r) / d;
+  return t >= 0.0 && t <= 1.0 && u >= 0.0 && u <= 1.0;
+}
+
+bool StrictlyInside(TPoint p, int32_t wx, int32_t wy) {
+  return p.X > wx && p.X < wx + 1 && p.Y > wy && p.Y < wy + 1;
+}
+
+// A wall square blocks a shot line when an end of the line lies strictly inside it or the line
+// crosses one of its two diagonals.
+bool SquareBlocks(TPoint p, TPoint q, int32_t wx, int32_t wy) {
+  if (StrictlyInside(p, wx, wy) || StrictlyInside(q, wx, wy)) return true;
+  TPoint a{double(wx), double(wy)}, b{double(wx + 1), double(wy + 1)};
+  TPoint c{double(wx + 1), double(wy)}, d{double(wx), double(wy + 1)};
+  return Crosses(p, q, a, b) || Crosses(p, q, c, d);
+}
+
+struct TCell {
+  int32_t X;
+  int32_t Y;
+};
+
+bool LineBlocked(TPoint p, TPoint q, const std::vector<TCell>& walls) {
+  // A square that does not come near the line's bounding box can neither hold an end nor meet a
+  // diagonal on the line; the margin keeps borderline squares for the exact test.
+  constexpr double kMargin = 1e-3;
+  double minX = std::min(p.X, q.X) - kMargin, maxX = std::max(p.X, q.X) + kMargin;
+  double minY = std::min(p.Y, q.Y) - kMargin, maxY = std::max(p.Y, q.Y) + kMargin;
+  for (const TCell& w : walls) {
+    if (w.X > maxX || w.X + 1 < minX || w.Y > maxY || w.Y + 1 < minY) continue;
+    if (SquareBlocks(p, q, w.X, w.Y)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TMovementState& Movement() { return g_move; }
+
+bool IsDiagonalAngle(float angle) {
+  if (!std::isfinite(angle)) return false;
+  double rounded = std::nearbyint(static_cast<double>(angle));  // the default mode: halves to even
+  return std::fmod(rounded, 90.0) != 0.0;
+}
+
+float StepLength(float angle) { return IsDiagonalAngle(angle) ? DiagonalStepLength : StraightStepLength; }
+
+void UpdateWorldPosition(int32_t index) {
+  TCreature& c = CreatureLists().Creatures[static_cast<size_t>(index)];
+  double radians = static_cast<double>(c.Angle) * std::numbers::pi / 180.0;
+  c.WorldX = static_cast<float>(2.0 * c.TileX + std::cos(radians) * c.StepProgress);
+  c.WorldZ = static_cast<float>(2.0 * c.TileY + std::sin(radians) * c.StepProgress);
+}
+
+void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY) {
+  auto& dm = g_move.DistanceMap;
+  ClearGrid(dm);
+  MarkWallsAndTouchTiles(dm);
+  const std::vector<TCreature>& all = CreatureLists().Creatures;
+  const TCreature& cr = all[static_cast<size_t>(index)];
+  for (size_t j = 0; j < all.size(); ++j) {
+    const TCreature& other = all[j];
+    if (static_cast<int32_t>(j) == index || !other.Alive) continue;
+    int32_t x = 0, y = 0;
+    HeldTile(other, &x, &y);
+    if (InsideMap(x, y)) dm[x][y] = AreAllies(cr.Owner, other.Owner) ? CellAlly : CellEnemy;
+  }
+  HeldTile(cr, startX, startY);
+  if (InsideMap(*startX, *startY)) dm[*startX][*startY] = 1;
+}
+
+void BuildDistanceMap(int32_t index, int32_t targetX, int32_t targetY) {
+  if (g_move.Builder != nullptr)
+    g_move.Builder(index, targetX, targetY);
+  else
+    BuildDistanceMapQueue(index, targetX, targetY);
+}
+
+void SetDistanceMapBuilder(TDistanceMapBuilder builder) { g_move.Builder = builder; }
+
+// The pass scan visits the cells of value d row by row and stops after a pass that marked itself
+// inactive: with a target, an assignment marks the pass active only while the target's cell is not
+// yet above 0. Every pass fills exactly the next layer of the breadth-first wave, so the queue
+// fills the same layers; what it must reproduce is only which pass is the last. In the pass that
+// reaches the target that depends on the scan order: the pass stays active when an assignment
+// came before the target's in row order (source cell first, then the neighbour's rank), which the
+// queue finds out once that pass is done, from the cells it made.
+void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
+  int32_t sx = 0, sy = 0;
+  SeedDistanceMap(index, &sx, &sy);
+  if (!InsideMap(sx, sy)) return;
+  auto& dm = g_move.DistanceMap;
+  const int32_t width = Registry().MapWidth;
+  const int32_t height = Registry().MapHeight;
+  const bool hasTarget = InsideMap(targetX, targetY);
+  constexpr int32_t kStep[4] = {-kPaddedSize, -1, kPaddedSize, 1};  // the straight neighbours' order
+
+  // The map with its border; the border and everything beyond the map are blocked.
+  std::fill(g_padded, g_padded + kPaddedSize * (width + 3), CellWall);
+  for (int32_t x = 0; x <= width; ++x)
+    std::copy(dm[x], dm[x] + height + 1, g_padded + (x + 1) * kPaddedSize + 1);
+  const int32_t target = hasTarget ? (targetX + 1) * kPaddedSize + targetY + 1 : -1;
+
+  size_t head = 0, tail = 0;
+  g_wave[tail++] = (sx + 1) * kPaddedSize + sy + 1;
+  for (int32_t d = 1; d <= DistanceMapPassLimit; ++d) {
+    const bool targetReached = hasTarget && g_padded[target] > 0;
+    const size_t layerStart = head, layerEnd = tail;
+    for (; head < layerEnd; ++head) {
+      const int32_t cell = g_wave[head];
+      // Without a branch on whether the neighbour is free: which neighbours are is unpredictable.
+      for (int32_t k = 0; k < 4; ++k) {
+        const int32_t next = cell + kStep[k];
+        const int32_t value = g_padded[next];
+        const bool free = value == 0;
+        g_padded[next] = free ? d + 1 : value;
+        g_wave[tail] = next;
+        tail += free;
+      }
+    }
+    bool active = tail > layerEnd;
+    if (targetReached) {
+      active = false;
+    } else if (hasTarget && g_padded[target] == d + 1) {
+      // Every cell of value d + 1 was made by this pass; the first of its makings in row order.
+      const int32_t rowLength = width + 1;
+      int32_t firstKey = std::numeric_limits<int32_t>::max(), targetKey = firstKey;
+      for (size_t i = layerStart; i < layerEnd; ++i) {
+        const int32_t cell = g_wave[i];
+        const int32_t x = cell / kPaddedSize - 1, y = cell % kPaddedSize - 1;
+        for (int32_t k = 0; k < 4; ++k) {
+          if (g_padded[cell + kStep[k]] != d + 1) continue;
+          const int32_t key = (y * rowLength + x) * 4 + k;
+          firstKey = std::min(firstKey, key);
+          if (cell + kStep[k] == target) targetKey = std::min(targetKey, key);
+        }
+      }
+      active = firstKey < targetKey;
+    }
+    if (!active) break;
+  }
+  for (int32_t x = 0; x <= width; ++x)
+    std::copy(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, dm[x]);
+}
+
+void BuildShotMap(int32_t x, int32_t y, int32_t range) {
+  auto& shot = g_move.ShotMap;
+  ClearGrid(shot);
+  MarkWalls(shot);
+  if (range < 0) return;
+  const int64_t x0 = std::max<int64_t>(0, int64_t(x) - range);
+  const int64_t x1 = std::min<int64_t>(Registry().MapWidth, int64_t(x) + range);
+  const int64_t y0 = std::max<int64_t>(0, int64_t(y) - range);
+  const int64_t y1 = std::min<int64_t>(Registry().MapHeight, int64_t(y) + range);
+  std::vector<TCell> walls;
+  for (int64_t ty = y0; ty <= y1; ++ty)
+    for (int64_t tx = x0; tx <= x1; ++tx)
+      if (shot[tx][ty] == CellWall) walls.push_back({int32_t(tx), int32_t(ty)});
+
+  const TPoint from{x + 0.5, y + 0.5};
+  const double reach = static_cast<double>(range) + 0.3;
+  constexpr double kAimX[5] = {0.5, 0.3, 0.7, 0.3, 0.7};
+  constexpr double kAimY[5] = {0.5, 0.3, 0.3, 0.7, 0.7};
+  for (int64_t ty = y0; ty <= y1; ++ty) {
+    for (int64_t tx = x0; tx <= x1; ++tx) {
+      if (shot[tx][ty] == CellWall) continue;
+      double dx = static_cast<double>(tx - x), dy = static_cast<double>(ty - y);
+      if (std::sqrt(dx * dx + dy * dy) > reach) continue;
+      for (int k = 0; k < 5; ++k) {
+        if (!LineBlocked(from, {tx + kAimX[k], ty + kAimY[k]}, walls)) {
+          shot[tx][ty] = 1;
+          break;
+        }
+      }
+    }
+  }
+}
+
+void AdjustRouteTarget(int32_t* x, int32_t* y, bool allowDiagonal) {
+  const auto& dm = g_move.DistanceMap;
+  // The touch tile of the first wall there that has one and whose touch tile the wave reached.
+  auto touchTile = [&](const TWall& w) {
+    if (w.Ghost || w.X != *x || w.Y != *y || (w.TouchTileX == 0 && w.TouchTileY == 0)) return false;
+    int64_t tx = int64_t(*x) + w.TouchTileX, ty = int64_t(*y) + w.TouchTileY;
+    if (!InsideMap(tx, ty) || dm[tx][ty] <= 1) return false;
+    *x = static_cast<int32_t>(tx);
+    *y = static_cast<int32_t>(ty);
+    return true;
+  };
+  const std::vector<TWall>& walls = WallLists().Walls;
+  if (InsideMap(*x, *y) && g_touch.TileStamp[*x][*y] == g_touch.Stamp) {
+    int32_t wall = g_touch.Wall[*x][*y];
+    if (wall != kSeveralWalls) {
+      if (static_cast<size_t>(wall) < walls.size() && touchTile(walls[static_cast<size_t>(wall)])) return;
+    } else {
+      for (const TWall& w : walls)
+        if (touchTile(w)) return;
+    }
+  }
+  int32_t best = std::numeric_limits<int32_t>::max();
+  int32_t bestX = *x, bestY = *y;
+  for (int32_t dy = -1; dy <= 1; ++dy) {
+    for (int32_t dx = -1; dx <= 1; ++dx) {
+      if (!allowDiagonal && dx != 0 && dy != 0) continue;
+      int64_t nx = int64_t(*x) + dx, ny = int64_t(*y) + dy;
+      if (!InsideMap(nx, ny)) continue;
+      int32_t v = dm[nx][ny];
+      if (v >= 1 && v < best) {
+        best = v;
+        bestX = static_cast<int32_t>(nx);
+        bestY = static_cast<int32_t>(ny);
+      }
+    }
+  }
+  *x = bestX;
+  *y = bestY;
+}
+
+void NextStep(int32_t index) {
+  TCreature& c = CreatureLists().Creatures[static_cast<size_t>(index)];
+  const auto& dm = g_move.DistanceMap;
+  int32_t x = c.RouteX, y = c.RouteY;
+  if (!InsideMap(x, y)) return;
+  int32_t v = dm[x][y];
+  if (v < 1) return;
+  const bool diagonals = !(PlayerTable().TurnBased && c.MovePoints < 2);
+  auto free = [&](int64_t cx, int64_t cy) { return InsideMap(cx, cy) && dm[cx][cy] > 0; };
+  // NOTE: the walk back ends once the value falls to 0 or below: from a route cell of 1 the
+  // diagonal test could otherwise match a wall's -1 and run on without end.
+  while (v > 0) {
+    if (v == 3 && diagonals && x != c.TileX && y != c.TileY && free(x, c.TileY) && free(c.TileX, y)) {
+      c.NextX = x;
+      c.NextY = y;
+      return;
+    }
+    if (v == 2) {
+      c.NextX = x;
+      c.NextY = y;
+      return;
+    }
+    bool moved = false;
+    if (diagonals) {
+      constexpr int32_t kDiagonalX[4] = {-1, -1, 1, 1};
+      constexpr int32_t kDiagonalY[4] = {-1, 1, -1, 1};
+      for (int k = 0; k < 4 && !moved; ++k) {
+        int32_t nx = x + kDiagonalX[k], ny = y + kDiagonalY[k];
+        if (InsideMap(nx, ny) && dm[nx][ny] == v - 2 && free(nx, y) && free(x, ny)) {
+          x = nx;
+          y = ny;
+          v -= 2;
+          moved = true;
+        }
+      }
+    }
+    if (moved) continue;
+    for (int k = 0; k < 4; ++k) {
+      int32_t nx = x + kStraightX[k], ny = y + kStraightY[k];
+      if (InsideMap(nx, ny) && dm[nx][ny] == v - 1) {
+        x = nx;
+        y = ny;
+        break;
+      }
+    }
+    v -= 1;
+  }
+}
+
+void MovementReset() {
+  g_move = TMovementState{};
+  g_touch.Stamp += 1;  // no tile's entry belongs to a map any more
+}
+
+}  // namespace game
