@@ -55,3 +55,19 @@ endfunction()
 function(tessera_content_target name)
   set_property(GLOBAL APPEND PROPERTY TESSERA_CONTENT_TARGETS ${name})
 endfunction()
+
+# Runs one assetgen generator into the game folder as a content target; the files after the comment
+# are what the generator writes, relative to the game folder.
+function(tessera_generated_content target generator comment)
+  set(outputs)
+  foreach(file IN LISTS ARGN)
+    list(APPEND outputs ${TESSERA_GAME_DIR}/${file})
+  endforeach()
+  add_custom_command(OUTPUT ${outputs}
+    COMMAND $<TARGET_FILE:assetgen> ${TESSERA_GAME_DIR} ${generator}
+    DEPENDS assetgen
+    COMMENT ${comment}
+    VERBATIM)
+  add_custom_target(${target} DEPENDS ${outputs})
+  tessera_content_target(${target})
+endfunction()

@@ -45,6 +45,8 @@ namespace {
 constexpr int32_t kTickInterval = 16;  // ms of engine time per game tick
 // Under --autoplay a message box waits this many ticks for its OK.
 constexpr long kAutoplayMessageTicks = 120;
+// What key M shows: "проба" in Windows-1251.
+constexpr const char* kKeyMMessage = "\xEF\xF0\xEE\xE1\xE0";
 
 TGameCore g_core;
 bool g_engineRan = false;
@@ -254,14 +256,15 @@ void GameTick() {
   }
   g_core.FrozenTicks = GuiFlags().GameFrozen ? g_core.FrozenTicks + 1 : 0;
   if (g_core.Options.autoplay && g_core.FrozenTicks >= kAutoplayMessageTicks) {
-    // NOTE: a match that plays itself answers every message box: OK is pressed here once the box
-    // has waited its ticks. The box and its OK arrive with the GUI.
+    // A match that plays itself answers every message box once the box has waited its ticks.
     g_core.FrozenTicks = 0;
+    GameMessageOK();
   }
   TurnBasedSwitchOver();
   MouseOrders();
   if (eng::KeyUp(eng::KeyT)) SetTurnBasedMode(true);
   if (eng::KeyUp(eng::KeyE)) EndTurn();
+  if (eng::KeyDown(eng::KeyM)) GameMessage(kKeyMMessage);  // every tick while held
 
   g_core.PrevMouseX = eng::MouseX();
   g_core.PrevMouseY = eng::MouseY();

@@ -5,6 +5,7 @@
 //   ```map test       map text: it compiles (tessera-mapc), and so does each of its script blocks
 //                     as the game joins it into one line
 //   ```recording test recorded input: the game replays it to the end and exits with status 0
+//   ```gui test       a GUI file: it reads without a problem, and each of its scripts compiles
 // Each block runs in a fresh copy of the top folder, in which build/bin is the tools of this
 // build and build/game/ a game folder of its own over this build's content.
 #include <gtest/gtest.h>
@@ -18,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "game/gui/gui.h"
 #include "game/world/defs.h"
+#include "game/world/diagnostics.h"
 #include "game/world/map_text.h"
 #include "tests/support/test_support.h"
 
@@ -148,6 +151,24 @@ void CompileMap(const Example& e, const fs::path& root) {
   }
 }
 
+void ReadGuiFile(const Example& e, const fs::path& root) {
+  std::vector<game::TGmWindow> windows;
+  game::DiagnosticsReset();
+  game::GuiReadDefinitions(e.body, "example.cro", windows, nullptr);
+  EXPECT_TRUE(game::Problems().empty()) << game::FormatProblem(game::Problems().front());
+  int n = 0;
+  auto compile = [&](const std::string& source) {
+    fs::path file = root / ("script" + std::to_string(n++) + ".pas");
+    testsupport::WriteFile(file, source);
+    ExpectScriptCompiles(e, root, file);
+  };
+  for (const game::TGmWindow& w : windows) {
+    if (!w.CreateScript.empty()) compile(w.CreateScript);
+    for (const game::TGmButton& b : w.Buttons)
+      if (!b.ClickScript.empty()) compile(b.ClickScript);
+  }
+}
+
 void ReplayRecording(const Example& e, const fs::path& root) {
   // To the last tick the recording names, and a little beyond.
   long last = 0;
@@ -176,6 +197,8 @@ TEST_P(DocsExample, RunsAsWritten) {
     CompileMap(e, root);
   else if (e.kind == "recording")
     ReplayRecording(e, root);
+  else if (e.kind == "gui")
+    ReadGuiFile(e, root);
   else
     ADD_FAILURE() << e.document << ":" << e.line << ": no way to run a '" << e.kind << "' example";
 }
@@ -193,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(Docs, DocsExample, ::testing::ValuesIn(AllExamples()), 
 // must be found, and a fence inside a block must not swallow the rest of a document.
 TEST(DocsExamples, TheMarkedBlocksAreFound) {
   std::vector<Example> all = AllExamples();
-  for (const char* kind : {"sh", "pascal", "map", "recording"})
+  for (const char* kind : {"sh", "pascal", "map", "recording", "gui"})
     EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const Example& e) { return e.kind == kind; }))
         << "no runnable '" << kind << "' example in the documents";
   for (const char* doc : {"README.md", "docs/content.md", "docs/map-format.md"})
