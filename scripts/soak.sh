@@ -3,11 +3,14 @@
 # hour of game time by default, while the resident memory is sampled. Run once and reported; not
 # part of ./test.sh.
 #
-#   scripts/soak.sh [--ticks N] [--draw-every N] [--map FILE] [--out DIR]
+#   scripts/soak.sh [--ticks N] [--draw-every N] [--map FILE] [--out DIR] [--wall-limit S]
 #     --ticks N        game ticks to run (default 225000: one hour at 16 ms a tick)
 #     --draw-every N   draw every Nth frame (default 60)
 #     --map FILE       map, relative to the game folder (default maps/demo.map)
 #     --out DIR        where the dumps, samples and report go (default build/dev/soak)
+#     --wall-limit S   after S seconds of wall time ask the game to quit (SIGTERM, which it
+#                      takes as closing the window: the end dump and the leak check still run)
+#                      and report the ticks it reached; 0, the default, waits for all of them
 #
 # A state dump is taken after the first game minute, after five, and every five game minutes after
 # that; the resident set at each is in the report, and the players' count of ended turns must grow
@@ -24,6 +27,7 @@ draw_every=60
 map=maps/demo.map
 out=$root/build/dev/soak
 flat_mb=64
+wall_limit=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --ticks) ticks=$2; shift 2 ;;
@@ -31,7 +35,8 @@ while [ $# -gt 0 ]; do
     --map) map=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --flat-mb) flat_mb=$2; shift 2 ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --wall-limit) wall_limit=$2; shift 2 ;;
+    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "soak: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -59,8 +64,16 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
 
+# The GL driver is loaded for the whole run: when it is unloaded at exit, the blocks its static
+# data points to are no longer reachable and LeakSanitizer reports them, with no module to name.
+keep_loaded=""
+for lib in /lib/x86_64-linux-gnu/libGLX_mesa.so.0 /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so; do
+  [ -e "$lib" ] && keep_loaded=${keep_loaded:+$keep_loaded:}$lib
+done
+
 start=$(date +%s)
-(cd "$game" && exec nice -n 10 xvfb-run -a -s "-screen 0 1280x1024x24" "$bin" --headless --fixed-clock \
+(cd "$game" && exec nice -n 19 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  env ${keep_loaded:+LD_PRELOAD=$keep_loaded} "$bin" --headless --fixed-clock \
   --autoplay --draw-every "$draw_every" --ticks "$ticks" --map "$map" "${dump_args[@]}") \
   >"$out/stdout.txt" 2>"$out/stderr.txt" &
 runner=$!
@@ -71,7 +84,12 @@ samples=$out/rss.txt
 : >"$samples"
 declare -A noted
 game_pid=""
+stopped=""
 while kill -0 "$runner" 2>/dev/null; do
+  if [ "$wall_limit" -gt 0 ] && [ -z "$stopped" ] && [ -n "$game_pid" ] &&
+     [ $(($(date +%s) - start)) -ge "$wall_limit" ]; then
+    kill -TERM "$game_pid" 2>/dev/null && stopped=yes
+  fi
   if [ -z "$game_pid" ]; then
     game_pid=$(pgrep -n -f "^$bin --headless --fixed-clock" || true)
   fi
@@ -90,6 +108,11 @@ while kill -0 "$runner" 2>/dev/null; do
 done
 wait "$runner"
 status=$?
+# Stopped early, the game says which of the later dumps it did not write and ends with status 1.
+if [ -n "$stopped" ] && [ "$status" -eq 1 ] &&
+   ! grep -v "^tessera: the run ended after tick .* was not written$" "$out/stderr.txt" | grep -q "^tessera: .*\(fail\|error\|cannot\)"; then
+  status=0
+fi
 elapsed=$(($(date +%s) - start))
 
 report=$out/report.txt
@@ -99,7 +122,7 @@ report=$out/report.txt
   peak=$(sort -k2 -n "$samples" | tail -1 | cut -d' ' -f2)
   echo "peak resident: ${peak:-?} kB"
   last_tick=$(sed -nE 's/^Tick ([0-9]+)$/\1/p' "$out/state-end.txt" 2>/dev/null)
-  echo "ticks run: ${last_tick:-unknown}"
+  echo "ticks run: ${last_tick:-unknown}${stopped:+ (stopped at the wall-time limit of ${wall_limit}s)}"
   prev=-1
   for f in $(ls "$out"/state-*.txt 2>/dev/null | sort -t- -k2 -n); do
     ended=$(sed -nE 's/^TurnsEnded ([0-9]+)$/\1/p' "$f")
