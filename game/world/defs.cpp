@@ -347,12 +347,14 @@ bool TryStrToFloat(std::string_view text, float* value) {
   return true;
 }
 
+// The value comes from the file as it is: a NUL byte in it would cut the message short wherever it
+// is shown, and a 1 MB value would fill the message box.
 std::string InvalidIntegerMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid integer value";
+  return "'" + eng::PrintableText(text) + "' is not a valid integer value";
 }
 
 std::string InvalidFloatMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid floating point value";
+  return "'" + eng::PrintableText(text) + "' is not a valid floating point value";
 }
 
 int32_t TDefLine::Int() const {

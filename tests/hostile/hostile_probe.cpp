@@ -6,14 +6,15 @@
 //   PROBLEM text       every problem the game reported, FILE:LINE: message
 //   COUNT name value   what was loaded (textures, meshes, kinds, events)
 //   PEAK heap BYTES    the most memory in use at once (sanitizer builds)
-// HOW is texture, model, wall, creature, bullet, map, font or recording. Files are found below the
-// hostile folder, which is shaped like a game folder (Data/Textures/, Data/Models/, ...); maps are
-// placed among the kinds of GAME_DIR.
+// HOW is texture, model, wall, creature, bullet, map, font, gui or recording. Files are found
+// below the hostile folder, which is shaped like a game folder (Data/Textures/, Data/Models/, ...);
+// maps are placed among the kinds of GAME_DIR.
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "engine/font.h"
 #include "engine/input_stream.h"
@@ -25,9 +26,11 @@
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
 #include "game/core/game_data.h"
+#include "game/gui/gui.h"
 #include "game/models/mesh.h"
 #include "game/world/assets.h"
 #include "game/world/content_check.h"
+#include "game/world/defs.h"
 #include "game/world/diagnostics.h"
 #include "game/world/registry.h"
 
@@ -137,6 +140,19 @@ int Probe(const std::string& how, const std::string& file, const std::string& ga
       eng::Text_Width(font, "Tessera \xC0\xFF", 0.0f);
     }
     fs::remove_all(logDir);
+  } else if (how == "gui") {
+    // As GUI_Init reads each Data/GUI/*.cro, without textures; then every window is opened, which
+    // runs its create script.
+    std::string path = fs::absolute(file).string();
+    std::vector<game::TGmWindow>& definitions = game::GuiState().Definitions;
+    definitions.assign(1, game::MessageWindowDefinition());
+    game::GuiReadDefinitions(game::ReadWholeFile(path), path, definitions, nullptr);
+    std::vector<std::string> names;
+    for (const game::TGmWindow& w : definitions) names.push_back(w.Name);
+    for (const std::string& name : names)
+      if (name != game::MessageWindowName) game::Window_Create(name);
+    Line("COUNT", "windows " + std::to_string(definitions.size()) + " open " +
+                      std::to_string(game::GuiState().Open.size()));
   } else if (how == "recording") {
     std::string error;
     if (!eng::InputStreamOpenReplay(file, &error)) {

@@ -131,6 +131,9 @@ const std::map<std::string, std::function<void(const fs::path&)>>& Generated() {
       {"recordings/long_line.rec", Text("1 mouse_move 1 2\n2 " + kMegabyte + "\n")},
       {"recordings/over_64mb.rec", Sparse((uintmax_t{64} << 20) + 1)},
       {"Data/GUI/pipe.tfi", MakeFifo},
+      {"Data/GUI/pipe.cro", MakeFifo},
+      {"Data/GUI/folder.cro", MakeFolder},
+      {"Data/GUI/long_line.cro", Text("WINDOW = Long\nCAPTION = " + kMegabyte + "\n" + kMegabyte + "\nW = 10\n")},
       {"maps/full_99.map", Map(FullMap)},
       {"maps/blocks_65535.map", Map(ManyBlocks)},
   };

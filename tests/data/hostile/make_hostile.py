@@ -4,7 +4,7 @@ checks them against (tests/hostile/). Run it from anywhere after changing a file
 files are committed, so the suite needs nothing but the repository.
 
 Each row: HOW FILE OUTCOME TEXT. HOW is how the game reads the file (texture, model, wall,
-creature, bullet, map, font, recording); OUTCOME is loaded, refused or fatal (the start-up error);
+creature, bullet, map, font, gui, recording); OUTCOME is loaded, refused or fatal (the start-up error);
 TEXT must appear in what the probe prints. Files the suite makes at run time (pipes, folders,
 oversized and 1 MB-line files) have rows here and a maker in hostile_test.cpp.
 """
@@ -430,6 +430,38 @@ case('font', G + 'no_pages.tfi', font([(65, 7, 9), (0xC0 + 848, 65535, 3)], page
 case('font', G + 'huge_advances.tfi', font([(65, 0, 0x7FFFFFFF), (0x20, 0, -0x80000000)]), 'loaded', 'glyphs 2')
 case('font', G + 'spread_codes.tfi', font([(c, 0, 1) for c in range(0, 65536, 33)]), 'loaded', 'glyphs 1986')
 row('font', G + 'pipe.tfi', 'refused', 'pipe.tfi is not a regular file')
+
+# ---- GUI definitions ------------------------------------------------------------------------------
+
+# Each file is read as the game reads Data/GUI/*.cro, and then every window it defines is opened,
+# which runs its create script.
+WINDOW = 'WINDOW = %s\nW = 200\nH = 100\n'
+
+
+def create_script(name, body):
+    return WINDOW % name + '[CREATESCRIPT]\n' + body + '\n[/CREATESCRIPT]\n'
+
+
+case('gui', G + 'number_word.cro', WINDOW % 'Words' + 'X = twelve\n', 'fatal', "number_word.cro:4: 'twelve' is not a valid integer value")
+case('gui', G + 'unterminated_block.cro', WINDOW % 'Open' + '[CREATESCRIPT]\nbegin\n  Window_Close(\'Open\');\n',
+     'loaded', 'unterminated_block.cro:5:31: create script of window "Open": Unexpected end of file')
+case('gui', G + 'self_create.cro', create_script('Again', "begin\n  Window_Create('Again');\nend."), 'loaded', 'windows 2 open 1')
+case('gui', G + 'mutual_create.cro',
+     create_script('Ping', "begin\n  Window_Create('Pong');\nend.") +
+     create_script('Pong', "begin\n  Window_Create('Ping');\nend."), 'loaded', 'windows 3 open 2')
+case('gui', G + 'endless_script.cro', create_script('Spin', 'begin\n  while true do begin end;\nend.'), 'loaded',
+     'endless_script.cro:5:15: create script of window "Spin": run-time error: Step limit exceeded')
+case('gui', G + 'script_garbage.cro', create_script('Bad', 'begin\n  Window_Create(;\nend'), 'loaded',
+     'script_garbage.cro:5:23: create script of window "Bad": Expression expected')
+case('gui', G + 'nul_bytes.cro', b'WINDOW = Nul\x00led\nW = 1\x00\n', 'fatal',
+     "nul_bytes.cro:2: '1\\x00' is not a valid integer value")
+case('gui', G + 'binary.cro', png(ihdr(4, 4), GOOD_IDAT, IEND), 'loaded', 'windows 1 open 0')
+case('gui', G + 'widgets_10000.cro', WINDOW % 'Crowd' + 'BUTTON = B\nX = 1\n' * 10000, 'loaded', 'windows 2')
+case('gui', G + 'huge_sizes.cro', 'WINDOW = Huge\nW = 2147483647\nH = -2147483648\nX = 2147483647\n'
+     'LABEL = L\nX = -2147483648\n', 'loaded', 'open 1')
+row('gui', G + 'pipe.cro', 'fatal', 'pipe.cro: Is not a regular file')
+row('gui', G + 'folder.cro', 'fatal', 'folder.cro: Is a directory')
+row('gui', G + 'long_line.cro', 'loaded', 'windows 2')
 
 # ---- Recordings -----------------------------------------------------------------------------------
 
