@@ -11,6 +11,7 @@
 #     --wall-limit S   after S seconds of wall time ask the game to quit (SIGTERM, which it
 #                      takes as closing the window: the end dump and the leak check still run)
 #                      and report the ticks it reached; 0, the default, waits for all of them
+#     --flat-mb N      growth of the resident set allowed after the first game minute (default 64)
 #
 # A state dump is taken after the first game minute, after five, and every five game minutes after
 # that; the resident set at each is in the report, and the players' count of ended turns must grow
@@ -36,7 +37,7 @@ while [ $# -gt 0 ]; do
     --out) out=$2; shift 2 ;;
     --flat-mb) flat_mb=$2; shift 2 ;;
     --wall-limit) wall_limit=$2; shift 2 ;;
-    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "soak: unknown option $1" >&2; exit 2 ;;
   esac
 done
