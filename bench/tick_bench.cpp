@@ -2,8 +2,9 @@
 // to turn-based play) on a generated 100 x 100 map with 3,000 walls and 200 creatures, with the
 // breadth-first distance map and, in the same run, with the pass scan it replaced. Each tick is
 // timed on the thread's CPU clock; after the table come the 99th percentile and the mean of all
-// ticks and of the ticks in which the AI decides (where the distance maps are built), their
-// ratios, and the ratio of the distance map alone.
+// ticks, of the ticks in which the AI decides (where the distance maps are built) and of the
+// deciding ticks that end a turn of spent move points, their ratios, and the ratio of the distance
+// map alone.
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -45,6 +46,7 @@ struct TWorld {
 TWorld g_start;
 std::vector<double> g_ticks[2];      // microseconds per tick: 0 the queue, 1 the pass scan
 std::vector<double> g_decisions[2];  // the same, of the ticks that began at rest in the AI's turn
+std::vector<double> g_turnEnd[2];    // the deciding ticks at the end of a turn of spent move points
 
 double ThreadMicroseconds() {
   timespec t{};
@@ -107,27 +109,49 @@ void Tick() {
   game::TurnBasedSwitchOver();
 }
 
-void BM_Tick(benchmark::State& state) {
+// One tick after drawing has placed the models: its CPU time in microseconds, and whether the AI
+// decided in it (after a calm tick of the AI's turn it does).
+double TimedTick(bool* decides) {
+  PlaceMatrices();
+  *decides = game::AiState().AiCalmTicks >= 1;
+  double before = ThreadMicroseconds();
+  Tick();
+  return ThreadMicroseconds() - before;
+}
+
+// Plays kTicksPerRun ticks from the start of the AI's turn, each run from the same world, with the
+// distance map of the benchmark's argument. With `turnEnd`, the AI's creatures have spent their
+// move points: every calm tick tries each of them, the turn ends when none can act, and only the
+// ticks in which the AI decides are kept.
+void PlayTicks(benchmark::State& state, bool turnEnd) {
   const int variant = static_cast<int>(state.range(0));
   game::SetDistanceMapBuilder(variant == 0 ? nullptr : game::BuildDistanceMapPassScan);
   for (auto _ : state) {
     state.PauseTiming();
     Restore();
+    if (turnEnd)
+      for (game::TCreature& c : game::CreatureLists().Creatures)
+        if (c.Owner == 1) c.MovePoints = 0;
     state.ResumeTiming();
-    for (int t = 0; t < kTicksPerRun; ++t) {
-      PlaceMatrices();
-      // After a calm tick of the AI's turn it decides in this one.
-      bool decides = game::AiState().AiCalmTicks >= 1;
-      double before = ThreadMicroseconds();
-      Tick();
-      double spent = ThreadMicroseconds() - before;
+    for (int t = 0; t < kTicksPerRun && game::PlayerTable().CurrentPlayer == 1; ++t) {
+      bool decides = false;
+      double spent = TimedTick(&decides);
+      if (turnEnd) {
+        if (decides) g_turnEnd[variant].push_back(spent);
+        continue;
+      }
       g_ticks[variant].push_back(spent);
       if (decides) g_decisions[variant].push_back(spent);
     }
   }
   game::SetDistanceMapBuilder(nullptr);
 }
+
+void BM_Tick(benchmark::State& state) { PlayTicks(state, false); }
 BENCHMARK(BM_Tick)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_TurnEnd(benchmark::State& state) { PlayTicks(state, true); }
+BENCHMARK(BM_TurnEnd)->Arg(0)->Arg(1)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // The distance map alone: the full wave of every 10th creature of the start, by either builder.
 void BM_DistanceMap(benchmark::State& state) {
@@ -201,7 +225,8 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const char* names[2] = {"queue", "pass scan"};
-  for (const auto& [what, ticks] : {std::pair{"every tick", g_ticks}, std::pair{"AI decides", g_decisions}}) {
+  for (const auto& [what, ticks] :
+       {std::pair{"every tick", g_ticks}, std::pair{"AI decides", g_decisions}, std::pair{"turn's end", g_turnEnd}}) {
     for (int v = 0; v < 2; ++v)
       std::printf("%-10s with the %-9s: %5zu ticks, mean %7.1f us, p99 %7.1f us, max %7.1f us\n", what, names[v],
                   ticks[v].size(), Mean(ticks[v]), Percentile(ticks[v], 0.99),

@@ -1,6 +1,8 @@
 // The AI's turn: the rest test, the calm-tick counter, one order per tick, the end of the turn.
 #include "game/actors/ai.h"
 
+#include <cstdlib>
+
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/movement.h"
@@ -53,6 +55,18 @@ int32_t NearestEnemy(int32_t index, int32_t* goalX, int32_t* goalY) {
   return best;
 }
 
+// Whether a living enemy of creature `index` stands on its tile or straight next to it: only then
+// can the adjusted tile beside an enemy be the creature's own, the one tile of distance 1.
+bool EnemyBeside(int32_t index) {
+  const std::vector<TCreature>& all = CreatureLists().Creatures;
+  const TCreature& cr = all[static_cast<size_t>(index)];
+  for (const TCreature& enemy : all) {
+    if (!enemy.Alive || AreAllies(cr.Owner, enemy.Owner)) continue;
+    if (std::abs(int64_t(enemy.TileX) - cr.TileX) + std::abs(int64_t(enemy.TileY) - cr.TileY) <= 1) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TAiState& AiState() { return g_ai; }
@@ -78,6 +92,9 @@ void AiTick() {
     // These are passed over whatever the distances say, so they need no wave.
     if (cr.AtackPoints == 0 && (cr.Shots > 0 || cr.MovePoints <= 0)) continue;
     const int32_t index = static_cast<int32_t>(i);
+    // Without move points only a blow or a shot at an enemy beside it remains; at the end of a
+    // turn most creatures are here, and a wave for each would make that tick the slowest of all.
+    if (cr.MovePoints <= 0 && !EnemyBeside(index)) continue;
     BuildDistanceMap(index, -1, -1);
     int32_t goalX = 0, goalY = 0;
     int32_t best = NearestEnemy(index, &goalX, &goalY);

@@ -137,13 +137,12 @@ void GuiReadDefinitions(std::string_view text, const std::string& file,
   size_t current = 0;
   TWidgetKind kind = TWidgetKind::None;
   bool sawWindow = false;
-  int32_t lineNo = 0;
+  int32_t scriptLineNo = 0;
 
   TDefHandler handler;
   handler.Tags = {{"[CLICKSCRIPT]", "[/CLICKSCRIPT]"}, {"[CREATESCRIPT]", "[/CREATESCRIPT]"}};
   // Widget lines count on every line, inside script blocks too.
   handler.Early = [&](const TDefLine& line) {
-    lineNo = line.Line;
     if (line.Key == "WINDOW") {
       definitions.emplace_back();
       definitions.back().Name = line.Value;
@@ -170,14 +169,15 @@ void GuiReadDefinitions(std::string_view text, const std::string& file,
       ReportProblem({file, line.Line, 0,
                      line.Key + " before the first WINDOW line: it joins the message window"});
   };
+  handler.ScriptLine = [&](size_t, int32_t lineNo) { scriptLineNo = lineNo; };
   handler.Script = [&](size_t tag, std::string_view lineText) {
     TGmWindow& window = definitions[current];
     if (tag == 0 && kind == TWidgetKind::Button) {
       TGmButton& button = window.Buttons.back();
-      if (button.ClickScript.empty()) button.ClickScriptLine = lineNo;
+      MarkScriptLine(button.ClickScriptLines, button.ClickScript, file, scriptLineNo);
       button.ClickScript += lineText;
     } else if (tag == 1 && kind == TWidgetKind::Window) {
-      if (window.CreateScript.empty()) window.CreateScriptLine = lineNo;
+      MarkScriptLine(window.CreateScriptLines, window.CreateScript, file, scriptLineNo);
       window.CreateScript += lineText;
     }
   };
@@ -228,6 +228,7 @@ void GUI_Init() {
   }
   g_gui.Cursor = LoadGuiTexture(DataPath(kGuiFolder, "cursor.tga"));
   GuiLoadDefinitions(LoadGuiTexture);
+  GuiAddStateDumpSection();
 }
 
 // ---- Windows -------------------------------------------------------------------------------
@@ -263,8 +264,8 @@ void Window_Create(const std::string& name) {
     if (!definition->CreateScript.empty()) {
       // Copies: the script may open other windows and so move the open list.
       std::string script = definition->CreateScript;
-      TScriptOrigin origin{"create script of window \"" + definition->Name + "\"", definition->File,
-                           definition->CreateScriptLine};
+      TScriptOrigin origin =
+          ScriptOriginOf("create script of window \"" + definition->Name + "\"", definition->CreateScriptLines);
       g_gui.CreateScriptsRunning.push_back(definition->Name);
       Script_RunSource(script, origin);
       g_gui.CreateScriptsRunning.pop_back();

@@ -10,6 +10,7 @@
 
 #include "engine/font.h"
 #include "engine/textures.h"
+#include "game/world/defs.h"
 
 namespace game {
 
@@ -30,7 +31,7 @@ struct TGmButton {
   bool Hover = false;
   bool Pressed = false;
   std::string ClickScript;
-  int32_t ClickScriptLine = 0;  // file line of the click block's first line (error reports)
+  TScriptLines ClickScriptLines;  // where its lines are in the file (error reports)
 };
 
 struct TGmLabel {
@@ -67,7 +68,7 @@ struct TGmWindow {
   std::vector<TGmLabel> Labels;
   std::vector<TGmItemSlot> ItemSlots;
   std::string File;             // the definition file (error reports); empty for the message box
-  int32_t CreateScriptLine = 0; // file line of the create block's first line
+  TScriptLines CreateScriptLines; // where its lines are in the file
   uint32_t Serial = 0;          // which opening this is: unique among the windows ever opened
 };
 
@@ -182,6 +183,10 @@ void GameMessageOK();
 // The drag ends when its owner dies or its entry is removed.
 void GuiDragEndForCreature(int32_t creatureIndex);
 void GuiDragEndForItem(int32_t creatureIndex, const std::string& itemName);
+
+// Puts the GUI's own section in the state dump: the flags, the open windows bottom to top with
+// their widgets where the next frame draws them, the drag, the events and the messages.
+void GuiAddStateDumpSection();
 
 // Every event fired and every message shown since the last reset, in order (tests, state dump).
 const std::vector<std::string>& GuiFiredEvents();

@@ -87,8 +87,8 @@ void ReleaseButton(TGuiState& g) {
   // this one included.
   const bool ok = button.Name == MessageOKName;
   const std::string script = button.ClickScript;
-  const TScriptOrigin origin{"click script of button \"" + button.Name + "\" in window \"" + window->Name + "\"",
-                             window->File, button.ClickScriptLine};
+  const TScriptOrigin origin = ScriptOriginOf(
+      "click script of button \"" + button.Name + "\" in window \"" + window->Name + "\"", button.ClickScriptLines);
   LetGoOfButton(g);
   if (ok) GameMessageOK();
   if (!script.empty()) Script_RunSource(script, origin);

@@ -1,6 +1,5 @@
 // What the GUI reads and does with a creature's inventory (item slots, the drag and the drop).
 // Creatures are addressed by their index in the creature list, entries by position or name.
-// NOTE: until creatures carry items, every inventory is empty and the operations do nothing.
 #pragma once
 
 #include <cstdint>

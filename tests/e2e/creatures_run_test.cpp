@@ -14,31 +14,13 @@
 #include "game/world/registry.h"
 #include "tests/support/state_dump_reader.h"
 #include "tests/support/test_support.h"
+#include "tests/support/tile_pixel.h"
 
 namespace {
 
 using testsupport::ProcessResult;
 using testsupport::StateDumpReader;
-
-// The window pixel (y from the top) over the centre of tile (x, y) at the start camera, checked
-// against the game's own picking so that a click there picks that tile.
-std::pair<int, int> TilePixel(int32_t x, int32_t y) {
-  game::CameraStart();
-  const eng::TMatrix4& view = game::GmCamera().Camera.Matrix;
-  double p[4] = {2.0 * x, 0.0, 2.0 * y, 1.0}, eye[4] = {};
-  for (int r = 0; r < 4; ++r)
-    for (int k = 0; k < 4; ++k) eye[r] += view[static_cast<size_t>(k * 4 + r)] * p[k];
-  double f = 1.0 / std::tan(game::GameFieldOfView / 2.0 * M_PI / 180.0);
-  double ndcX = f / (800.0 / 600.0) * eye[0] / -eye[2], ndcY = f * eye[1] / -eye[2];
-  int px = static_cast<int>(std::lround((ndcX + 1.0) / 2.0 * 800.0));
-  int py = static_cast<int>(std::lround(600.0 - 1.0 - (ndcY + 1.0) / 2.0 * 600.0));
-  game::Registry().MapWidth = game::Registry().MapHeight = 19;
-  game::Core().CursorWorldPoint = game::UnprojectWindowPixel(px, py, 800, 600);
-  game::PickFloorTile(game::GmCamera().Camera.Position);
-  EXPECT_EQ(game::Core().CursorTileX, x) << "pixel " << px << "," << py;
-  EXPECT_EQ(game::Core().CursorTileY, y) << "pixel " << px << "," << py;
-  return {px, py};
-}
+using testsupport::TilePixel;
 
 // The runs draw every 8th frame, and the cursor's world point is found in the drawn frames: a
 // click's cursor moves 20 ticks before it, and clicks lie at least 25 ticks apart.

@@ -103,6 +103,24 @@ TEST_F(AiTest, SkipsThoseThatCannotActAndWalksThoseThatCan) {
   EXPECT_LT(C(brawler).TileX + C(brawler).TileY, 16) << "it came nearer";
 }
 
+TEST_F(AiTest, WithoutMovePointsOnlyThoseStraightBesideAnEnemyStrike) {
+  int32_t human = Place("Unit", 4, 4, 0);
+  C(human).Health = 100;
+  int32_t far = Place("Unit", 8, 8, 1);
+  int32_t diagonal = Place("Unit", 5, 5, 1);
+  int32_t beside = Place("Unit", 3, 4, 1);
+  for (int32_t ai : {far, diagonal, beside}) C(ai).MovePoints = 0;
+  ASSERT_NE(TicksToEndTurn(), -1);
+  EXPECT_EQ(C(human).Health, 100 - 2 * 3) << "the one beside it struck with both action points";
+  EXPECT_EQ(C(beside).AtackPoints, 0);
+  for (int32_t ai : {far, diagonal}) {
+    EXPECT_EQ(C(ai).AtackPoints, 2) << ai;
+    EXPECT_FALSE(C(ai).HasOrder) << ai;
+  }
+  EXPECT_EQ(C(diagonal).TileX, 5);
+  EXPECT_EQ(C(diagonal).TileY, 5);
+}
+
 TEST_F(AiTest, EqualDistancesChooseTheEarlierEnemy) {
   int32_t west = Place("Unit", 1, 5, 0);
   int32_t east = Place("Unit", 9, 5, 0);

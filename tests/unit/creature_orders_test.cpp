@@ -343,7 +343,7 @@ TEST_F(CreatureOrders, DeathAtTheEndOfDamageResetsTheSelection) {
 
 TEST_F(CreatureOrders, WallsBlockAndAreTouchedFromWhereTheyAllow) {
   // Touched only from its touch tile, turned by the wall's angle: (1, 0) at 90 is (0, 1).
-  size_t door = AddWall(5, 5, false, true, 1, 0, 90.0f, "Open; ");
+  size_t door = AddWall(5, 5, false, true, 1, 0, 90.0f, "begin end. ");
   int32_t a = Place("Unit", 2, 5, 0);
   game::OrderCreature(a, 5, 5);
   EXPECT_EQ(std::pair(C(a).RouteX, C(a).RouteY), std::pair(5, 6));

@@ -10,9 +10,11 @@
 #include "engine/font.h"
 #include "engine/mouse.h"
 #include "game/actors/creatures.h"
+#include "game/actors/items.h"
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
 #include "game/core/players.h"
+#include "game/core/state_dump.h"
 #include "game/script/script_host.h"
 #include "game/world/diagnostics.h"
 #include "tests/support/font_builder.h"
@@ -41,6 +43,8 @@ class Gui : public ::testing::Test {
     game::PlayersReset();
     game::PlayersStart();
     game::CreaturesReset();
+    game::ItemsReset();
+    game::StateDumpReset();
     eng::FontReset();
     eng::MouseReset();
     eng::MouseClearState();
@@ -161,10 +165,15 @@ TEST_F(Gui, ScriptBlocksBelongToTheCurrentButtonOrWindow) {
   const TGmWindow* a = Definition("A");
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->CreateScript, "begin    Window_SetSize('A', 1, 2); ");
-  EXPECT_EQ(a->CreateScriptLine, 3);
+  ASSERT_EQ(a->CreateScriptLines.Starts.size(), 2u);
+  EXPECT_EQ(a->CreateScriptLines.Starts[0].Line, 3);
+  EXPECT_EQ(a->CreateScriptLines.Starts[1].Offset, 7u) << "\"begin\", the blank before the comment, the joining blank";
+  EXPECT_EQ(a->CreateScriptLines.Starts[1].Line, 4);
   ASSERT_EQ(a->Buttons.size(), 1u);
   EXPECT_EQ(a->Buttons[0].ClickScript, "  EndTurn;  ");
-  EXPECT_EQ(a->Buttons[0].ClickScriptLine, 8);
+  ASSERT_EQ(a->Buttons[0].ClickScriptLines.Starts.size(), 1u);
+  EXPECT_EQ(a->Buttons[0].ClickScriptLines.Starts[0].Line, 8);
+  EXPECT_EQ(a->Buttons[0].ClickScriptLines.File, "test.cro");
 }
 
 TEST_F(Gui, WidgetLinesCountInsideScriptBlocksAndBeforeTheFirstWindow) {
@@ -535,6 +544,131 @@ TEST_F(Gui, SlotOwnersAreTheSelectedCreatureOrTheirOwnID) {
   EXPECT_EQ(game::GuiSlotOwner(slot), 2);
   slot.OwnerID = 10;
   EXPECT_EQ(game::GuiSlotOwner(slot), -1);
+}
+
+// ---- Item slots, the drag and the drop ------------------------------------------------------
+
+// A window of three slots at (100, 100) on the virtual screen; the selected creature 0 stands on
+// tile (5, 5) with three medkits (usable) and one rope (no use script); a creature of the other
+// side stands diagonally next to it, another two tiles away.
+class GuiItems : public Gui {
+ protected:
+  void SetUp() override {
+    Gui::SetUp();
+    Read("WINDOW = Bag\nX=100\nY=100\nW=300\nH=100\n"
+         "ITEMSLOT = S0\nX=10\nY=10\nITEMSLOT = S1\nX=80\nY=10\nITEMSLOT = S2\nX=150\nY=10\n");
+    std::vector<game::TGmItem>& kinds = game::ItemLists().ItemKinds;
+    kinds.push_back({"Medkit", nullptr, 1, "begin end. ", {}});
+    kinds.push_back({"Rope", nullptr, 1, "", {}});
+    std::vector<game::TCreature>& all = game::CreatureLists().Creatures;
+    all.resize(3);
+    const int tiles[3][2] = {{5, 5}, {6, 6}, {7, 5}};
+    for (size_t i = 0; i < all.size(); ++i) {
+      all[i].ID = static_cast<uint16_t>(i + 1);
+      all[i].Alive = true;
+      all[i].Owner = i == 0 ? 0 : 1;
+      all[i].TileX = tiles[i][0];
+      all[i].TileY = tiles[i][1];
+    }
+    for (int i = 0; i < 3; ++i) game::GiveItem(0, "Medkit");
+    game::GiveItem(0, "rope");
+    game::PlayerTable().Players[0].SelectedCreature = 0;
+    game::Window_Create("Bag");
+  }
+  static int Count(int creature, const std::string& item) {
+    int entry = game::FindItem(creature, item);
+    return entry < 0 ? 0 : game::CreatureLists().Creatures[static_cast<size_t>(creature)].Items[static_cast<size_t>(entry)].Count;
+  }
+  // Picks up what slot k shows (slots are 64 pixels wide, 70 apart, from (110, 110)).
+  static void PickUp(int k) {
+    MoveTo(110 + 70 * k + 30, 140);
+    Press();
+  }
+  // Lets go away from the window, over tile (x, y).
+  static void DropOnTile(int x, int y) {
+    game::Core().CursorTileX = x;
+    game::Core().CursorTileY = y;
+    eng::MouseOnMove(600, 500);
+    Release();
+  }
+  static std::string DumpLine(const std::string& key) {
+    std::string dump = game::StateDumpText();
+    size_t at = dump.find("\n" + key + " ");
+    if (at == std::string::npos) return "(none)";
+    size_t end = dump.find('\n', at + 1);
+    return dump.substr(at + 2 + key.size(), end - at - 2 - key.size());
+  }
+};
+
+TEST_F(GuiItems, SlotsShowTheirEntryLessTheUnitBeingDragged) {
+  game::GuiAddStateDumpSection();
+  PickUp(2);  // the owner carries two entries: nothing to pick up
+  EXPECT_EQ(GuiState().Drag.Creature, -1);
+  EXPECT_TRUE(game::GuiFlags().MouseOverGui);
+  Release();
+
+  PickUp(0);
+  EXPECT_EQ(GuiState().Drag.Creature, 0);
+  EXPECT_EQ(DumpLine("window.0.slot.0.Item"), "\"Medkit\"");
+  EXPECT_EQ(DumpLine("window.0.slot.0.Count"), "2");
+  EXPECT_EQ(DumpLine("drag.Item"), "\"Medkit\"");
+  Release();  // over the window: the drag is cancelled
+  EXPECT_EQ(GuiState().Drag.Creature, -1);
+  EXPECT_EQ(Count(0, "Medkit"), 3);
+
+  PickUp(1);
+  EXPECT_EQ(DumpLine("window.0.slot.1.Item"), "\"\"") << "the only unit is away on the mouse";
+  EXPECT_EQ(DumpLine("window.0.slot.1.Count"), "0");
+  EXPECT_EQ(DumpLine("window.0.slot.1.ScreenX"), "180");
+  EXPECT_EQ(DumpLine("window.0.slot.1.Owner"), "0");
+  EXPECT_EQ(DumpLine("windows"), "1");
+  EXPECT_EQ(DumpLine("window.0.Name"), "\"Bag\"");
+}
+
+TEST_F(GuiItems, DropsGiveToNeighboursUseOnTheOwnerAndIgnoreTheRest) {
+  PickUp(0);
+  DropOnTile(6, 6);  // the enemy diagonally next to the owner
+  EXPECT_EQ(Count(0, "Medkit"), 2);
+  EXPECT_EQ(Count(1, "Medkit"), 1);
+
+  PickUp(0);
+  DropOnTile(7, 5);  // two tiles away
+  PickUp(0);
+  DropOnTile(9, 9);  // nobody there
+  EXPECT_EQ(Count(0, "Medkit"), 2);
+  EXPECT_EQ(Count(2, "Medkit"), 0);
+
+  PickUp(1);
+  DropOnTile(5, 5);  // the rope has no use script
+  EXPECT_EQ(Count(0, "Rope"), 1);
+  EXPECT_TRUE(Runs().empty());
+
+  PickUp(0);
+  DropOnTile(5, 5);
+  EXPECT_EQ(Count(0, "Medkit"), 1);
+  EXPECT_EQ(Runs().size(), 1u);
+
+  // Giving away the last unit frees the entry: the rope moves up into the first slot.
+  PickUp(0);
+  DropOnTile(6, 6);
+  EXPECT_EQ(game::FindItem(0, "Medkit"), -1);
+  EXPECT_EQ(Count(1, "Medkit"), 2);
+  EXPECT_EQ(game::FindItem(0, "Rope"), 0);
+  EXPECT_EQ(GuiState().Drag.Creature, -1);
+}
+
+TEST_F(GuiItems, ADragEndsWhenItsEntryGoesOrItsOwnerDies) {
+  PickUp(1);
+  game::RemoveItem(0, "Rope");  // a script takes it meanwhile
+  EXPECT_EQ(GuiState().Drag.Creature, -1);
+  DropOnTile(6, 6);
+  EXPECT_EQ(Count(1, "Rope"), 0);
+
+  PickUp(0);
+  game::GuiDragEndForCreature(0);
+  EXPECT_EQ(GuiState().Drag.Creature, -1);
+  DropOnTile(6, 6);
+  EXPECT_EQ(Count(1, "Medkit"), 0);
 }
 
 }  // namespace
