@@ -444,15 +444,15 @@ def create_script(name, body):
 
 case('gui', G + 'number_word.cro', WINDOW % 'Words' + 'X = twelve\n', 'fatal', "number_word.cro:4: 'twelve' is not a valid integer value")
 case('gui', G + 'unterminated_block.cro', WINDOW % 'Open' + '[CREATESCRIPT]\nbegin\n  Window_Close(\'Open\');\n',
-     'loaded', 'unterminated_block.cro:5:31: create script of window "Open": Unexpected end of file')
+     'loaded', 'unterminated_block.cro:6:25: create script of window "Open": Unexpected end of file')
 case('gui', G + 'self_create.cro', create_script('Again', "begin\n  Window_Create('Again');\nend."), 'loaded', 'windows 2 open 1')
 case('gui', G + 'mutual_create.cro',
      create_script('Ping', "begin\n  Window_Create('Pong');\nend.") +
      create_script('Pong', "begin\n  Window_Create('Ping');\nend."), 'loaded', 'windows 3 open 2')
 case('gui', G + 'endless_script.cro', create_script('Spin', 'begin\n  while true do begin end;\nend.'), 'loaded',
-     'endless_script.cro:5:15: create script of window "Spin": run-time error: Step limit exceeded')
+     'endless_script.cro:6:9: create script of window "Spin": run-time error: Step limit exceeded')
 case('gui', G + 'script_garbage.cro', create_script('Bad', 'begin\n  Window_Create(;\nend'), 'loaded',
-     'script_garbage.cro:5:23: create script of window "Bad": Expression expected')
+     'script_garbage.cro:6:17: create script of window "Bad": Expression expected')
 case('gui', G + 'nul_bytes.cro', b'WINDOW = Nul\x00led\nW = 1\x00\n', 'fatal',
      "nul_bytes.cro:2: '1\\x00' is not a valid integer value")
 case('gui', G + 'binary.cro', png(ihdr(4, 4), GOOD_IDAT, IEND), 'loaded', 'windows 1 open 0')
