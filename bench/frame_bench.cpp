@@ -31,6 +31,7 @@
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
+#include "game/core/fatal.h"
 #include "game/core/game_core.h"
 #include "game/world/floor.h"
 #include "game/world/registry.h"
@@ -159,7 +160,13 @@ int main(int argc, char** argv) {
   double t1 = ClockMs(CLOCK_MONOTONIC);
   std::filesystem::current_path(TESSERA_GAME_DIR);
   game::Core().Options.map = "maps/demo.map";
-  game::GameLoad();
+  try {
+    game::GameLoad();
+  } catch (const game::FatalError& e) {
+    std::fprintf(stderr, "bench_frame: the demo content in %s cannot be loaded: %s %s (the bench preset's full "
+                 "build makes it)\n", TESSERA_GAME_DIR, e.file().c_str(), e.what());
+    return 1;
+  }
   glFinish();
   double t2 = ClockMs(CLOCK_MONOTONIC);
   GameFrame();
