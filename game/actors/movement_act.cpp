@@ -51,29 +51,6 @@ void FinishedOrder(int32_t index) {
   GUI_FireEvent(CreatureActedEvent);
 }
 
-TScriptOrigin TouchScriptOrigin(const TWall& wall) {
-  TScriptOrigin origin;
-  origin.What = "wall kind " + wall.Name + ", touch script";
-  // Each wall kind file gives one kind, in the order the files were read.
-  int32_t kind = FindKind(WallLists().WallKinds, wall.Name);
-  const std::vector<std::string>& files = Registry().FilesRead[KindWalls];
-  if (kind >= 0 && static_cast<size_t>(kind) < files.size()) origin.File = files[static_cast<size_t>(kind)];
-  return origin;
-}
-
-// The map's "Touch Wall" block runs at every touch, before the wall's own script, and may keep
-// that one from running.
-void TouchWall(int32_t index, size_t wallIndex) {
-  TScriptContext& context = ScriptContext();
-  context.CurrentWallID = WallLists().Walls[wallIndex].ID;
-  context.CurrentCreatureID = Cr(index).ID;
-  context.IgnoreStandardScript = false;
-  Script_RunBlock("Touch Wall");
-  const TWall& wall = WallLists().Walls[wallIndex];
-  if (!wall.TouchScript.empty() && !ScriptContext().IgnoreStandardScript)
-    Script_RunSource(wall.TouchScript, TouchScriptOrigin(wall));
-}
-
 void TouchWallsOfOrder(int32_t index) {
   const int32_t ox = Cr(index).OrderX, oy = Cr(index).OrderY;
   if (std::llabs(int64_t(Cr(index).TileX) - ox) > 1 || std::llabs(int64_t(Cr(index).TileY) - oy) > 1) return;
@@ -86,7 +63,9 @@ void TouchWallsOfOrder(int32_t index) {
     if (hasTouchTile && (int64_t(wall.X) + wall.TouchTileX != c.TileX || int64_t(wall.Y) + wall.TouchTileY != c.TileY))
       continue;
     if (!wall.DiagonalTouch && c.TileX != wall.X && c.TileY != wall.Y) continue;
-    TouchWall(index, w);
+    // The script host stores the context, runs the map's "Touch Wall" blocks and then, unless
+    // they asked otherwise, the wall's own script.
+    Script_TouchWall(static_cast<int32_t>(w), index);
   }
 }
 

@@ -37,20 +37,6 @@ std::string GameDirWithSlash(const std::string& gameDir) {
   return dir;
 }
 
-// The names of the GUI's window definitions, read by their WINDOW lines.
-// NOTE: a stand-in until the GUI's own definition reader can be used without a window.
-std::vector<std::string> WindowDefinitionNames() {
-  std::vector<std::string> names;
-  for (const std::string& path : ListDefinitionFiles(DataPath("Data/GUI/", ""))) {
-    TDefHandler handler;
-    handler.Early = [&](const TDefLine& line) {
-      if (line.Key == "WINDOW") names.push_back(line.Value);
-    };
-    ReadDefinitionText(ReadWholeFile(path), path, handler);
-  }
-  return names;
-}
-
 }  // namespace
 
 void PlugKindLoaders() {
@@ -78,6 +64,13 @@ std::string LoadGameData(const std::string& gameDir, const std::string& mapFile)
   return message;
 }
 
+std::vector<TGmWindow> ReadWindowDefinitions() {
+  std::vector<TGmWindow> definitions{MessageWindowDefinition()};
+  for (const std::string& path : ListDefinitionFiles(DataPath("Data/GUI/", "")))
+    GuiReadDefinitions(ReadWholeFile(path), path, definitions, nullptr);
+  return definitions;
+}
+
 size_t CheckGameData(const std::string& gameDir, const std::string& mapFile) {
   size_t before = Problems().size();
   try {
@@ -94,7 +87,12 @@ size_t CheckGameData(const std::string& gameDir, const std::string& mapFile) {
       ScriptBlocks().Blocks = map.Loaded.Blocks;
       ScriptBlocks().File = map.LoadedFrom;
     }
-    CheckScripts(ContentScripts(), WindowDefinitionNames());
+    std::vector<TGmWindow> windows = ReadWindowDefinitions();
+    std::vector<std::string> windowNames;
+    for (const TGmWindow& window : windows) windowNames.push_back(window.Name);
+    std::vector<TContentScript> scripts = ContentScripts();
+    for (TContentScript& script : WindowScripts(windows)) scripts.push_back(std::move(script));
+    CheckScripts(scripts, windowNames);
   } catch (const FatalError& e) {
     ReportProblem({e.file(), e.line(), 0, e.what()});
   }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "game/gui/gui.h"
 
 namespace game {
 
@@ -22,11 +25,15 @@ void LoadGameKinds(const std::string& gameDir);
 // game's load does (a missing map, a number that does not convert).
 std::string LoadGameData(const std::string& gameDir, const std::string& mapFile);
 
+// The GUI's window definitions of the game folder of the last load, read by the GUI's own reader
+// without their textures: the message box first, then each file's windows in file order.
+std::vector<TGmWindow> ReadWindowDefinitions();
+
 // Every check of the content, for the content checker and the map compiler (problems go to
 // ReportProblem, so they read as the game's own warnings): LoadGameData, then every wall and
 // creature record of the map placed as the game would place it (all of them, not only up to the
-// first that fails), every script compiled against the game's functions, and the window and item
-// names that scripts give as literal texts looked up. A FatalError of the load is reported as a
+// first that fails), every script compiled against the game's functions (the windows' create and
+// click scripts too), and the window and item names that scripts give as literal texts looked up. A FatalError of the load is reported as a
 // problem and ends the checks. Returns the number of problems reported.
 size_t CheckGameData(const std::string& gameDir, const std::string& mapFile);
 

@@ -19,7 +19,7 @@
 #include "game/core/game_core.h"
 #include "game/core/players.h"
 #include "game/gui/gui.h"
-#include "game/script/script_host.h"
+#include "game/script/script_dump.h"
 
 namespace game {
 
@@ -161,7 +161,7 @@ void WriteEffects(TStateDumpWriter& w) {
   }
 }
 
-// What the game asked of the GUI and the script host; their own sections may take these over.
+// What the game asked of the GUI; its own section may take this over.
 void WriteGui(TStateDumpWriter& w) {
   const TGuiFlags& flags = GuiFlags();
   w.Bool("GameFrozen", flags.GameFrozen);
@@ -173,16 +173,6 @@ void WriteGui(TStateDumpWriter& w) {
   const std::vector<std::string>& messages = GuiMessages();
   w.Int("messages", static_cast<int64_t>(messages.size()));
   for (size_t i = 0; i < messages.size(); ++i) w.Text("message." + std::to_string(i), messages[i]);
-}
-
-void WriteScript(TStateDumpWriter& w) {
-  const TScriptContext& context = ScriptContext();
-  w.Int("CurrentCreatureID", context.CurrentCreatureID);
-  w.Int("CurrentWallID", context.CurrentWallID);
-  w.Bool("IgnoreStandardScript", context.IgnoreStandardScript);
-  const std::vector<std::string>& runs = ScriptHostRuns();
-  w.Int("runs", static_cast<int64_t>(runs.size()));
-  for (size_t i = 0; i < runs.size(); ++i) w.Text("run." + std::to_string(i), runs[i]);
 }
 
 }  // namespace
@@ -267,7 +257,7 @@ void StateDumpAddGameSections() {
   StateDumpAddSection("bullets", WriteBullets);
   StateDumpAddSection("effects", WriteEffects);
   addIfMissing("gui", WriteGui);
-  addIfMissing("script", WriteScript);
+  ScriptAddDumpSections();
 }
 
 std::string StateDumpText() {

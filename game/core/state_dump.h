@@ -36,8 +36,8 @@ using TStateDumpSection = std::function<void(TStateDumpWriter&)>;
 // Adds a section at the end of the dump; a section of the same name is replaced in its place.
 void StateDumpAddSection(const std::string& name, TStateDumpSection writer);
 // The sections of the game core and the actors (core, players, ai, creatures, walls, bullets,
-// effects), and of the recorded GUI events and script runs (gui, script) unless the GUI or the
-// script host has added its own.
+// effects), of the recorded GUI events (gui) unless the GUI has added its own, and the script
+// host's (script, items).
 void StateDumpAddGameSections();
 // The whole dump, every section in the order it was added.
 std::string StateDumpText();

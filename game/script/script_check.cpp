@@ -22,6 +22,16 @@ void ReportLiteral(const TContentScript& script, const TScriptLiteral& literal, 
   ReportProblem(problem);
 }
 
+TScriptOrigin CreateScriptOrigin(const TGmWindow& window) {
+  std::string what = "create script of window \"" + window.Name + "\"";
+  return ScriptOriginOf(std::move(what), window.CreateScriptLines);
+}
+
+TScriptOrigin ClickScriptOrigin(const TGmWindow& window, const TGmButton& button) {
+  std::string what = "click script of button \"" + button.Name + "\" in window \"" + window.Name + "\"";
+  return ScriptOriginOf(std::move(what), button.ClickScriptLines);
+}
+
 }  // namespace
 
 std::vector<TScriptLiteral> ScriptLiteralArguments(const std::string& source, std::string_view function,
@@ -69,6 +79,16 @@ std::vector<TContentScript> ContentScripts() {
   for (const TGmItem& kind : ItemLists().ItemKinds)
     if (!kind.UseScript.empty())
       scripts.push_back({kind.UseScript, ScriptOriginOf("use script of item \"" + kind.Name + "\"", kind.UseScriptLines)});
+  return scripts;
+}
+
+std::vector<TContentScript> WindowScripts(const std::vector<TGmWindow>& definitions) {
+  std::vector<TContentScript> scripts;
+  for (const TGmWindow& window : definitions) {
+    if (!window.CreateScript.empty()) scripts.push_back({window.CreateScript, CreateScriptOrigin(window)});
+    for (const TGmButton& button : window.Buttons)
+      if (!button.ClickScript.empty()) scripts.push_back({button.ClickScript, ClickScriptOrigin(window, button)});
+  }
   return scripts;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/gui/gui.h"
 #include "game/script/script_host.h"
 
 namespace game {
@@ -34,6 +35,9 @@ struct TContentScript {
 // strips them at start, the wall kinds' touch scripts and the item kinds' use scripts, each that
 // is not empty.
 std::vector<TContentScript> ContentScripts();
+// The create scripts of the GUI's window definitions and their buttons' click scripts, each that
+// is not empty, with the origins the GUI gives them when it runs them.
+std::vector<TContentScript> WindowScripts(const std::vector<TGmWindow>& definitions);
 
 // Compiles every script (a failure is reported as the game reports it); in those that compile, a
 // literal window name given to Window_Create must name one of `windowNames`, a literal item name

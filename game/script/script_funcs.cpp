@@ -11,6 +11,7 @@
 #include "game/actors/items.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
+#include "game/core/players.h"
 #include "game/gui/gui.h"
 #include "game/models/mesh.h"
 #include "game/script/declarations.h"
@@ -128,8 +129,7 @@ const std::vector<script::TNativeEntry>& Natives() {
       {"SETBOOL", MakeNative([](S name, bool v) { StoreSet(g_stores.Bools, name, v); })},
       {"GETBOOL", MakeNative([](S name) { return StoreGet(g_stores.Bools, name); })},
       {"GAMEMESSAGE", MakeNative([](S text) { GameMessage(text); })},
-      // NOTE: turns arrive with the players' turn logic; until then ending a turn does nothing.
-      {"ENDTURN", MakeNative([] {})},
+      {"ENDTURN", MakeNative([] { EndTurn(); })},
       {"CAM_SETPOS", MakeNative(&CamSetPos)},
       {"CR_ID", MakeNative([] { return ScriptContext().CurrentCreatureID; })},
       {"CR_GETNAME", MakeNative([](uint16_t id) {

@@ -67,7 +67,15 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
         "  Cr_EffectCreate(Cr_ID, 'Sparks');\n"
         "end.\n"
         "[/USESCRIPT]\n");
-  Write("Data/GUI/panel.cro", "WINDOW = Panel\n");
+  Write("Data/GUI/panel.cro",
+        "WINDOW = Panel\n"
+        "[CREATESCRIPT]\n"
+        "begin Label_Show('Panel', 'Title'); end.\n"
+        "[/CREATESCRIPT]\n"
+        "BUTTON = Close\n"
+        "[CLICKSCRIPT]\n"
+        "begin Window_Close('Panel'); Window_Create('Gone'); end.\n"
+        "[/CLICKSCRIPT]\n");
   WriteMap("size 5 5\nlegend . Plane grass.jpg\nfloor\n.....\n.....\n.....\n.....\n.....\nend\n"
            "wall Stone 0 0 0 1\n"
            "wall Marble 1 1 0 2\n"
@@ -106,6 +114,11 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
   EXPECT_TRUE(has("Data/Items/key.cro:4:41: ", "Window_Create: no window is named \"Nowhere\"")) << r.out;
   EXPECT_TRUE(has("Data/Items/key.cro:5:22: ", "Cr_GiveItem: no item kind is named \"Sword\"")) << r.out;
   EXPECT_TRUE(has("Data/Items/key.cro:6:26: ", "Cr_EffectCreate: no effect kind is named \"Sparks\"")) << r.out;
+  EXPECT_TRUE(has("Data/GUI/panel.cro:3:7: ", "create script of window \"Panel\": Unknown identifier near 'Label_Show'"))
+      << r.out;
+  EXPECT_TRUE(has("Data/GUI/panel.cro:7:44: ",
+                  "click script of button \"Close\" in window \"Panel\": Window_Create: no window is named \"Gone\""))
+      << r.out;
   EXPECT_TRUE(has("maps/proba.map: ", "wall 2 (\"Marble\" on (1, 1), ID 2): cannot be placed: no wall kind is named \"Marble\"")) << r.out;
   EXPECT_TRUE(has("maps/proba.map: ", "wall 3 (\"Stone\" on (7, 1), ID 3): cannot be placed: tile (7, 1) is outside the map")) << r.out;
   EXPECT_TRUE(has("maps/proba.map: ", "wall 4 (\"Door\" on (0, 0), ID 1): cannot be placed: tile (0, 0) already holds wall 1")) << r.out;
@@ -114,8 +127,8 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
   EXPECT_TRUE(has("maps/proba.map:2:", "map script \"Start Map\": ")) << r.out;
   // The game's own floor texture, which this folder lacks, has no kind file to stand at.
   EXPECT_TRUE(has("texture \"Data/Textures/grass.jpg\" cannot be read", "no such file")) << r.out;
-  EXPECT_EQ(lines.size(), 17u) << "nothing else, and nothing twice:\n" << r.out;
-  EXPECT_NE(r.err.find("17 problems"), std::string::npos) << r.err;
+  EXPECT_EQ(lines.size(), 19u) << "nothing else, and nothing twice:\n" << r.out;
+  EXPECT_NE(r.err.find("19 problems"), std::string::npos) << r.err;
 }
 
 TEST_F(CheckTool, TheDemoContentPasses) {

@@ -31,10 +31,7 @@ inline bool StoreBool(const std::string& name) {
   return false;
 }
 
-// What the message box's OK button does.
-inline void PressOK() {
-  game::GuiFlags().GameFrozen = false;
-  game::Script_ResumeAll();
-}
+// The message box's OK, pressed.
+inline void PressOK() { game::GameMessageOK(); }
 
 }  // namespace testsupport

@@ -343,7 +343,7 @@ TEST_F(CreatureOrders, DeathAtTheEndOfDamageResetsTheSelection) {
 
 TEST_F(CreatureOrders, WallsBlockAndAreTouchedFromWhereTheyAllow) {
   // Touched only from its touch tile, turned by the wall's angle: (1, 0) at 90 is (0, 1).
-  size_t door = AddWall(5, 5, false, true, 1, 0, 90.0f, "begin end. ");
+  size_t door = AddWall(5, 5, false, true, 1, 0, 90.0f, "begin SetInt('opened', GetInt('opened') + 1); end. ");
   int32_t a = Place("Unit", 2, 5, 0);
   game::OrderCreature(a, 5, 5);
   EXPECT_EQ(std::pair(C(a).RouteX, C(a).RouteY), std::pair(5, 6));
@@ -352,7 +352,7 @@ TEST_F(CreatureOrders, WallsBlockAndAreTouchedFromWhereTheyAllow) {
   const std::vector<std::string>& runs = game::ScriptHostRuns();
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0], "block Touch Wall");
-  EXPECT_EQ(runs[1], "wall kind " + game::WallLists().Walls[door].Name + ", touch script");
+  EXPECT_EQ(runs[1], "touch script of wall kind \"" + game::WallLists().Walls[door].Name + "\"");
   EXPECT_EQ(game::ScriptContext().CurrentWallID, game::WallLists().Walls[door].ID);
   EXPECT_EQ(game::ScriptContext().CurrentCreatureID, C(a).ID);
 

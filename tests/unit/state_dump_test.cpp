@@ -59,7 +59,7 @@ TEST_F(StateDump, TheGameSectionsShowTheWorld) {
   game::StateDumpAddGameSections();
   testsupport::StateDumpReader dump(game::StateDumpText());
   EXPECT_EQ(dump.Sections(), (std::vector<std::string>{"gui", "core", "players", "ai", "creatures", "walls",
-                                                        "bullets", "effects", "script"}))
+                                                        "bullets", "effects", "script", "items"}))
       << "a module's own section stays";
   EXPECT_EQ(dump.Get("gui", "own"), "1");
   EXPECT_EQ(dump.Int("creatures", "count"), 1);

@@ -356,11 +356,22 @@ class GameProcess {
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
   }
+  // The window of this process: another game running in the same Wine session has one of the
+  // same class and caption, and ending that one would fail a test that is not this one.
+  HWND OwnWindow() const {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "Tessera", "Tessera 1.00"); w;
+         w = FindWindowExA(nullptr, w, "Tessera", "Tessera 1.00")) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == process_.dwProcessId) return w;
+    }
+    return nullptr;
+  }
   // The game's window once its loop runs (the log says the load has begun), or null.
   HWND Window() {
     if (!started_) return nullptr;
     for (int i = 0; i < 600; ++i) {
-      HWND w = FindWindowA("Tessera", "Tessera 1.00");
+      HWND w = OwnWindow();
       if (w && !LogLines(dir_ / "log.txt", "Support WaitVSync").empty()) return w;
       if (WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
     }
