@@ -3,11 +3,14 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <memory>
+#include <new>
+#include <utility>
 
+#include "engine/data_file.h"
 #include "engine/log.h"
 
 namespace eng {
@@ -52,8 +55,10 @@ float F32(const uint8_t* p) {
   return f;
 }
 
-engTFont* AppendFont() {
-  engTFont* font = new engTFont;
+// Links a font read in full into the manager's list (a read cut short by a lack of memory never
+// reaches the list).
+engTFont* AppendFont(std::unique_ptr<engTFont> owned) {
+  engTFont* font = owned.release();
   engTFont* last = &g_fonts.head;
   while (last->Next) last = last->Next;
   last->Next = font;
@@ -68,13 +73,19 @@ float RoundEven(float v) { return static_cast<float>(std::nearbyint(static_cast<
 }  // namespace
 
 engTFont* Font_Load(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) {
+  std::vector<uint8_t> bytes;
+  DataFileResult read = ReadDataFile(fileName, MaxDataFileBytes, &bytes);
+  if (read.Status != DataFileStatus::Ok) {
+    if (read.Status != DataFileStatus::Missing) LogAdd(fileName + " " + read.Reason);
     LogAdd("Cannot read " + fileName);
     return nullptr;
   }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return Font_LoadFromMemory(bytes.data(), bytes.size(), fileName);
+  try {
+    return Font_LoadFromMemory(bytes.data(), bytes.size(), fileName);
+  } catch (const std::bad_alloc&) {
+    LogAdd("Not enough memory to load " + fileName);
+    return nullptr;
+  }
 }
 
 engTFont* Font_LoadFromMemory(const uint8_t* data, size_t size, const std::string& name) {
@@ -85,7 +96,7 @@ engTFont* Font_LoadFromMemory(const uint8_t* data, size_t size, const std::strin
   // A header cut short reads as zeros, like every engine read past the end of a file.
   uint8_t header[kHeaderSize] = {};
   std::memcpy(header, data, size < kHeaderSize ? size : kHeaderSize);
-  engTFont* font = AppendFont();
+  auto font = std::make_unique<engTFont>();
   font->PageCount = U16(header + 13);
   font->GlyphCount = U16(header + 15);
   font->LineHeight = I32(header + 17);
@@ -95,25 +106,40 @@ engTFont* Font_LoadFromMemory(const uint8_t* data, size_t size, const std::strin
   font->PadRight = header[27];
   font->PadBottom = header[28];
   font->Pages.assign(font->PageCount, nullptr);
-  font->Glyphs.resize(kGlyphTableSize);
 
-  for (uint32_t i = 0; i < font->GlyphCount; ++i) {
-    size_t at = kHeaderSize + static_cast<size_t>(i) * kGlyphRecordSize;
-    if (at + kGlyphRecordSize > size) break;
-    const uint8_t* r = data + at;
+  // Records are read twice: once for the largest code, so the table is sized once, then for the
+  // glyphs. A record cut short by the end of the data ends the list.
+  size_t records = std::min<size_t>(font->GlyphCount, size < kHeaderSize ? 0 : (size - kHeaderSize) / kGlyphRecordSize);
+  uint32_t largest = 0;
+  bool any = false;
+  for (size_t i = 0; i < records; ++i) {
+    uint32_t code = U32(data + kHeaderSize + i * kGlyphRecordSize);
+    if (code < kGlyphTableSize && (!any || code > largest)) largest = code;
+    any = any || code < kGlyphTableSize;
+  }
+  if (any) font->GlyphIndex.assign(static_cast<size_t>(largest) + 1, 0);
+  font->GlyphStore.reserve(records);
+  for (size_t i = 0; i < records; ++i) {
+    const uint8_t* r = data + kHeaderSize + i * kGlyphRecordSize;
     uint32_t code = U32(r);
     if (code >= kGlyphTableSize) continue;  // outside the table: the glyph cannot be addressed
-    auto glyph = std::make_unique<engTGlyph>();
-    glyph->Page = static_cast<uint16_t>(U32(r + 4) & 0xFFFF);
-    glyph->Width = r[8];
-    glyph->Height = r[9];
-    glyph->OffsetX = I32(r + 10);
-    glyph->OffsetY = I32(r + 14);
-    glyph->Advance = I32(r + 18);
-    for (int k = 0; k < 8; ++k) glyph->TexCoords[static_cast<size_t>(k)] = F32(r + 22 + 4 * k);
-    font->Glyphs[code] = std::move(glyph);  // a later record with the same code replaces it
+    engTGlyph glyph;
+    glyph.Page = static_cast<uint16_t>(U32(r + 4) & 0xFFFF);
+    glyph.Width = r[8];
+    glyph.Height = r[9];
+    glyph.OffsetX = I32(r + 10);
+    glyph.OffsetY = I32(r + 14);
+    glyph.Advance = I32(r + 18);
+    for (int k = 0; k < 8; ++k) glyph.TexCoords[static_cast<size_t>(k)] = F32(r + 22 + 4 * k);
+    uint32_t& slot = font->GlyphIndex[code];
+    if (slot != 0) {
+      font->GlyphStore[slot - 1] = glyph;  // a later record with the same code replaces it
+    } else {
+      font->GlyphStore.push_back(glyph);
+      slot = static_cast<uint32_t>(font->GlyphStore.size());
+    }
   }
-  return font;
+  return AppendFont(std::move(font));
 }
 
 void Font_Delete(engTFont* font) {

@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +32,10 @@ struct engTFont {
   uint16_t PageCount = 0;
   uint16_t GlyphCount = 0;
   std::vector<TTexture*> Pages;                   // filled by the font's owner
-  std::vector<std::unique_ptr<engTGlyph>> Glyphs;  // 65536 entries, one per character code
+  // The glyph table by character code (0..65535): GlyphIndex[code] is 1 + the glyph's place in
+  // GlyphStore, 0 for none; it is only as long as the largest code loaded needs.
+  std::vector<engTGlyph> GlyphStore;
+  std::vector<uint32_t> GlyphIndex;
   int32_t LineHeight = 0;                          // height of the tallest glyph box
   int32_t BaselineShift = 0;                       // subtracted from every Y text is drawn at
   uint8_t PadLeft = 0;
@@ -44,7 +46,8 @@ struct engTFont {
   engTFont* Next = nullptr;
 
   const engTGlyph* Glyph(uint32_t code) const {
-    return code < Glyphs.size() ? Glyphs[code].get() : nullptr;
+    uint32_t slot = code < GlyphIndex.size() ? GlyphIndex[code] : 0;
+    return slot != 0 ? &GlyphStore[slot - 1] : nullptr;
   }
 };
 

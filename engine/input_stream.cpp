@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
+#include <new>
 #include <sstream>
 
 #include "engine/application.h"
+#include "engine/data_file.h"
 #include "engine/main.h"
 #include "engine/output_files.h"
 
@@ -172,16 +174,24 @@ std::string InputStreamFormat(const platform::Event& ev) {
 }
 
 bool InputStreamOpenReplay(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot read " + path;
+  std::string text;
+  DataFileResult read = ReadDataFile(path, MaxMapFileBytes, &text);
+  if (read.Status != DataFileStatus::Ok) {
+    *error = "cannot read " + path + ": " + read.Reason;
     return false;
   }
-  std::stringstream text;
-  text << in.rdbuf();
   std::string why;
-  if (!InputStreamParse(text.str(), &g_stream.events, &why)) {
-    *error = path + ":" + why;
+  bool parsed = false;
+  try {
+    parsed = InputStreamParse(text, &g_stream.events, &why);
+  } catch (const std::bad_alloc&) {
+    why = "not enough memory for the events of this recording";
+  }
+  if (!parsed) {
+    // The words quoted from a binary or garbled file must not garble the terminal in turn.
+    bool binary = text.find('\0') != std::string::npos;
+    *error = path + ":" + PrintableText(why, 200) + (binary ? " (this file holds binary data, not a recording)" : "");
+    g_stream.events.clear();
     return false;
   }
   g_stream.replaying = true;
@@ -190,6 +200,13 @@ bool InputStreamOpenReplay(const std::string& path, std::string* error) {
 }
 
 bool InputStreamOpenRecord(const std::string& path, std::string* error) {
+  // Opening a FIFO for writing waits for a reader that may never come.
+  std::error_code ec;
+  std::filesystem::file_type type = std::filesystem::status(path, ec).type();
+  if (type == std::filesystem::file_type::fifo || type == std::filesystem::file_type::socket) {
+    *error = "cannot write " + path + ": it is a FIFO or a socket, not a file";
+    return false;
+  }
   g_stream.record = std::fopen(path.c_str(), "wb");
   if (!g_stream.record) {
     *error = "cannot write " + path + ": " + std::strerror(errno);

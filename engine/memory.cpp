@@ -2,34 +2,34 @@
 #include "engine/memory.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include "engine/data_file.h"
 
 namespace eng {
 
-bool MemLoadFromFile(MemoryBuffer* buffer, const std::string& fileName) {
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) return false;
-  bool ok = std::fseek(f, 0, SEEK_END) == 0;
-  long size = ok ? std::ftell(f) : -1;
-  ok = ok && size >= 0 && static_cast<unsigned long>(size) < 0xFFFFFFFFul &&
-       std::fseek(f, 0, SEEK_SET) == 0;
-  uint8_t* memory = nullptr;
-  if (ok) {
-    // One spare byte so that an empty file still has a block.
-    memory = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size) + 1, 1));
-    ok = memory && std::fread(memory, 1, static_cast<size_t>(size), f) == static_cast<size_t>(size);
-  }
-  std::fclose(f);
-  if (!ok) {
-    std::free(memory);
+bool MemLoadFromFile(MemoryBuffer* buffer, const std::string& fileName, std::string* reason) {
+  std::vector<uint8_t> bytes;
+  DataFileResult read = ReadDataFile(fileName, MaxDataFileBytes, &bytes);
+  if (read.Status == DataFileStatus::Ok && bytes.size() >= 0xFFFFFFFFu)
+    read = {DataFileStatus::TooLarge, "is 4 GB or larger"};
+  // One spare byte so that an empty file still has a block.
+  auto* memory = read.Status == DataFileStatus::Ok
+                     ? static_cast<uint8_t*>(std::calloc(bytes.size() + 1, 1))
+                     : nullptr;
+  if (read.Status == DataFileStatus::Ok && !memory) read = {DataFileStatus::TooLarge, "is too large to hold in memory"};
+  if (read.Status != DataFileStatus::Ok) {
+    if (reason) *reason = read.Reason;
     return false;
   }
+  if (!bytes.empty()) std::memcpy(memory, bytes.data(), bytes.size());
   MemFree(buffer);
   buffer->Memory = memory;
-  buffer->Size = static_cast<uint32_t>(size);
+  buffer->Size = static_cast<uint32_t>(bytes.size());
   buffer->Position = 0;
+  if (reason) reason->clear();
   return true;
 }
 

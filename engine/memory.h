@@ -19,8 +19,9 @@ constexpr int MemSeekCurrent = 2;  // Position += offset
 constexpr int MemSeekEnd = 3;      // Position := Size + offset
 
 // Reads the whole file into a new zero-filled block (Position 0); false, leaving the buffer
-// untouched, when the file cannot be opened or read, or is 4 GiB or larger.
-bool MemLoadFromFile(MemoryBuffer* buffer, const std::string& fileName);
+// untouched and saying why in `reason` (when given), for a file that is missing, not a regular
+// file, larger than the data file limit or cannot be read.
+bool MemLoadFromFile(MemoryBuffer* buffer, const std::string& fileName, std::string* reason = nullptr);
 // Makes the buffer an owned copy of `size` bytes (Position 0); what a memory reader starts from.
 void MemLoadFromMemory(MemoryBuffer* buffer, const uint8_t* data, uint32_t size);
 // Copies at most Size - Position bytes to `destination` and advances Position; returns the count.

@@ -9,9 +9,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <new>
 #include <utility>
 
+#include "engine/data_file.h"
 #include "engine/log.h"
 #include "engine/opengl.h"
 #include "engine/platform/platform.h"
@@ -28,6 +29,7 @@ struct TextureManagerState {
   TTextureFormat pending;  // the entry being registered
   std::string failure;
   bool failureKept = false;
+  std::string reason;  // why the last read gave no pixels, without the file name
 };
 
 TextureManagerState g_tex;
@@ -44,13 +46,15 @@ std::string ExtensionOf(const std::string& fileName) {
   return UpperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
 }
 
-bool CanOpenForReading(const std::string& fileName) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(fileName, ec)) return false;
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
+// Runs a reader; running out of memory is that file's failure, not the program's end.
+bool RunReader(TextureFileReader reader, const std::string& fileName, TImage* image) {
+  try {
+    return reader(fileName, image);
+  } catch (const std::bad_alloc&) {
+    *image = TImage{};
+    TextureLogFailure("Not enough memory to decode " + fileName);
+    return false;
+  }
 }
 
 TTexture* AppendTexture(uint16_t width, uint16_t height, uint32_t flags) {
@@ -84,6 +88,29 @@ GLint InternalFormat(uint32_t flags) {
   }
 }
 
+// Gives the converted pixels a new GL texture name with the texture's wrapping and filtering.
+void Upload(TTexture* texture, const std::vector<uint8_t>& pixels) {
+  glEnable(GL_TEXTURE_2D);
+  glGenTextures(1, &texture->ID);
+  TextureSetFilter(texture, texture->Flags);
+  glBindTexture(GL_TEXTURE_2D, texture->ID);
+
+  GLenum format = (texture->Flags & TexRGB) ? GL_RGB : GL_RGBA;
+  GLint internal = InternalFormat(texture->Flags);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  // NOTE: RGB rows are 3 bytes a pixel; GL's default 4-byte row alignment would read past the
+  // end of each row and of the buffer.
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  if (texture->Flags & TexMipmap) {
+    gluBuild2DMipmaps(GL_TEXTURE_2D, internal, texture->Width, texture->Height, format,
+                      GL_UNSIGNED_BYTE, pixels.data());
+  } else {
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, texture->Width, texture->Height, 0, format,
+                 GL_UNSIGNED_BYTE, pixels.data());
+  }
+  glDisable(GL_TEXTURE_2D);
+}
+
 }  // namespace
 
 TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentColour, uint32_t flags) {
@@ -93,8 +120,17 @@ TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentC
 
   TextureDelete(placeholder);
   TTexture* texture = AppendTexture(image.Width, image.Height, flags);
-  if (!(flags & TexRGB)) ApplyColourKey(image.Pixels.data(), transparentColour, image.Width, image.Height);
-  TextureCreate(texture, std::move(image.Pixels));
+  try {
+    if (!(flags & TexRGB)) ApplyColourKey(image.Pixels.data(), transparentColour, image.Width, image.Height);
+    TextureCreate(texture, std::move(image.Pixels));
+  } catch (const std::bad_alloc&) {
+    // The conversions (power-of-two padding above all) need memory of their own.
+    UnlinkAndFree(texture, true);
+    TextureLogFailure("Not enough memory to convert " + fileName);
+    g_tex.reason = "not enough memory to convert it";
+    TextureLogFailure("Unable to load texture: " + fileName);
+    return TextureCreateBlank(4, 4, 0xFFFFFFFF, InterfaceTextureFlags);
+  }
   LogAdd("Successful loading of texture: " + fileName);
   return texture;
 }
@@ -115,25 +151,9 @@ void TextureCreate(TTexture* texture, std::vector<uint8_t> pixels) {
   TextureConvertPixels(texture, &pixels);
   if ((texture->Flags & TexCompress) && !GL().Caps.TextureCompression) texture->Flags &= ~TexCompress;
 
-  glEnable(GL_TEXTURE_2D);
-  glGenTextures(1, &texture->ID);
-  TextureSetFilter(texture, texture->Flags);
-  glBindTexture(GL_TEXTURE_2D, texture->ID);
-
-  GLenum format = (texture->Flags & TexRGB) ? GL_RGB : GL_RGBA;
-  GLint internal = InternalFormat(texture->Flags);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  // NOTE: RGB rows are 3 bytes a pixel; GL's default 4-byte row alignment would read past the
-  // end of each row and of the buffer.
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  if (texture->Flags & TexMipmap) {
-    gluBuild2DMipmaps(GL_TEXTURE_2D, internal, texture->Width, texture->Height, format,
-                      GL_UNSIGNED_BYTE, pixels.data());
-  } else {
-    glTexImage2D(GL_TEXTURE_2D, 0, internal, texture->Width, texture->Height, 0, format,
-                 GL_UNSIGNED_BYTE, pixels.data());
-  }
-  glDisable(GL_TEXTURE_2D);
+  // NOTE: the tools load the game's data without a window, and so without a GL context: there is
+  // nothing to upload to, and GLU's mipmap builder would read the missing context's strings.
+  if (platform::HasWindow()) Upload(texture, pixels);
 
   if (texture->Flags & TexPowerOfTwo) {
     texture->Width = static_cast<uint16_t>(std::lround(texture->Width * static_cast<double>(texture->U)));
@@ -185,6 +205,13 @@ void TextureSetFilter(TTexture* texture, uint32_t flags) {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+std::string ImageSizeProblem(uint64_t width, uint64_t height) {
+  if (width <= MaxImageSide && height <= MaxImageSide && width * height <= MaxImagePixels) return {};
+  return "Image too large: " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels (at most " + std::to_string(MaxImageSide) + " a side and " + std::to_string(MaxImagePixels) +
+         " in all)";
+}
+
 uint32_t TextureCount() { return g_tex.count; }
 
 void TexturesFreeAll() {
@@ -196,22 +223,35 @@ bool TextureReadImage(const std::string& fileName, TImage* image) {
   *image = TImage{};
   g_tex.failure.clear();
   g_tex.failureKept = false;
-  if (!CanOpenForReading(fileName)) {
+  g_tex.reason.clear();
+  DataFileResult file = CheckDataFile(fileName, MaxDataFileBytes);
+  if (file.Status != DataFileStatus::Ok) {
+    // A missing file says only what it always said; anything stranger says why first.
+    if (file.Status != DataFileStatus::Missing) TextureLogFailure(fileName + " " + file.Reason);
     TextureLogFailure("Cannot read " + fileName);
+    g_tex.reason = file.Reason;
     return false;
   }
   std::string extension = ExtensionOf(fileName);
+  bool tried = false;
   for (size_t i = g_tex.formats.size(); i-- > 0;) {
     const TTextureFormat& format = g_tex.formats[i];
     if (format.Extension != extension || !format.FileReader) continue;
+    tried = true;
     TImage read;
-    bool ok = format.FileReader(fileName, &read) && !read.Pixels.empty() &&
+    bool ok = RunReader(format.FileReader, fileName, &read) && !read.Pixels.empty() &&
               read.Pixels.size() == static_cast<size_t>(read.Width) * read.Height * 4;
     if (ok) {
       *image = std::move(read);
       return true;
     }
   }
+  // The reader's own words, when it had any, are the reason.
+  g_tex.reason = g_tex.failureKept ? g_tex.failure
+                 : tried           ? "the image reader refused it"
+                 : fileName.find('.', fileName.find_last_of("/\\") + 1) == std::string::npos
+                     ? "no image reader for a file name without an extension"
+                     : "no image reader for files ending in \"." + extension + "\"";
   TextureLogFailure("Unable to load texture: " + fileName);
   return false;
 }
@@ -225,6 +265,8 @@ void TextureLogFailure(std::string_view text) {
 }
 
 const std::string& TextureFailureMessage() { return g_tex.failure; }
+
+const std::string& TextureFailureReason() { return g_tex.reason; }
 
 void TextureConvertPixels(TTexture* texture, std::vector<uint8_t>* pixels) {
   uint32_t flags = texture->Flags;
@@ -340,6 +382,7 @@ void TexturesReset() {
   g_tex.pending = TTextureFormat{};
   g_tex.failure.clear();
   g_tex.failureKept = false;
+  g_tex.reason.clear();
 }
 
 }  // namespace eng

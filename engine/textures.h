@@ -46,6 +46,13 @@ struct TTexture {
   TTexture* Next = nullptr;
 };
 
+// The largest picture any reader decodes: at most MaxImageSide pixels a side and MaxImagePixels
+// (8192 x 8192) in all. A larger one is refused from its header, before anything is allocated.
+constexpr uint32_t MaxImageSide = 16384;
+constexpr uint64_t MaxImagePixels = 67108864;
+// Empty when a picture of this size may be decoded; otherwise the reason, giving the size.
+std::string ImageSizeProblem(uint64_t width, uint64_t height);
+
 // What a reader delivers: Width x Height pixels of 4 bytes R, G, B, A, the first row in memory
 // being the bottom row of the picture. No pixels means the read failed.
 struct TImage {
@@ -70,7 +77,8 @@ TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentC
 // A texture whose every pixel holds the four bytes of `colour` in memory order.
 TTexture* TextureCreateBlank(uint16_t width, uint16_t height, uint32_t colour, uint32_t flags);
 // Converts `pixels` (texture->Width x Height, RGBA) as texture->Flags ask and uploads them to a
-// new GL texture name; afterwards Width and Height are the image's own size again.
+// new GL texture name; afterwards Width and Height are the image's own size again. Without a
+// window (and so without a GL context) nothing is uploaded and the ID stays 0.
 void TextureCreate(TTexture* texture, std::vector<uint8_t> pixels);
 // Deletes the GL texture, unlinks and frees the record; null does nothing.
 void TextureDelete(TTexture* texture);
@@ -83,12 +91,17 @@ void TexturesFreeAll();
 
 // Reads a file through the registered readers without touching GL (steps before the upload):
 // false, logging "Cannot read " or "Unable to load texture: " + fileName, when no pixels came.
+// A file that exists but is no regular file, or is too large, logs why before "Cannot read "; a
+// reader that runs out of memory is a failure of that file like any other.
 bool TextureReadImage(const std::string& fileName, TImage* image);
 // Logs a failure of the texture manager or a reader. The first one since the last
 // TextureReadImage started is kept for TextureFailureMessage (tools print it).
 void TextureLogFailure(std::string_view text);
 // The first failure logged during the last read; empty when it succeeded.
 const std::string& TextureFailureMessage();
+// Why the last read (or load) gave no pixels, without the file name: "no such file", "is a
+// directory", the reader's own words ("PNG - Invalid header"), ...; empty when it succeeded.
+const std::string& TextureFailureReason();
 
 // The CPU side of TextureCreate: grey, inversion, power-of-two padding (Width, Height, U and V
 // become the padded sizes and the used part) and dropping alpha (3 bytes per pixel left).

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace eng {
@@ -303,12 +304,18 @@ bool PngDecoder::DecodeImage() {
   } else {
     return Fail("PNG - Unsupported ColorType");
   }
-  // The reader delivers 16-bit sizes; and the data left in the file must be able to inflate to
-  // every row, or a tiny file could ask for gigabytes.
+  // Sizes are bounded before anything is allocated: by the readers' common limit, and by the data
+  // left in the file, which must be able to inflate to every row, or a tiny file could ask for
+  // gigabytes.
   uint64_t stride = rowBytes + 1;
   uint64_t rawSize = stride * height;
-  if (width == 0 || height == 0 || width > 0xFFFF || height > 0xFFFF ||
-      rawSize > kMaxInflateRatio * (chunkLeft + uint64_t{MemRemaining(*mem)}) + 64)
+  if (width == 0 || height == 0) return Fail("PNG - Invalid image size");
+  std::string tooLarge = ImageSizeProblem(width, height);
+  if (!tooLarge.empty()) {
+    TextureLogFailure("PNG - " + tooLarge);
+    return false;
+  }
+  if (rawSize > kMaxInflateRatio * (chunkLeft + uint64_t{MemRemaining(*mem)}) + 64)
     return Fail("PNG - Invalid image size");
 
   z_stream zs{};

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,12 @@ struct TgaHeader {
   uint8_t depth = 0;
   uint8_t descriptor = 0;
 };
+
+// The reader's own words for a refusal go to the log ahead of the texture manager's line.
+bool Fail(const std::string& why) {
+  TextureLogFailure(why);
+  return false;
+}
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -94,13 +101,19 @@ bool Decode(MemoryBuffer* mem, TImage* image) {
   size_t width = h.width;
   size_t height = h.height;
   size_t pixelCount = width * height;
-  if (pixelCount == 0 || bytesPerPixel == 0) return false;
+  if (pixelCount == 0) return Fail("TGA - Image has no pixels");
+  if (bytesPerPixel == 0) return Fail("TGA - Unsupported pixel depth: " + std::to_string(h.depth) + " bits");
+  std::string tooLarge = ImageSizeProblem(width, height);
+  if (!tooLarge.empty()) return Fail("TGA - " + tooLarge);
   bool rle = h.imageType >= 9;
   // Refuse sizes the file cannot hold: raw data needs every byte, run-length data at least one
   // repeat packet per 128 pixels. This also bounds the memory a hostile header can ask for.
   size_t available = MemRemaining(*mem);
   size_t needed = rle ? (pixelCount + 127) / 128 * (1 + bytesPerPixel) : pixelCount * bytesPerPixel;
-  if (available < needed) return false;
+  if (available < needed)
+    return Fail("TGA - Image data ends early: " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels need at least " + std::to_string(needed) + " bytes, " + std::to_string(available) +
+                " left");
 
   std::vector<uint8_t> raw(pixelCount * bytesPerPixel);
   uint8_t imageType = h.imageType;
@@ -138,7 +151,8 @@ bool Decode(MemoryBuffer* mem, TImage* image) {
     bytesPerPixel = 3;
   }
 
-  if (bytesPerPixel != 3 && bytesPerPixel != 4) return false;
+  if (bytesPerPixel != 3 && bytesPerPixel != 4)
+    return Fail("TGA - Unsupported pixel depth: " + std::to_string(h.depth) + " bits");
   image->Pixels.resize(pixelCount * 4);
   uint8_t* out = image->Pixels.data();
   const uint8_t* in = raw.data();

@@ -7,6 +7,7 @@
 
 #include "game/core/fatal.h"
 #include "game/world/defs.h"
+#include "game/world/diagnostics.h"
 
 namespace {
 
@@ -68,6 +69,11 @@ void CheckLine(std::string_view line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
+  // The problems a modder is told (unknown keys and their likely intended key, binary or CR-only
+  // text) are gathered quietly and must each name the file.
+  game::DiagnosticsReset();
+  game::DiagnosticsSetEcho(false);
+  game::CheckDefinitionText(text, "fuzz.cro");
   TFuzzKind kind;
   game::TDefRead read;
   try {
@@ -75,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const game::FatalError& e) {
     Check(e.line() >= 1 && e.file() == "fuzz.cro");
   }
+  for (const game::TProblem& p : game::Problems()) Check(p.File == "fuzz.cro" && !p.Message.empty());
   size_t pos = 0;
   for (int n = 0; n < 64 && pos <= text.size(); ++n) {
     size_t lf = text.find('\n', pos);

@@ -1,12 +1,14 @@
-// Fuzz target: a map file applied to the world (MapLoadFromMemory): sizes, cells, name indices,
-// walls and creatures on any tile, stored IDs and owners, files that end early. Whatever the
-// bytes, nothing is written outside the 100 x 100 grids, the size never exceeds 99, and a load
-// either succeeds, reports a placement, or ends with the start-up error.
+// Fuzz target: a map file applied to the world (MapLoadFromMemory) and then checked as the game
+// checks it (CheckContent): sizes, cells, name indices, walls and creatures on any tile, stored
+// IDs and owners, files that end early. Whatever the bytes, nothing is written outside the
+// 100 x 100 grids, the size never exceeds 99, a load either succeeds, reports a placement, or ends
+// with the start-up error, and a placement that failed is among the problems the check reports.
 // NOTE: runs without a GL context; the floor's placeholder textures are made through GL calls
 // that do nothing then.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "engine/textures.h"
@@ -15,6 +17,8 @@
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
 #include "game/models/mesh.h"
+#include "game/world/content_check.h"
+#include "game/world/diagnostics.h"
 #include "game/world/floor.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
@@ -28,6 +32,18 @@ void Check(bool ok, const char* what) {
   std::abort();
 }
 
+// An empty folder as the game folder: every texture the map names is missing, and looking for it
+// under another case lists one empty folder instead of the whole root.
+const std::string& EmptyGameDir() {
+  static const std::string dir = [] {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "tessera-fuzz-map-load";
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return path.string() + "/";
+  }();
+  return dir;
+}
+
 void ResetWorld() {
   eng::TexturesReset();  // the placeholders of the last run
   game::MapReset();
@@ -35,7 +51,9 @@ void ResetWorld() {
   game::CreaturesReset();
   game::FloorReset();
   game::RegistryReset();
-  game::Core().AppDir = "/nonexistent/";
+  game::DiagnosticsReset();
+  game::DiagnosticsSetEcho(false);
+  game::Core().AppDir = EmptyGameDir();
   game::Registry().MapWidth = 19;
   game::Registry().MapHeight = 19;
   game::FloorInit();
@@ -79,5 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "creatures stand inside the map");
   Check(game::Floor().FloorGrid.size() == static_cast<size_t>(game::FloorGridSize) * game::FloorGridSize,
         "the floor grid keeps its size");
+  if (!fatal) {
+    game::CheckContent();
+    bool placementFailed = message.rfind("Wall \"", 0) == 0 || message.rfind("Creature \"", 0) == 0;
+    bool named = false;
+    for (const game::TProblem& p : game::Problems())
+      named = named || p.Message.find(" cannot be placed: ") != std::string::npos;
+    Check(!placementFailed || named, "the record the load stopped at is named by the check");
+  }
   return 0;
 }

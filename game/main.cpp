@@ -1,10 +1,13 @@
 // The command line of the game. With no options the game runs exactly as it is played; the options
 // serve tests, tools and diagnosis.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "engine/data_file.h"
 #include "game/core/game_core.h"
+#include "game/world/defs.h"
 
 namespace {
 
@@ -32,11 +35,28 @@ const char kUsage[] =
     "Exit status: 0; 1 the game could not start, or a file it was to write could not be written;\n"
     "2 an option or a recording it cannot use.\n";
 
-// 64 bits whatever the system's long: a seed may use all 32 of its bits.
-bool ParseNumber(const char* text, long long* value) {
-  char* end = nullptr;
-  *value = std::strtoll(text, &end, 10);
-  return end != text && *end == '\0';
+// A whole decimal number from 0 to `largest`: digits only (no sign, blank or "0x"), so that
+// "-1", " 5" or "5s" are refused instead of read as something else.
+bool ParseNumber(const char* text, uint64_t largest, uint64_t* value) {
+  uint64_t v = 0;
+  if (*text == '\0') return false;
+  for (const char* p = text; *p; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    v = v * 10 + static_cast<uint64_t>(*p - '0');
+    if (v > largest) return false;
+  }
+  *value = v;
+  return true;
+}
+
+// An input file named on the command line must be a regular file: a directory or a FIFO is
+// refused here, with the option named, before a window opens.
+bool RegularInput(const char* option, const std::string& path) {
+  eng::DataFileResult file = eng::CheckDataFile(path, eng::MaxMapFileBytes);
+  // A missing file is the game's own start-up error, which names the file.
+  if (file.Status == eng::DataFileStatus::Ok || file.Status == eng::DataFileStatus::Missing) return true;
+  std::fprintf(stderr, "tessera: %s %s: %s\n", option, path.c_str(), file.Reason.c_str());
+  return false;
 }
 
 }  // namespace
@@ -50,21 +70,21 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](const char* what) -> const char* {
-      if (i + 1 >= argc) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
         std::fprintf(stderr, "tessera: %s needs %s\n%s", arg.c_str(), what, kUsage);
         std::exit(2);
       }
       return argv[++i];
     };
-    long long number = 0;
+    uint64_t number = 0;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     } else if (arg == "--headless") {
       options.headless = true;
     } else if (arg == "--ticks") {
-      if (!ParseNumber(value("a number"), &number) || number < 1 || number > 0x7FFFFFFF) {
-        std::fprintf(stderr, "tessera: --ticks needs a number from 1 up\n");
+      if (!ParseNumber(value("a number"), INT32_MAX, &number) || number < 1) {
+        std::fprintf(stderr, "tessera: --ticks needs a number from 1 to %d\n", INT32_MAX);
         return 2;
       }
       options.ticks = static_cast<long>(number);
@@ -77,12 +97,13 @@ int main(int argc, char** argv) {
       (arg == "--screenshot" ? options.screenshots : options.dumps).push_back(file);
     } else if (arg == "--input") {
       options.input = value("a file name");
+      if (!RegularInput("--input", options.input)) return 2;
     } else if (arg == "--record") {
       options.record = value("a file name");
     } else if (arg == "--fixed-clock") {
       options.fixedClock = true;
     } else if (arg == "--seed") {
-      if (!ParseNumber(value("a number"), &number) || number < 0 || number > 0xFFFFFFFFLL) {
+      if (!ParseNumber(value("a number"), UINT32_MAX, &number)) {
         std::fprintf(stderr, "tessera: --seed needs a number from 0 to 4294967295\n");
         return 2;
       }
@@ -92,10 +113,11 @@ int main(int argc, char** argv) {
       options.log = true;
     } else if (arg == "--map") {
       options.map = value("a file name");
+      if (!RegularInput("--map", game::ResolvePathCase(options.map))) return 2;
     } else if (arg == "--autoplay") {
       options.autoplay = true;
     } else if (arg == "--draw-every") {
-      if (!ParseNumber(value("a number"), &number) || number < 1 || number > 1000000) {
+      if (!ParseNumber(value("a number"), 1000000, &number) || number < 1) {
         std::fprintf(stderr, "tessera: --draw-every needs a number from 1 to 1000000\n");
         return 2;
       }

@@ -140,10 +140,16 @@ uint8_t ScanCodeFromHid(int hidUsage);
 
 // ---- Pictures ------------------------------------------------------------------------------
 
+// Judges a picture's size from its header, before anything is allocated for it: writes the reason
+// for refusing it into `reason` (`capacity` bytes), or leaves `reason` empty to let it be decoded.
+using PictureSizeJudge = void (*)(uint32_t width, uint32_t height, char* reason, size_t capacity);
+
 // Decodes a JPEG file image with the platform's picture decoder into RGBA pixels (alpha 255),
-// bottom row first; false (nothing kept) when it cannot, or when the picture is larger than
-// 65535 pixels a side or than the file can justify.
-bool DecodeJpeg(const uint8_t* data, size_t size, std::vector<uint8_t>* rgba, int* width, int* height);
+// bottom row first; false (nothing kept, the decoder's reason in `error` when given) when it
+// cannot, when the picture is larger than 65535 pixels a side or than the file can justify, or
+// when `judge` refuses its size.
+bool DecodeJpeg(const uint8_t* data, size_t size, std::vector<uint8_t>* rgba, int* width, int* height,
+                std::string* error = nullptr, PictureSizeJudge judge = nullptr);
 
 // ---- Clock, sleep, boxes -------------------------------------------------------------------
 

@@ -13,6 +13,7 @@
 #include "game/actors/movement.h"
 #include "game/core/camera.h"
 #include "game/models/mesh.h"
+#include "game/world/assets.h"
 #include "game/world/defs.h"
 #include "game/world/registry.h"
 
@@ -39,10 +40,9 @@ const TDefFormat<TBullet>& BulletFormat() {
         DefField("NAME", &TBullet::Name),
         {"TEXTURE",
          [](TBullet& b, const TDefLine& line) {
-           b.Texture = eng::TextureLoadFromFile(line.FileName("Data/Textures/"), eng::NoColourKey,
-                                                eng::WorldTextureFlags);
+           b.Texture = LoadKindTexture(line, "Data/Textures/", eng::WorldTextureFlags, b.Texture);
          }},
-        {"MODEL", [](TBullet& b, const TDefLine& line) { b.Model = MeshLoad(line.FileName("Data/Models/")); }},
+        {"MODEL", [](TBullet& b, const TDefLine& line) { b.Model = LoadKindModel(line, b.Model); }},
         DefField("SCALEMODEL", &TBullet::Scale),
         DefDegrees("ROTATEX", &TBullet::RotateX, kBulletPi),
         DefDegrees("ROTATEY", &TBullet::RotateY, kBulletPi),
@@ -57,6 +57,7 @@ const TDefFormat<TBullet>& BulletFormat() {
         DefField("EFFECT", &TBullet::Effect),
         DefField("DAMAGE", &TBullet::Damage),
     };
+    f.AfterKeys = {"FLIPNORMALS"};
     f.AfterReading = [](TBullet& b, const TDefRead& read) {
       ApplyKindMeshSteps(b.Model, b.FlatNormals, read);
       b.RotateY += kQuarterTurn;

@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -10,6 +11,7 @@
 #include "game/core/camera.h"
 #include "game/core/players.h"
 #include "game/models/mesh.h"
+#include "game/world/assets.h"
 #include "game/world/defs.h"
 #include "game/world/floor.h"
 #include "game/world/registry.h"
@@ -26,10 +28,18 @@ constexpr float kQuarterTurn = 1.5707963f;
 TCreatureLists g_creatures;
 
 // The model keys add an entry each time they occur; the speed keys reach only an entry already
-// added.
+// added. Every lookup takes the first entry of a name, so a repeated key's entry is never used:
+// it gets no mesh, and the modder is told.
 TDefKey<TCreature> ModelKey(const char* key, const char* modelName) {
-  return {key, [modelName](TCreature& c, const TDefLine& line) {
-            AddModel(c, modelName, line.FileName("Data/Models/"));
+  return {key, [key, modelName](TCreature& c, const TDefLine& line) {
+            bool repeated = std::find(c.ModelNames.begin(), c.ModelNames.end(), modelName) != c.ModelNames.end();
+            if (repeated)
+              ReportProblem({line.File ? ShownPath(*line.File) : std::string(), line.Line, 0,
+                             std::string(key) + " is given again: only its first line counts"});
+            c.Models.push_back(repeated ? nullptr : LoadKindModel(line, nullptr));
+            c.ModelNames.push_back(modelName);
+            c.ModelSpeeds.push_back(0.0f);
+            c.ModelCount = static_cast<int32_t>(c.Models.size());
           }};
 }
 
@@ -60,8 +70,7 @@ const TDefFormat<TCreature>& CreatureFormat() {
         DefField("NAME", &TCreature::Name),
         {"TEXTURE",
          [](TCreature& c, const TDefLine& line) {
-           c.Texture = eng::TextureLoadFromFile(line.FileName("Data/Textures/"), eng::NoColourKey,
-                                                eng::WorldTextureFlags);
+           c.Texture = LoadKindTexture(line, "Data/Textures/", eng::WorldTextureFlags, c.Texture);
          }},
         ModelKey("STANDMODEL", "Stand"),
         ModelKey("WALKMODEL", "Walk"),
@@ -93,6 +102,7 @@ const TDefFormat<TCreature>& CreatureFormat() {
         DefField("SHOTRANGE", &TCreature::ShotRange),
         DefField("SHOTDAMAGE", &TCreature::ShotDamage),
     };
+    f.AfterKeys = {"FLIPNORMALS"};
     f.AfterReading = [](TCreature& c, const TDefRead& read) {
       c.RotateY += kQuarterTurn;
       std::optional<std::string> flipValue = read.Last("FLIPNORMALS");
@@ -239,8 +249,8 @@ bool CreaturePick(int32_t index, const TGmMesh* model) {
 }
 
 void LoadSelectRing() {
-  g_creatures.SelectRing = eng::TextureLoadFromFile(DataPath("Data/Textures/", "select_ring.tga"),
-                                                    eng::NoColourKey, eng::WorldTextureFlags);
+  g_creatures.SelectRing =
+      LoadReportedTexture(DataPath("Data/Textures/", "select_ring.tga"), eng::WorldTextureFlags, {});
 }
 
 void DrawSelectRings() {

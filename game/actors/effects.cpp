@@ -13,6 +13,7 @@
 #include "game/actors/creatures.h"
 #include "game/core/camera.h"
 #include "game/core/random.h"
+#include "game/world/assets.h"
 #include "game/world/defs.h"
 #include "game/world/registry.h"
 
@@ -34,8 +35,7 @@ const TDefFormat<TEffect>& EffectFormat() {
         // Particle textures live beside the effect files, not with the model skins.
         {"TEXTURE",
          [](TEffect& e, const TDefLine& line) {
-           e.Texture = eng::TextureLoadFromFile(line.FileName("Data/Effects/"), eng::NoColourKey,
-                                                eng::WorldTextureFlags);
+           e.Texture = LoadKindTexture(line, "Data/Effects/", eng::WorldTextureFlags, e.Texture);
          }},
         DefField("CANTMOVE", &TEffect::CantMove),
         DefField("PE_LIFETIME", &TEffect::Lifetime),

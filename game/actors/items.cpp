@@ -4,6 +4,7 @@
 #include "game/actors/creatures.h"
 #include "game/gui/gui.h"
 #include "game/script/script_host.h"
+#include "game/world/assets.h"
 #include "game/world/registry.h"
 
 namespace game {
@@ -26,8 +27,7 @@ const TDefFormat<TGmItem>& ItemFormat() {
         // Icons are drawn in 2D, so they take the interface flags, not the world ones.
         {"TEXTURE",
          [](TGmItem& item, const TDefLine& line) {
-           item.Texture = eng::TextureLoadFromFile(line.FileName("Data/Items/"), eng::NoColourKey,
-                                                   eng::InterfaceTextureFlags);
+           item.Texture = LoadKindTexture(line, "Data/Items/", eng::InterfaceTextureFlags, item.Texture);
          }},
     };
     return f;

@@ -8,6 +8,7 @@
 #include "game/actors/actors.h"
 #include "game/core/camera.h"
 #include "game/models/mesh.h"
+#include "game/world/assets.h"
 #include "game/world/defs.h"
 #include "game/world/registry.h"
 
@@ -38,10 +39,9 @@ const TDefFormat<TWall>& WallFormat() {
         DefField("NAME", &TWall::Name),
         {"TEXTURE",
          [](TWall& w, const TDefLine& line) {
-           w.Texture = eng::TextureLoadFromFile(line.FileName("Data/Textures/"), eng::NoColourKey,
-                                                eng::WorldTextureFlags);
+           w.Texture = LoadKindTexture(line, "Data/Textures/", eng::WorldTextureFlags, w.Texture);
          }},
-        {"MODEL", [](TWall& w, const TDefLine& line) { w.Model = MeshLoad(line.FileName("Data/Models/")); }},
+        {"MODEL", [](TWall& w, const TDefLine& line) { w.Model = LoadKindModel(line, w.Model); }},
         DefField("SCALEMODEL", &TWall::Scale),
         DefDegrees("ROTATEX", &TWall::RotateX, pi),
         DefDegrees("ROTATEY", &TWall::RotateY, pi),
@@ -57,6 +57,7 @@ const TDefFormat<TWall>& WallFormat() {
         DefField("DIAGONALTOUCH", &TWall::DiagonalTouch),
         DefField("GHOST", &TWall::Ghost),
     };
+    f.AfterKeys = {"FLIPNORMALS"};
     f.AfterReading = [](TWall& w, const TDefRead& read) {
       ApplyKindMeshSteps(w.Model, w.FlatNormals, read);
       w.RotateY = static_cast<float>(static_cast<double>(w.RotateY) + std::numbers::pi / 2.0);

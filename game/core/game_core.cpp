@@ -32,6 +32,7 @@
 #include "game/gui/gui.h"
 #include "game/models/mesh.h"
 #include "game/script/script_host.h"
+#include "game/world/content_check.h"
 #include "game/world/defs.h"
 #include "game/world/floor.h"
 #include "game/world/map.h"
@@ -208,6 +209,9 @@ void GameLoad() {
   CameraStart();
   // A map named on the command line is taken as given, relative to the working directory.
   MapStart(g_core.Options.map.empty() ? DataPath("maps/", "proba.map") : ResolvePathCase(g_core.Options.map));
+  // What the loaders could not tell alone: names that match no kind, and every map record that
+  // cannot be placed, not only the one the load stopped at.
+  CheckContent();
   if (g_core.Options.autoplay) {
     for (TPlayer& player : PlayerTable().Players) player.Human = false;
     SetTurnBasedMode(true);

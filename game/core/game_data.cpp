@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "engine/main.h"
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
@@ -48,6 +49,8 @@ void PlugKindLoaders() {
 
 void LoadGameKinds(const std::string& gameDir) {
   Core().AppDir = GameDirWithSlash(gameDir);
+  // Without a window the textures are still decoded, so that one that cannot be read is told.
+  eng::RegisterImageReaders();
   PlugKindLoaders();
   LoadKinds();
 }
@@ -56,7 +59,9 @@ std::string LoadGameData(const std::string& gameDir, const std::string& mapFile)
   LoadGameKinds(gameDir);
   PlayersStart();
   CameraStart();
-  return MapLoad(MapPath(Core().AppDir, mapFile));
+  std::string message = MapLoad(MapPath(Core().AppDir, mapFile));
+  CheckContent();
+  return message;
 }
 
 std::vector<TGmWindow> ReadWindowDefinitions() {
@@ -69,20 +74,19 @@ std::vector<TGmWindow> ReadWindowDefinitions() {
 size_t CheckGameData(const std::string& gameDir, const std::string& mapFile) {
   size_t before = Problems().size();
   try {
-    LoadGameData(gameDir, mapFile);
-    std::string path = MapPath(Core().AppDir, mapFile);
-    TMapFile map;
-    std::string error;
-    // The load above has read it already; a map it could read reads again.
-    if (MapFileLoad(path, &map, &error)) {
-      CheckMapRecords(map, path, nullptr, true);
-      // Checked even when a record stops the game's load before it reaches them.
-      ScriptBlocks().Blocks = map.Blocks;
-      ScriptBlocks().File = path;
-    } else {
-      ReportProblem({path, 0, 0, error});
+    std::string message = LoadGameData(gameDir, mapFile);
+    const TMapState& map = MapState();
+    std::string shown = ShownPath(map.LoadedFrom);
+    // The content checks name every record the load stopped at; a map refused as a whole (its
+    // size) has no record to name, and is told here.
+    bool told = false;
+    for (size_t i = before; i < Problems().size(); ++i) told = told || Problems()[i].File == shown;
+    if (!message.empty() && !told) ReportProblem({shown, 0, 0, message});
+    // Checked even when a record stops the game's load before it reaches them.
+    if (ScriptBlocks().Blocks.empty() && !map.Loaded.Blocks.empty()) {
+      ScriptBlocks().Blocks = map.Loaded.Blocks;
+      ScriptBlocks().File = map.LoadedFrom;
     }
-    CheckKindReferences();
     std::vector<TGmWindow> windows = ReadWindowDefinitions();
     std::vector<std::string> windowNames;
     for (const TGmWindow& window : windows) windowNames.push_back(window.Name);

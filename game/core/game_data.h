@@ -20,8 +20,9 @@ void LoadGameKinds(const std::string& gameDir);
 
 // The game's load steps without a window, GUI or scripts: the kinds (LoadGameKinds), the player
 // table, the camera, then the map `mapFile` (relative to `gameDir` unless absolute) placed as the
-// game places it. Returns the map's message ("" when it loaded). Throws FatalError as the game's
-// load does (a missing map, a number that does not convert).
+// game places it, then the content checks (CheckContent), so that Problems() holds every problem
+// the game would report. Returns the map's message ("" when it loaded). Throws FatalError as the
+// game's load does (a missing map, a number that does not convert).
 std::string LoadGameData(const std::string& gameDir, const std::string& mapFile);
 
 // The GUI's window definitions of the game folder of the last load, read by the GUI's own reader

@@ -2,16 +2,17 @@
 #include "game/models/format_md2.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "engine/data_file.h"
 
 namespace game {
 
 namespace {
 
-// The largest mesh we agree to build: frames x (two vectors per vertex + one per triangle). Far
-// above any model the game draws; it stops a small hostile file from asking for gigabytes.
-constexpr int64_t kMaxMeshVectors = int64_t{1} << 24;
+// The largest mesh we agree to build: frames x (two vectors per vertex + one per triangle), 12
+// bytes each. Above what the largest model the format allows (512 frames of 4096 vertices and
+// triangles) needs; it stops a small hostile file from asking for gigabytes.
+constexpr int64_t kMaxMeshVectors = int64_t{1} << 23;
 
 int32_t GetLE32(const uint8_t* p) {
   uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -129,10 +130,10 @@ Md2Status MD2LoadFromMemory(TMD2Model* model, const uint8_t* data, size_t size, 
 }
 
 Md2Status MD2LoadFromFile(TMD2Model* model, const std::string& fileName, std::string* reason) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return Refuse(model, reason, Md2Status::Unreadable, "cannot open the file");
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Refuse(model, reason, Md2Status::Unreadable, "cannot read the file");
+  std::vector<uint8_t> bytes;
+  eng::DataFileResult read = eng::ReadDataFile(fileName, eng::MaxDataFileBytes, &bytes);
+  if (read.Status != eng::DataFileStatus::Ok)
+    return Refuse(model, reason, Md2Status::Unreadable, read.Reason.c_str());
   return MD2LoadFromMemory(model, bytes.data(), bytes.size(), reason);
 }
 

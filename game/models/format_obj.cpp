@@ -1,8 +1,7 @@
 // The OBJ model reader.
 #include "game/models/format_obj.h"
 
-#include <fstream>
-
+#include "engine/data_file.h"
 #include "game/core/fatal.h"
 #include "game/world/defs.h"
 
@@ -11,6 +10,11 @@ namespace game {
 namespace {
 
 TObjMdl g_obj;
+
+// The largest model we agree to build: two vectors per vertex and one per triangle. Far above any
+// model the game draws (a million faces need about two million); it keeps a file of a few
+// megabytes of "f 1 1 1" lines from asking for gigabytes.
+constexpr size_t kMaxModelVectors = size_t{1} << 23;
 
 float ToFloat(const std::string& fileName, int line, const std::string& text) {
   float value = 0.0f;
@@ -66,7 +70,7 @@ void ObjReset() {
   g_obj = TObjMdl{};
 }
 
-void ObjLoadFromMemory(const std::string& fileName, const char* text, size_t size) {
+bool ObjLoadFromMemory(const std::string& fileName, const char* text, size_t size, std::string* reason) {
   g_obj = TObjMdl{};
   std::vector<std::array<int64_t, 6>> faces;
   size_t pos = 0;
@@ -99,6 +103,12 @@ void ObjLoadFromMemory(const std::string& fileName, const char* text, size_t siz
       std::array<int64_t, 6> face{};
       if (ReadFace(fileName, lineNo, line, &face)) faces.push_back(face);
     }
+    if (2 * g_obj.Vertices.size() + faces.size() > kMaxModelVectors) {
+      g_obj = TObjMdl{};
+      if (reason) *reason = "model too large (more than " + std::to_string(kMaxModelVectors) +
+                            " vertices and faces counted together, vertices twice)";
+      return false;
+    }
   }
 
   // Indices are checked once every array is known, so that none can point outside: a bad vertex
@@ -118,18 +128,14 @@ void ObjLoadFromMemory(const std::string& fileName, const char* text, size_t siz
   g_obj.FaceCount = static_cast<uint32_t>(g_obj.Faces.size());
   g_obj.NormalCount = static_cast<uint32_t>(g_obj.Normals.size());
   g_obj.TexCoordCount = static_cast<uint32_t>(g_obj.TexCoords.size());
+  if (reason) reason->clear();
+  return true;
 }
 
 bool ObjLoadFromFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  in.seekg(0);
-  if (!in.read(bytes.data(), size)) return false;
-  ObjLoadFromMemory(fileName, bytes.data(), bytes.size());
-  return true;
+  std::string bytes;
+  if (eng::ReadDataFile(fileName, eng::MaxDataFileBytes, &bytes).Status != eng::DataFileStatus::Ok) return false;
+  return ObjLoadFromMemory(fileName, bytes.data(), bytes.size(), nullptr);
 }
 
 std::string ObjField(const std::string& line, int n, char delimiter) {

@@ -31,8 +31,12 @@ void ObjReset();
 // Reads an OBJ file image into ObjModel(). Lines with fewer fields than their keyword needs are
 // skipped; face indices outside the arrays become 0, and a face is dropped when there are no
 // vertices. Throws FatalError naming `fileName` and the line for a number that does not convert.
-void ObjLoadFromMemory(const std::string& fileName, const char* text, size_t size);
-// Reads the file and calls ObjLoadFromMemory; false when the file cannot be read.
+// False, with the model empty and the reason in `reason` (when given), for a model too large to
+// build.
+bool ObjLoadFromMemory(const std::string& fileName, const char* text, size_t size,
+                       std::string* reason = nullptr);
+// Reads the regular file and calls ObjLoadFromMemory; false when the file cannot be read or is
+// refused.
 bool ObjLoadFromFile(const std::string& fileName);
 
 // The n-th (1-based) run of characters other than `delimiter` in `line`; empty when there is none.

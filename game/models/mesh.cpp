@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <new>
 #include <utility>
+
+#include "engine/data_file.h"
 
 #include "game/core/fatal.h"
 #include "game/models/format_md2.h"
@@ -22,6 +23,7 @@ namespace {
 struct MeshState {
   TGmMesh* Head = nullptr;
   uint32_t Count = 0;
+  std::string Failure;  // why the last load gave no mesh
 };
 
 MeshState g_meshes;
@@ -110,34 +112,51 @@ void Clear(TGmMesh* mesh) {
 }  // namespace
 
 TGmMesh* MeshLoad(const std::string& fileName) {
+  g_meshes.Failure.clear();
   std::string ext = UpperExtension(fileName);
-  if (ext != ".MD2" && ext != ".OBJ") return nullptr;
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(fileName, ec)) return nullptr;
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return nullptr;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return nullptr;
+  if (ext != ".MD2" && ext != ".OBJ") {
+    g_meshes.Failure = "not an MD2 or OBJ file";
+    return nullptr;
+  }
+  std::vector<uint8_t> bytes;
+  eng::DataFileResult read = eng::ReadDataFile(fileName, eng::MaxDataFileBytes, &bytes);
+  if (read.Status != eng::DataFileStatus::Ok) {
+    g_meshes.Failure = read.Reason;
+    return nullptr;
+  }
   return MeshLoadFromMemory(fileName, bytes.data(), bytes.size());
 }
 
 TGmMesh* MeshLoadFromMemory(const std::string& fileName, const uint8_t* data, size_t size) {
+  g_meshes.Failure.clear();
   std::string ext = UpperExtension(fileName);
-  if (ext != ".MD2" && ext != ".OBJ") return nullptr;
+  if (ext != ".MD2" && ext != ".OBJ") {
+    g_meshes.Failure = "not an MD2 or OBJ file";
+    return nullptr;
+  }
   TGmMesh* mesh = MeshNew();
   bool ok = false;
   try {
     ok = ext == ".MD2" ? MeshFromMD2(mesh, fileName, data, size) : MeshFromOBJ(mesh, fileName, data, size);
+  } catch (const std::bad_alloc&) {
+    // A model too large for the memory left is that model's failure, not the program's end.
+    MeshFree(mesh);
+    ObjReset();
+    g_meshes.Failure = "not enough memory to build the model";
+    return nullptr;
   } catch (...) {
     MeshFree(mesh);
     throw;
   }
   if (!ok) {
     MeshFree(mesh);
+    if (g_meshes.Failure.empty()) g_meshes.Failure = "the model cannot be read";
     return nullptr;
   }
   return mesh;
 }
+
+const std::string& MeshLoadFailure() { return g_meshes.Failure; }
 
 TGmMesh* MeshNew() {
   auto* mesh = new TGmMesh;
@@ -174,7 +193,7 @@ TGmMesh* MeshFirst() {
 
 bool MeshFromMD2(TGmMesh* mesh, const std::string& fileName, const uint8_t* data, size_t size) {
   TMD2Model model;
-  Md2Status status = MD2LoadFromMemory(&model, data, size, nullptr);
+  Md2Status status = MD2LoadFromMemory(&model, data, size, &g_meshes.Failure);
   if (status == Md2Status::NotMD2) throw FatalError(kMd2NotValid, fileName, 0);
   if (status != Md2Status::Ok) return false;
 
@@ -224,7 +243,7 @@ bool MeshFromMD2(TGmMesh* mesh, const std::string& fileName, const uint8_t* data
 }
 
 bool MeshFromOBJ(TGmMesh* mesh, const std::string& fileName, const uint8_t* data, size_t size) {
-  ObjLoadFromMemory(fileName, reinterpret_cast<const char*>(data), size);
+  if (!ObjLoadFromMemory(fileName, reinterpret_cast<const char*>(data), size, &g_meshes.Failure)) return false;
   const TObjMdl& obj = ObjModel();
   Clear(mesh);
   mesh->FrameCount = 1;

@@ -77,14 +77,17 @@ struct TGmCorner {
   TGmVector Vertex;
 };
 
-// A file that exists with the extension ".MD2" or ".OBJ" (compared upper-cased) becomes a new mesh
-// in the list; a missing file, another extension or a file whose structure cannot be trusted
-// gives null. Throws FatalError for an MD2 file with a wrong identifier and for an OBJ number that
+// A regular file with the extension ".MD2" or ".OBJ" (compared upper-cased) becomes a new mesh
+// in the list; a missing file, a directory, FIFO or device, another extension or a file whose
+// structure cannot be trusted gives null (MeshLoadFailure says why). Throws FatalError for an MD2 file with a wrong identifier and for an OBJ number that
 // does not convert.
 TGmMesh* MeshLoad(const std::string& fileName);
 // MeshLoad on a file image already in memory; `fileName` gives the extension and names the file in
-// errors. The fuzz targets enter here.
+// errors. The fuzz targets enter here. Running out of memory gives null, not an exception.
 TGmMesh* MeshLoadFromMemory(const std::string& fileName, const uint8_t* data, size_t size);
+// Why the last MeshLoad or MeshLoadFromMemory gave null ("no such file", "is a directory", the MD2
+// reader's reason, ...); empty after a load that gave a mesh.
+const std::string& MeshLoadFailure();
 // A zeroed mesh put at the head of the list.
 TGmMesh* MeshNew();
 // Unlinks the mesh, frees it and its arrays; null does nothing.

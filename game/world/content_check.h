@@ -1,32 +1,47 @@
-// Checks of the game's content beyond what its loaders see on their own, shared by the content
-// checker (tessera-check) and the map compiler (tessera-mapc compile --data): every problem goes
-// through ReportProblem, so that the tools and the game's warnings say the same in the same words.
+// Checks of the content as a whole, once every kind is loaded and the map is read: names that one
+// kind gives another (a creature's BULLET, a bullet's EFFECT) that match no kind, and every record
+// of the map that cannot be placed, not only the first one the map loader stops at. The game runs
+// them after loading and reports what they find; the content checker runs them after its
+// windowless load and lists the same problems.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "game/world/diagnostics.h"
 #include "game/world/map_file.h"
 #include "game/world/map_text.h"
 #include "game/world/registry.h"
 
 namespace game {
 
-// Whether a kind of the folder has this name (case-insensitive): in its loader's list, or among
-// the names the registry read when no loader was plugged in for the folder.
+// Whether a kind of `folder` has this name (without regard to case), among the kinds loaded by
+// the folder's own loader or, for a folder whose loader is not plugged in, the name-only one.
 bool KindNameExists(TKindFolder folder, const std::string& name);
+// The reason a reference to kind `name` of `folder` fails, for a message: `no bullet kind is
+// named "X"`, the likely intended kind when one is near, and the folder's note (KindFolderNote);
+// empty when the kind exists.
+std::string UnknownKindReason(TKindFolder folder, const std::string& name);
 
-// Every wall and creature record of `map` against the kinds loaded, going on past the first
-// problem: a kind name that no kind has (the message lists the kinds there), an ID that an earlier
-// wall (or creature) already carries (scripts only ever find the first), and, when `placing`, a
-// tile the game would not place the record on (outside the map, or taken: a wall by a wall, a
-// creature by a creature). Positions come from `notes` when the map was compiled from text;
-// otherwise the message names the record. Returns the number of problems reported.
-int32_t CheckMapRecords(const TMapFile& map, const std::string& file, const TMapTextNotes* notes, bool placing);
-
-// The names that kind files give other kinds: every creature kind's BULLET must name a bullet
-// kind and every bullet kind's EFFECT an effect kind (case-insensitive), each reported at its
-// line. Empty values name nothing and are fine. Returns the number of problems reported.
+// Reports every name a loaded kind gives another kind that matches none (creatures' BULLET,
+// bullets' EFFECT), at the kind file and the line of the key when they are known. Returns how
+// many.
 int32_t CheckKindReferences();
+
+// Reports every problem of a map read into `map` from `file` (a path as ShownPath gives it)
+// against the loaded kinds, in file order, as if the loader went on past the first failure:
+// counts below 0, floor kinds that are no floor kind, floor texture indices outside their table,
+// and each wall and creature record with a kind index outside its table or a name no kind has,
+// an ID an earlier record of its sort already carries (scripts find only the first) and, when
+// `placing`, a tile the game would refuse (outside the map, or taken: a wall by a wall, a
+// creature by a creature). With `notes` (a map compiled from text) each problem stands at its
+// line of the text; otherwise it names the record by its number, from 1. Returns how many.
+int32_t CheckMapRecords(const TMapFile& map, const std::string& file, const TMapTextNotes* notes = nullptr,
+                        bool placing = true);
+
+// Both checks on what is loaded (the map MapLoad read last, if any, and bytes after its end).
+// Returns the number of problems reported.
+size_t CheckContent();
 
 }  // namespace game

@@ -4,10 +4,9 @@
 #include <algorithm>
 #include <cfloat>
 #include <charconv>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "game/core/fatal.h"
@@ -19,6 +18,9 @@ namespace game {
 namespace {
 
 constexpr char kEndOfFile = 26;  // a byte 26 ends definition text
+
+// Where each kind of a kind list was read from, by (list address, index).
+std::map<std::pair<const void*, size_t>, TDefRead> g_sources;
 
 // Doubles at or beyond this magnitude round to infinity as a 32-bit float (FLT_MAX plus half a
 // unit in the last place).
@@ -96,6 +98,29 @@ long DecimalExponent(std::string_view number) {
   return position + exponent;
 }
 
+// Text whose lines end in CR alone: a CR that is not followed by LF, and no LF at all.
+bool IsCrOnly(std::string_view text) {
+  if (text.find('\n') != std::string_view::npos) return false;
+  size_t cr = text.find('\r');
+  return cr != std::string_view::npos && cr + 1 < text.size();
+}
+
+// Edits (insert, remove, change, swap of neighbours) that turn `a` into `b`.
+size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
 std::string BackslashesToSlashes(std::string_view text) {
   std::string out(text);
   for (char& c : out)
@@ -148,6 +173,26 @@ bool ResolveParts(const std::string& done, const std::vector<std::string>& parts
   for (const std::string& name : others)
     if (tryName(name)) return true;
   return false;
+}
+
+// `base` + `rest` when it exists; otherwise the path whose components after `base` (empty or
+// ending in "/") match the existing entries case-insensitively, as far as they can be found.
+std::string ResolveBelow(const std::string& base, const std::string& rest) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::string path = base + rest;
+  if (rest.empty() || fs::exists(fs::path(path), ec)) return path;
+  std::vector<std::string> parts;
+  for (size_t pos = 0;;) {
+    size_t slash = rest.find('/', pos);
+    parts.push_back(rest.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos));
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  std::string best = path;
+  size_t bestDepth = 0;
+  ResolveParts(base, parts, 0, &best, &bestDepth);
+  return best;
 }
 
 }  // namespace
@@ -302,12 +347,14 @@ bool TryStrToFloat(std::string_view text, float* value) {
   return true;
 }
 
+// The value comes from the file as it is: a NUL byte in it would cut the message short wherever it
+// is shown, and a 1 MB value would fill the message box.
 std::string InvalidIntegerMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid integer value";
+  return "'" + eng::PrintableText(text) + "' is not a valid integer value";
 }
 
 std::string InvalidFloatMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid floating point value";
+  return "'" + eng::PrintableText(text) + "' is not a valid floating point value";
 }
 
 int32_t TDefLine::Int() const {
@@ -322,55 +369,7 @@ float TDefLine::Float() const {
   return v;
 }
 
-std::string TDefLine::FileName(std::string_view folder) const {
-  std::string path = DataPath(folder, Value);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec))
-    ReportProblem({File ? *File : "", Line, 0, Key + ": no file " + path});
-  return path;
-}
-
-// ---- Content problems ----------------------------------------------------------------------
-
-namespace {
-
-// Edits (insert, delete, replace one character) that turn a into b.
-size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-}  // namespace
-
-void ReportUnknownKey(const std::string& file, int32_t line, const std::string& key,
-                      const std::vector<std::string>& known) {
-  std::string message = "unknown key " + key;
-  const std::string* closest = nullptr;
-  size_t best = 0;
-  for (const std::string& k : known) {
-    size_t d = EditDistance(key, k);
-    if (closest == nullptr || d < best) {
-      closest = &k;
-      best = d;
-    }
-  }
-  if (closest != nullptr) message += " (closest known key: " + *closest + ")";
-  ReportProblem({file, line, 0, message});
-}
-
-void ReportNamelessKind(const std::string& file) {
-  ReportProblem({file, 0, 0, "no NAME: nothing can find this kind"});
-}
+std::string TDefLine::FileName(std::string_view folder) const { return DataPath(folder, Value); }
 
 // ---- Paths ---------------------------------------------------------------------------------
 
@@ -380,29 +379,39 @@ std::string DataPath(std::string_view folder, std::string_view value) {
 }
 
 std::string ResolvePathCase(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (path.empty() || fs::exists(fs::path(path), ec)) return path;
-  std::vector<std::string> parts;
-  size_t pos = path[0] == '/' ? 1 : 0;
-  for (;;) {
-    size_t slash = path.find('/', pos);
-    parts.push_back(path.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos));
-    if (slash == std::string::npos) break;
-    pos = slash + 1;
-  }
-  std::string best = path;
-  size_t bestDepth = 0;
-  ResolveParts(path[0] == '/' ? "/" : "", parts, 0, &best, &bestDepth);
-  return best;
+  if (path.empty()) return path;
+  // Only what lies below the game folder is content, authored perhaps where case does not matter;
+  // the game folder itself is taken as given, so that a missing file costs one listing per level
+  // of content, not one of every folder up to the root.
+  const std::string& base = Core().AppDir;
+  if (!base.empty() && base.back() == '/' && path.size() > base.size() && path.compare(0, base.size(), base) == 0)
+    return ResolveBelow(base, path.substr(base.size()));
+  return path[0] == '/' ? ResolveBelow("/", path.substr(1)) : ResolveBelow("", path);
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FatalError("File not found", path, 0);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+std::string ReadWholeFile(const std::string& path, uint64_t maxBytes) {
+  std::string bytes;
+  eng::DataFileResult read = eng::ReadDataFile(path, maxBytes, &bytes);
+  if (read.Status == eng::DataFileStatus::Missing) throw FatalError("File not found", path, 0);
+  if (read.Status != eng::DataFileStatus::Ok) throw FatalError(DataFileMessage(read), path, 0);
+  return bytes;
+}
+
+bool ReadDefinitionFile(const std::string& path, std::string* text) {
+  eng::DataFileResult read = eng::ReadDataFile(path, eng::MaxDataFileBytes, text);
+  if (read.Status == eng::DataFileStatus::TooLarge) {
+    ReportProblem({ShownPath(path), 0, 0, "the file " + read.Reason + ": it is not read"});
+    return false;
+  }
+  if (read.Status != eng::DataFileStatus::Ok) throw FatalError(DataFileMessage(read), path, 0);
+  return true;
+}
+
+std::string DataFileMessage(const eng::DataFileResult& result) {
+  if (result.Status == eng::DataFileStatus::Missing) return "File not found";
+  std::string text = result.Reason;
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 // ---- The reader ----------------------------------------------------------------------------
@@ -410,7 +419,95 @@ std::string ReadWholeFile(const std::string& path) {
 std::optional<std::string> TDefRead::Last(const std::string& key) const {
   auto it = last_.find(key);
   if (it == last_.end()) return std::nullopt;
-  return it->second;
+  return it->second.first;
+}
+
+int TDefRead::LastLine(const std::string& key) const {
+  auto it = last_.find(key);
+  return it == last_.end() ? 0 : it->second.second;
+}
+
+const TDefRead* FindDefinitionSource(const void* list, size_t index) {
+  auto it = g_sources.find({list, index});
+  return it == g_sources.end() ? nullptr : &it->second;
+}
+
+void KeepDefinitionSource(const void* list, size_t index, TDefRead read) {
+  g_sources[{list, index}] = std::move(read);
+}
+
+void DefinitionSourcesReset() { g_sources.clear(); }
+
+bool LinesAreText(std::string_view text) {
+  size_t eof = text.find(kEndOfFile);
+  if (eof != std::string_view::npos) text = text.substr(0, eof);
+  if (text.find('\0') != std::string_view::npos) return false;
+  return !IsCrOnly(text);
+}
+
+bool CheckDefinitionText(std::string_view text, const std::string& file) {
+  size_t eof = text.find(kEndOfFile);
+  std::string_view read = eof == std::string_view::npos ? text : text.substr(0, eof);
+  if (read.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    ReportProblem({file, 0, 0, text.empty() ? "the file is empty" : "the file holds nothing but blanks"});
+    return false;
+  }
+  // A byte order mark becomes part of the first key, so that NAME is not found.
+  if (read.substr(0, 3) == "\xEF\xBB\xBF")
+    ReportProblem({file, 1, 0, "the file starts with a UTF-8 byte order mark, which becomes part of the first key; "
+                               "save it without one"});
+  size_t nul = read.find('\0');
+  if (nul != std::string_view::npos) {
+    int line = 1 + static_cast<int>(std::count(read.begin(), read.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
+    ReportProblem({file, line, 0, "the file holds NUL bytes: it is not a text file"});
+    return false;
+  }
+  if (IsCrOnly(read)) {
+    ReportProblem({file, 0, 0,
+                   "the lines end in CR alone, so the whole file reads as one line; save it with LF or CR LF "
+                   "line ends"});
+    return false;
+  }
+  return true;
+}
+
+std::string ClosestKey(const std::string& key, const std::vector<std::string>& known) {
+  std::string best;
+  size_t bestDistance = 0;
+  for (const std::string& candidate : known) {
+    // Lengths further apart than two edits can bridge are not compared (a 1 MB line is no typo).
+    if (key.size() > candidate.size() + 2 || candidate.size() > key.size() + 2) continue;
+    size_t d = EditDistance(key, candidate);
+    // Near enough to be a slip of the fingers, not another word: at most two edits, and fewer
+    // than half the letters of the shorter word.
+    size_t shorter = std::min(key.size(), candidate.size());
+    if (d == 0 || d > 2 || 2 * d >= shorter) continue;
+    if (best.empty() || d < bestDistance) {
+      best = candidate;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+void ReportUnknownKey(const TDefLine& line, const std::vector<std::string>& known) {
+  std::string file = line.File ? ShownPath(*line.File) : std::string();
+  std::string key = eng::PrintableText(line.Key, 60);
+  std::string closest = ClosestKey(line.Key, known);
+  std::string message = line.HasSeparator ? "unknown key \"" + key + "\""
+                                          : "\"" + key + "\" is no key this file knows and has no \"=\"";
+  if (!closest.empty()) message += " (did you mean " + closest + "?)";
+  message += "; the line is ignored";
+  ReportProblem({file, line.Line, 0, message});
+}
+
+void ReportKindWithoutName(const TDefRead& read, const std::string& file, std::string_view text) {
+  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return;  // reported as empty
+  std::optional<std::string> name = read.Last("NAME");
+  if (!name)
+    ReportProblem({file, 0, 0, "no NAME line: nothing can find this kind"});
+  else if (name->empty())
+    ReportProblem({file, read.LastLine("NAME"), 0, "the NAME is empty: nothing can find this kind"});
 }
 
 void MarkScriptLine(TScriptLines& lines, const std::string& text, const std::string& file, int32_t line) {
@@ -432,7 +529,11 @@ void ReadDefinitionText(std::string_view text, const std::string& file, const TD
     pos = lf == std::string_view::npos ? text.size() : lf + 1;
     ++lineNo;
 
-    TDefLine line{UpperAscii(GetKey(raw)), GetValue(raw), &file, lineNo};
+    std::string cleaned = CleanLine(raw);
+    size_t eq = ValueSeparator(cleaned);
+    TDefLine line{UpperAscii(eq == std::string::npos ? cleaned : cleaned.substr(0, eq)),
+                  eq == std::string::npos ? std::string() : cleaned.substr(eq + 1), &file, lineNo,
+                  eq != std::string::npos};
     if (handler.Early) handler.Early(line);
     bool taken = false;
     for (size_t t = 0; t < handler.Tags.size() && !taken; ++t) {

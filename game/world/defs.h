@@ -3,15 +3,20 @@
 // themselves to (key table, defaults, script tags, after-reading steps).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "engine/data_file.h"
+#include "game/world/diagnostics.h"
 
 namespace game {
 
@@ -61,18 +66,15 @@ std::string InvalidFloatMessage(std::string_view text);
 // path does not exist, each component matched without regard to case.
 std::string DataPath(std::string_view folder, std::string_view value);
 // The path itself when it exists; otherwise the path whose components match the existing entries
-// case-insensitively, as far as they can be found (the rest kept as given).
+// case-insensitively, as far as they can be found (the rest kept as given). Below AppDir only the
+// components after it are matched so.
 std::string ResolvePathCase(const std::string& path);
-// A whole file as bytes; throws FatalError "File not found" naming the file when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
-
-// ---- Content problems (reported through the problem list) -----------------------------------
-
-// "unknown key K (closest known key: C)" at the line.
-void ReportUnknownKey(const std::string& file, int32_t line, const std::string& key,
-                      const std::vector<std::string>& known);
-// A kind file that gives its kind no NAME: nothing can find the kind.
-void ReportNamelessKind(const std::string& file);
+// A whole regular file of at most `maxBytes` as bytes; throws FatalError naming the file when it
+// cannot be read: "File not found", or why (a directory, a FIFO or device, too large).
+std::string ReadWholeFile(const std::string& path, uint64_t maxBytes = eng::MaxDataFileBytes);
+// The message of a refused data file, as a start-up error shows it ("File not found",
+// "Is a directory", ...).
+std::string DataFileMessage(const eng::DataFileResult& result);
 
 // ---- Script text ---------------------------------------------------------------------------
 
@@ -98,14 +100,15 @@ struct TDefLine {
   std::string Value;         // GetValue
   const std::string* File;   // for error messages
   int Line;                  // from 1
+  bool HasSeparator = false; // the cleaned line holds "=" at position 2 or later
 
   // The value as a 32-bit integer; throws FatalError "'v' is not a valid integer value".
   int32_t Int() const;
   // The value as a 32-bit float; throws FatalError "'v' is not a valid floating point value".
   float Float() const;
   bool Bool() const { return ParseBool(Value); }
-  // AppDir + folder + value (see DataPath). A file that is not there is reported (the loaders
-  // go on: a texture becomes the placeholder, a model none).
+  // AppDir + folder + value (see DataPath). The loaders report a file that cannot be read, with
+  // the reason (game/world/assets.h).
   std::string FileName(std::string_view folder) const;
 };
 
@@ -123,20 +126,49 @@ struct TDefHandler {
 
 // Reads definition text: lines end at LF or CR LF, a byte 26 ends the text.
 void ReadDefinitionText(std::string_view text, const std::string& file, const TDefHandler& handler);
+// Whether the text can be judged line by line: no NUL byte (before a byte 26) and not CR-only.
+bool LinesAreText(std::string_view text);
 
-// What a reading saw, for the after-reading steps: the last value of every key line.
+// What a reading saw, for the after-reading steps and the content checks: the last value of every
+// key line, and where it stood.
 class TDefRead {
  public:
   std::string File;
   // The value of the last line with this key outside script blocks, if there was one.
   std::optional<std::string> Last(const std::string& key) const;
-  void Note(const std::string& key, const std::string& value) { last_[key] = value; }
-  // Key lines outside script blocks that no key of the table took: (line, key).
-  std::vector<std::pair<int32_t, std::string>> UnknownKeys;
+  // The line number of that last line; 0 when there was none.
+  int LastLine(const std::string& key) const;
+  void Note(const std::string& key, const std::string& value, int line = 0) { last_[key] = {value, line}; }
 
  private:
-  std::map<std::string, std::string> last_;
+  std::map<std::string, std::pair<std::string, int>> last_;
 };
+
+// Where the kind at `index` of a kind list was read from (kept by LoadDefinitionKind), or null
+// for a kind that did not come from a file. The list is told apart by its address.
+const TDefRead* FindDefinitionSource(const void* list, size_t index);
+// Forgets every source (with the kind lists; the registry's reset calls it).
+void DefinitionSourcesReset();
+
+// Problems of a definition file's text as a whole, reported at `file` (a path as ShownPath
+// gives it): empty, a UTF-8 byte order mark, NUL bytes (a binary file), CR-only line ends (the
+// whole file reads as one line). Returns whether the text is fit for line-by-line problems (not
+// empty, no NUL, not CR-only).
+bool CheckDefinitionText(std::string_view text, const std::string& file);
+// The known key nearest to `key` by edits (letters inserted, removed, changed or swapped), when
+// it is near enough to be a likely typo; empty otherwise.
+std::string ClosestKey(const std::string& key, const std::vector<std::string>& known);
+// Reports a key line that no entry of the reader knows (with the likely intended key).
+void ReportUnknownKey(const TDefLine& line, const std::vector<std::string>& known);
+// Reads a kind file whole. A file too large for the limit or for the memory left is reported and
+// gives false (the kind keeps its defaults); any other failure throws FatalError naming the file
+// ("File not found", "Is a directory", ...), as the registry only hands over files it has found.
+bool ReadDefinitionFile(const std::string& path, std::string* text);
+// Reports a kind file without a NAME line, or whose NAME is empty (nothing can find the kind);
+// an empty text has been reported as such already.
+void ReportKindWithoutName(const TDefRead& read, const std::string& file, std::string_view text);
+// Keeps where the kind at `index` of `list` was read from (see FindDefinitionSource).
+void KeepDefinitionSource(const void* list, size_t index, TDefRead read);
 
 template <typename T>
 struct TDefKey {
@@ -166,10 +198,24 @@ struct TDefFormat {
   std::vector<TDefKey<T>> EarlyKeys;  // compared on every line, inside script blocks too
   std::vector<TDefScriptTag<T>> Tags;
   std::vector<TDefKey<T>> Keys;
+  std::vector<std::string> AfterKeys;  // keys only the after-reading steps read (from TDefRead)
   std::function<void(T&)> Defaults;                        // on the new, zeroed record
-  bool KeysComplete = true;  // Keys lists every key of the kind: LoadDefinitionKind reports others
   std::function<void(T&, const TDefRead&)> AfterReading;
+  bool ReportUnknownKeys = true;       // a key line that matches nothing is reported as a typo
 };
+
+// Every key and tag the format knows, for the unknown-key report.
+template <typename T>
+std::vector<std::string> KnownDefKeys(const TDefFormat<T>& format) {
+  std::vector<std::string> known(format.AfterKeys);
+  for (const TDefKey<T>& key : format.EarlyKeys) known.push_back(key.Key);
+  for (const TDefKey<T>& key : format.Keys) known.push_back(key.Key);
+  for (const TDefScriptTag<T>& tag : format.Tags) {
+    known.push_back(tag.Open);
+    known.push_back(tag.Close);
+  }
+  return known;
+}
 
 // A key table entry that converts the value by the field's type: integers (narrower ones keep
 // the low bits), float, bool (ParseBool), string.
@@ -199,6 +245,8 @@ TDefKey<T> DefDegrees(std::string key, float T::*field, double pi) {
 }
 
 // Reads one file's text into `record` (no defaults, no after-reading steps) and says what it saw.
+// Key lines that match nothing are reported (see TDefFormat), unless the text is binary or
+// CR-only, which its reader reports as a whole.
 template <typename T>
 void ReadDefinition(std::string_view text, const std::string& file, const TDefFormat<T>& format,
                     T& record, TDefRead* read = nullptr) {
@@ -216,16 +264,20 @@ void ReadDefinition(std::string_view text, const std::string& file, const TDefFo
   handler.ScriptLine = [&](size_t tag, int32_t lineNo) {
     if (format.Tags[tag].AtLine) format.Tags[tag].AtLine(record, file, lineNo);
   };
+  const bool reportUnknown = format.ReportUnknownKeys && LinesAreText(text);
+  std::vector<std::string> known;
+  if (reportUnknown) known = KnownDefKeys(format);
   handler.Entry = [&](const TDefLine& line) {
-    if (read && !line.Key.empty()) read->Note(line.Key, line.Value);
-    bool taken = false;
+    if (read && !line.Key.empty()) read->Note(line.Key, line.Value, line.Line);
+    bool matched = false;
     for (const TDefKey<T>& key : format.Keys) {
       if (key.Key != line.Key) continue;
       key.Assign(record, line);
-      taken = true;
+      matched = true;
     }
-    for (const TDefKey<T>& key : format.EarlyKeys) taken = taken || key.Key == line.Key;
-    if (read && !taken && !line.Key.empty()) read->UnknownKeys.emplace_back(line.Line, line.Key);
+    if (!matched && reportUnknown && !line.Key.empty() &&
+        std::find(known.begin(), known.end(), line.Key) == known.end())
+      ReportUnknownKey(line, known);
   };
   if (read) read->File = file;
   ReadDefinitionText(text, file, handler);
@@ -233,24 +285,27 @@ void ReadDefinition(std::string_view text, const std::string& file, const TDefFo
 
 // One kind file: appends a zeroed record to `list`, sets the defaults, reads the file and applies
 // the after-reading steps. Returns the new record's index. Throws FatalError for a file that
-// cannot be read or a number that does not convert.
+// cannot be read or a number that does not convert. A file whose text is empty, binary or
+// CR-only, that names no kind, or that needs more memory than is left, is reported (the record
+// stays, with what was read).
 template <typename T>
 size_t LoadDefinitionKind(const std::string& path, const TDefFormat<T>& format,
                           std::vector<T>& list) {
   list.push_back(T{});
   size_t index = list.size() - 1;
   if (format.Defaults) format.Defaults(list[index]);
-  std::string text = ReadWholeFile(path);
+  std::string text;
+  if (!ReadDefinitionFile(path, &text)) return index;
   TDefRead read;
-  ReadDefinition(text, path, format, list[index], &read);
-  if (format.AfterReading) format.AfterReading(list[index], read);
-  // What a modder would want to hear about: keys the kind does not know, and a kind that cannot
-  // be found because it has no name.
-  std::vector<std::string> known;
-  for (const TDefKey<T>& key : format.Keys) known.push_back(key.Key);
-  if (format.KeysComplete)
-    for (const auto& [line, key] : read.UnknownKeys) ReportUnknownKey(path, line, key, known);
-  if (list[index].Name.empty()) ReportNamelessKind(path);
+  try {
+    CheckDefinitionText(text, ShownPath(path));
+    ReadDefinition(text, path, format, list[index], &read);
+    if (format.AfterReading) format.AfterReading(list[index], read);
+  } catch (const std::bad_alloc&) {
+    ReportProblem({ShownPath(path), 0, 0, "not enough memory to read this file"});
+  }
+  ReportKindWithoutName(read, ShownPath(path), text);
+  KeepDefinitionSource(&list, index, std::move(read));
   return index;
 }
 

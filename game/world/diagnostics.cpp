@@ -2,22 +2,41 @@
 #include "game/world/diagnostics.h"
 
 #include <cstdio>
+#include <map>
 #include <set>
 #include <utility>
 
+#include "engine/data_file.h"
 #include "engine/log.h"
+#include "game/core/game_core.h"
 
 namespace game {
 
 namespace {
 
+struct TFileCounts {
+  size_t Shown = 0;  // written to stderr
+  size_t Kept = 0;   // in the list
+};
+
 struct TDiagnosticsState {
   std::vector<TProblem> Problems;
   std::set<std::pair<std::string, std::string>> Written;  // (file, message) already on stderr
+  std::map<std::string, TFileCounts> Counts;
   bool Echo = true;
 };
 
 TDiagnosticsState g_diagnostics;
+
+void WriteLine(const std::string& line) {
+  if (!g_diagnostics.Echo) return;
+  eng::LogAdd(line);
+  std::fprintf(stderr, "tessera: %s\n", line.c_str());
+}
+
+void LogLine(const std::string& line) {
+  if (g_diagnostics.Echo) eng::LogAdd(line);
+}
 
 }  // namespace
 
@@ -35,16 +54,50 @@ std::string FormatProblem(const TProblem& problem) {
 }
 
 void ReportProblem(const TProblem& problem) {
-  g_diagnostics.Problems.push_back(problem);
-  std::string line = FormatProblem(problem);
-  eng::LogAdd(line);
-  if (g_diagnostics.Echo && g_diagnostics.Written.emplace(problem.File, problem.Message).second)
-    std::fprintf(stderr, "tessera: %s\n", line.c_str());
+  TFileCounts& counts = g_diagnostics.Counts[problem.File];
+  // Problems without a file are few (the textures of the game itself) and never capped.
+  bool capped = !problem.File.empty();
+  if (capped && counts.Kept > MaxProblemsKeptPerFile) return;
+  // Messages quote the files they complain about; a binary file must not garble the terminal.
+  TProblem shown = problem;
+  shown.Message = eng::PrintableText(problem.Message, 400);
+  if (capped && counts.Kept == MaxProblemsKeptPerFile) {
+    ++counts.Kept;
+    shown.Line = shown.Column = 0;
+    shown.Message = "more problems in this file are not listed";
+    g_diagnostics.Problems.push_back(shown);
+    WriteLine(FormatProblem(shown));
+    return;
+  }
+  ++counts.Kept;
+  g_diagnostics.Problems.push_back(shown);
+  std::string line = FormatProblem(shown);
+  if (!g_diagnostics.Written.emplace(shown.File, shown.Message).second) {
+    LogLine(line);
+    return;
+  }
+  if (!capped || counts.Shown < MaxProblemsShownPerFile) {
+    WriteLine(line);
+  } else {
+    LogLine(line);
+    if (counts.Shown == MaxProblemsShownPerFile && g_diagnostics.Echo) {
+      TProblem note{shown.File, 0, 0, "more problems in this file are not shown here; the log and tessera-check list them"};
+      std::fprintf(stderr, "tessera: %s\n", FormatProblem(note).c_str());
+    }
+  }
+  ++counts.Shown;
 }
 
-void DiagnosticsSetEcho(bool on) { g_diagnostics.Echo = on; }
-
 const std::vector<TProblem>& Problems() { return g_diagnostics.Problems; }
+
+std::string ShownPath(const std::string& path) {
+  const std::string& base = Core().AppDir;
+  if (!base.empty() && path.size() > base.size() && path.compare(0, base.size(), base) == 0)
+    return path.substr(base.size());
+  return path;
+}
+
+void DiagnosticsSetEcho(bool echo) { g_diagnostics.Echo = echo; }
 
 void DiagnosticsReset() { g_diagnostics = TDiagnosticsState{}; }
 

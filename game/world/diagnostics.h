@@ -3,6 +3,7 @@
 // off) and to the log, and the content checker collects them instead of loading a window.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,27 +11,36 @@
 namespace game {
 
 struct TProblem {
-  std::string File;     // as the game opened it; empty when the problem has no file
+  std::string File;     // as ShownPath gives it; empty when the problem has no file
   int32_t Line = 0;     // 1-based; 0 when not known
   int32_t Column = 0;   // 1-based; 0 when not known
   std::string Message;
 };
 
+// One file's problems beyond these counts are left out, with one note saying so: a garbage file
+// of a million lines must not flood the terminal (stderr) nor the memory (the list). Problems
+// without a file are not counted.
+constexpr size_t MaxProblemsShownPerFile = 10;
+constexpr size_t MaxProblemsKeptPerFile = 1000;
+
 // "FILE:LINE:COL: message", leaving out what is not known.
 std::string FormatProblem(const TProblem& problem);
 
 // Reports a problem: kept in the list, written to standard error the first time this file and
-// message come together, and to the log.
+// message come together, and to the log; within the per-file limits above.
 void ReportProblem(const TProblem& problem);
 
-// Whether ReportProblem writes to standard error (on at start); the content checker lists the
-// problems itself.
-void DiagnosticsSetEcho(bool on);
+// Whether ReportProblem writes to standard error and the log (on at start); off, problems are only
+// kept, for callers that show them in their own way or not at all (the fuzz targets).
+void DiagnosticsSetEcho(bool echo);
 
 // Every problem reported since the last reset, in order.
 const std::vector<TProblem>& Problems();
 
-// Back to the state at process start (tests, and the checker between files).
+// A path as problems show it: relative to the game folder (AppDir) when it lies below it.
+std::string ShownPath(const std::string& path);
+
+// Back to the state at process start, echo on (tests, and the checker between files).
 void DiagnosticsReset();
 
 }  // namespace game

@@ -3,10 +3,14 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
 #include "game/models/mesh.h"
+#include "game/world/assets.h"
 #include "game/world/defs.h"
+#include "game/world/diagnostics.h"
 #include "game/world/registry.h"
 
 namespace game {
@@ -40,11 +44,16 @@ std::string BareFileName(const std::string& path) {
 TFloorState& Floor() { return g_floor; }
 
 TFloor& FloorCell(int32_t x, int32_t y) {
+  g_floor.ReachedX = std::max(g_floor.ReachedX, x + 1);
+  g_floor.ReachedY = std::max(g_floor.ReachedY, y + 1);
   return g_floor.FloorGrid[static_cast<size_t>(x) * FloorGridSize + static_cast<size_t>(y)];
 }
 
 void FloorInit() {
-  FloorAddTexture(Core().AppDir + "Data/Textures/grass.jpg");
+  std::string grass = Core().AppDir + "Data/Textures/grass.jpg";
+  FloorAddTexture(grass);
+  if (!eng::TextureFailureReason().empty())
+    ReportProblem({"", 0, 0, UnreadableTextureMessage(grass)});
   TFloor plane;
   plane.Name = "Plane";
   plane.Texture = 0;
@@ -127,6 +136,19 @@ void DrawLine3D(float x1, float y1, float z1, float x2, float y2, float z2) {
   glEnd();
 }
 
-void FloorReset() { g_floor = TFloorState{}; }
+void FloorReset() {
+  // NOTE: field by field, so that the grid keeps its allocation and only the cells ever handed
+  // out are cleared: a fresh 100 x 100 grid costs more than most maps loaded after the reset. A
+  // new field of TFloorState is reset here too.
+  for (int32_t x = 0; x < g_floor.ReachedX; ++x)
+    for (int32_t y = 0; y < g_floor.ReachedY; ++y)
+      g_floor.FloorGrid[static_cast<size_t>(x) * FloorGridSize + static_cast<size_t>(y)] = TFloor{};
+  g_floor.FloorKinds.clear();
+  g_floor.FloorTextures.clear();
+  g_floor.FloorTextureNames.clear();
+  g_floor.LastDrawBinds = 0;
+  g_floor.ReachedX = 0;
+  g_floor.ReachedY = 0;
+}
 
 }  // namespace game

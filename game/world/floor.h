@@ -30,6 +30,10 @@ struct TFloorState {
   std::vector<eng::TTexture*> FloorTextures;
   std::vector<std::string> FloorTextureNames;  // file names without folder, parallel
   int32_t LastDrawBinds = 0;                   // texture binds of the last FloorDraw
+  // Every cell handed out by FloorCell lies below these in X and Y, so a reset need not visit
+  // the rest of the grid.
+  int32_t ReachedX = 0;
+  int32_t ReachedY = 0;
 };
 
 TFloorState& Floor();

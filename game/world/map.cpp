@@ -1,6 +1,7 @@
 // Map loading: the map file applied to the world in file order.
 #include "game/world/map.h"
 
+#include <new>
 
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
@@ -9,6 +10,7 @@
 #include "game/gui/gui.h"
 #include "game/script/script_host.h"
 #include "game/world/defs.h"
+#include "game/world/diagnostics.h"
 #include "game/world/floor.h"
 #include "game/world/registry.h"
 
@@ -22,8 +24,8 @@ const char kSizeTooLarge[] = "Map size exceeds 100 x 100 tiles.";
 TMapState g_map;
 
 // A floor cell of the map: its kind, and for a "Plane" its texture, shared with every cell that
-// names the same file.
-void ApplyCell(const TMapFile& map, int32_t x, int32_t y) {
+// names the same file. A texture that cannot be read is reported at the map that names it.
+void ApplyCell(const TMapFile& map, const std::string& fileName, int32_t x, int32_t y) {
   const TMapCell& cell = map.Cell(x, y);
   const std::string& kindName = MapTableName(map.FloorKindNames, cell.Kind);
   FloorSet(kindName, x, y);
@@ -34,7 +36,14 @@ void ApplyCell(const TMapFile& map, int32_t x, int32_t y) {
   const std::vector<std::string>& names = Floor().FloorTextureNames;
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == textureName) floor.Texture = static_cast<int32_t>(i);  // the last equal one wins
-  if (floor.Texture < 0) floor.Texture = FloorAddTexture(Core().AppDir + "Data/Textures/" + textureName);
+  if (floor.Texture < 0) {
+    std::string path = Core().AppDir + "Data/Textures/" + textureName;
+    floor.Texture = FloorAddTexture(path);
+    if (!eng::TextureFailureReason().empty())
+      ReportProblem({ShownPath(fileName), 0, 0,
+                     "floor texture \"" + ShownPath(path) + "\" of cell (" + std::to_string(x) + ", " +
+                         std::to_string(y) + ") cannot be read: " + eng::TextureFailureReason()});
+  }
 }
 
 // A placement failure is shown in the game message box; the list keeps it for tests.
@@ -48,14 +57,25 @@ void Report(const std::string& text) {
 TMapState& MapState() { return g_map; }
 
 std::string MapLoad(const std::string& fileName) {
-  std::string bytes = ReadWholeFile(fileName);  // FatalError "File not found" naming the file
-  return MapLoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+  // FatalError naming the file when it is missing, no regular file or above the map size limit.
+  std::string bytes = ReadWholeFile(fileName, eng::MaxMapFileBytes);
+  try {
+    return MapLoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), fileName);
+  } catch (const std::bad_alloc&) {
+    // The game cannot go on without its map, but it ends with the reason, not an abort.
+    throw FatalError("Not enough memory to load the map", fileName);
+  }
 }
 
 std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName) {
-  TMapFile map;
+  g_map.Loaded = TMapFile{};
+  g_map.LoadedFrom = fileName;
+  g_map.TrailingBytes = 0;
+  TMapFile& map = g_map.Loaded;
   std::string readError;
-  bool complete = MapFileReadFromMemory(data, size, &map, &readError);
+  size_t consumed = 0;
+  bool complete = MapFileReadFromMemory(data, size, &map, &readError, &consumed);
+  if (complete) g_map.TrailingBytes = size - consumed;
   // Refused before the size is taken: nothing of the map reaches the world.
   if (!complete && readError == kSizeTooLarge) return readError;
   // NOTE: a file that ends early still has what came before its end applied, in file order: a
@@ -67,7 +87,7 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
   for (int32_t y = 0; y <= map.MapHeight; ++y)
     for (int32_t x = 0; x <= map.MapWidth; ++x)
       if (map.Cells.size() > static_cast<size_t>(y) * (map.MapWidth + 1u) + static_cast<size_t>(x))
-        ApplyCell(map, x, y);
+        ApplyCell(map, fileName, x, y);
 
   std::vector<TWall>& walls = WallLists().Walls;
   for (const TMapWall& w : map.Walls) {
@@ -91,6 +111,7 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
   if (!complete) throw FatalError(readError, fileName);
   ScriptBlocks().Blocks = std::move(map.Blocks);
   ScriptBlocks().File = fileName;
+  map.Blocks.clear();
   return {};
 }
 

@@ -14,6 +14,11 @@ namespace game {
 // The map's script blocks go to the script host's table (ScriptBlocks), which runs them.
 struct TMapState {
   std::vector<std::string> Messages;  // what MapStart reported, in order (tests)
+  // The last map MapLoad read (script blocks handed on to ScriptBlocks) and its file, for the
+  // content checks; LoadedFrom is empty until a map was read.
+  TMapFile Loaded;
+  std::string LoadedFrom;
+  size_t TrailingBytes = 0;  // bytes after the end of the map, which nothing reads
 };
 
 TMapState& MapState();
@@ -23,7 +28,8 @@ TMapState& MapState();
 // creatures in file order until the first that cannot be placed ("Wall \"NAME\" not found." or
 // "Creature \"NAME\" not found.", later records and the script blocks left unread), then the
 // script blocks. Returns the empty text on success, else that message. Throws FatalError naming
-// the file when it is missing or ends before its counts say.
+// the file when it is missing, no regular file, larger than the map file limit, or ends before
+// its counts say. A floor texture the map names that cannot be read is reported at the map file.
 std::string MapLoad(const std::string& fileName);
 // MapLoad on the bytes of a map file; `fileName` names the file in a FatalError.
 std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName);

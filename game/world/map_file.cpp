@@ -3,7 +3,8 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
+
+#include "engine/data_file.h"
 
 namespace game {
 
@@ -154,6 +155,7 @@ bool MapFileReadFromMemory(const uint8_t* data, size_t size, TMapFile* map, std:
   // that promises more than the data holds fails at the end of the data.
   int32_t walls;
   if (!in.I32(&walls)) return Fail(error, kReadBeyondEnd);
+  map->WallCountInFile = walls;
   for (int32_t i = 0; i < walls; ++i) {
     TMapWall w;
     if (!in.U16(&w.Kind) || !in.I32(&w.X) || !in.I32(&w.Y) || !in.F32(&w.Angle) || !in.U16(&w.ID))
@@ -162,6 +164,7 @@ bool MapFileReadFromMemory(const uint8_t* data, size_t size, TMapFile* map, std:
   }
   int32_t creatures;
   if (!in.I32(&creatures)) return Fail(error, kReadBeyondEnd);
+  map->CreatureCountInFile = creatures;
   for (int32_t i = 0; i < creatures; ++i) {
     TMapCreature c;
     if (!in.U16(&c.Kind) || !in.I32(&c.X) || !in.I32(&c.Y) || !in.F32(&c.Angle) || !in.U16(&c.ID) ||
@@ -187,9 +190,10 @@ bool MapFileReadFromMemory(const uint8_t* data, size_t size, TMapFile* map, std:
 }
 
 bool MapFileLoad(const std::string& path, TMapFile* map, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Fail(error, "File not found");
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes;
+  eng::DataFileResult read = eng::ReadDataFile(path, eng::MaxMapFileBytes, &bytes);
+  if (read.Status == eng::DataFileStatus::Missing) return Fail(error, "File not found");
+  if (read.Status != eng::DataFileStatus::Ok) return Fail(error, (path + " " + read.Reason).c_str());
   return MapFileReadFromMemory(bytes.data(), bytes.size(), map, error);
 }
 

@@ -51,6 +51,10 @@ struct TMapFile {
   std::vector<TMapWall> Walls;
   std::vector<TMapCreature> Creatures;
   std::vector<TMapScriptBlock> Blocks;
+  // The counts as the file gives them (a count of 0 or below reads no records); the writer
+  // writes the sizes of the lists instead.
+  int32_t WallCountInFile = 0;
+  int32_t CreatureCountInFile = 0;
 
   // Cell (x, y) of the row-major list.
   TMapCell& Cell(int32_t x, int32_t y) { return Cells[static_cast<size_t>(y) * (MapWidth + 1u) + static_cast<size_t>(x)]; }
@@ -70,7 +74,8 @@ const std::string& MapTableName(const std::vector<std::string>& table, uint16_t 
 // `consumed` (optional) receives the number of bytes the map took (trailing bytes are ignored).
 bool MapFileReadFromMemory(const uint8_t* data, size_t size, TMapFile* map, std::string* error,
                            size_t* consumed = nullptr);
-// Reads a map file; "File not found" when it cannot be opened.
+// Reads a map file; "File not found" when it does not exist, the path and why for a file that is
+// no regular file or is larger than the map size limit.
 bool MapFileLoad(const std::string& path, TMapFile* map, std::string* error);
 // The bytes of a map. A cell's Texture is written only for a "Plane" cell; the number of cells
 // written is (MapHeight + 1) x (MapWidth + 1), missing ones as zero. Name tables, lines and

@@ -13,6 +13,7 @@
 #include "game/actors/movement.h"
 #include "game/actors/walls.h"
 #include "game/core/game_core.h"
+#include "game/world/diagnostics.h"
 #include "game/world/floor.h"
 
 namespace game {
@@ -31,7 +32,8 @@ const TDefFormat<TNamedKind>& NamedKindFormat() {
   static const TDefFormat<TNamedKind> format = [] {
     TDefFormat<TNamedKind> f;
     f.Keys.push_back(DefField("NAME", &TNamedKind::Name));
-    f.KeysComplete = false;  // the kind's own keys are its loader's to know
+    // The kind's own loader knows the other keys; this stand-in knows only the name.
+    f.ReportUnknownKeys = false;
     return f;
   }();
   return format;
@@ -50,6 +52,11 @@ bool EndsWithCro(const std::string& name) {
 }  // namespace
 
 TRegistry& Registry() { return g_registry; }
+
+const char* KindNoun(TKindFolder folder) {
+  static const char* const nouns[KindFolderCount] = {"wall", "creature", "bullet", "effect", "item"};
+  return folder >= 0 && folder < KindFolderCount ? nouns[folder] : "";
+}
 
 void SetKindLoader(TKindFolder folder, TKindLoader loader) {
   g_registry.Loaders[folder] = loader ? std::move(loader) : NamedKindLoader(folder);
@@ -81,13 +88,48 @@ void LoadKinds() {
 }
 
 void LoadKindFolders() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::string data = ResolvePathCase(Core().AppDir + "Data");
+  bool haveData = fs::is_directory(fs::path(data), ec);
+  if (!haveData)
+    ReportProblem({ShownPath(data), 0, 0,
+                   fs::exists(fs::path(data), ec) ? "Data is not a folder: no kinds are loaded"
+                                                  : "the folder Data/ is missing: no kinds are loaded"});
   for (int folder = 0; folder < KindFolderCount; ++folder) {
+    std::string folderPath = KindFolderPaths[folder];
+    folderPath.pop_back();  // "Walls/" of a file named Walls would not exist at all
+    std::string dir = ResolvePathCase(Core().AppDir + folderPath);
+    if (fs::is_directory(fs::path(dir), ec)) {
+      g_registry.Folders[folder] = TFolderState::Present;
+    } else if (fs::exists(fs::path(dir), ec)) {
+      g_registry.Folders[folder] = TFolderState::NotAFolder;
+      ReportProblem({ShownPath(dir), 0, 0, "this should be the folder of the " + std::string(KindNoun(TKindFolder(folder))) +
+                                      " kinds, but it is not a folder: none are loaded"});
+    } else {
+      g_registry.Folders[folder] = TFolderState::Missing;
+    }
     for (const std::string& path : ListDefinitionFiles(Core().AppDir + KindFolderPaths[folder])) {
       g_registry.FilesRead[folder].push_back(path);
       if (!g_registry.Loaders[folder]) g_registry.Loaders[folder] = NamedKindLoader(TKindFolder(folder));
       g_registry.Loaders[folder](path);
     }
   }
+}
+
+std::string KindFolderNote(TKindFolder folder) {
+  std::string path = KindFolderPaths[folder];
+  switch (g_registry.Folders[folder]) {
+    case TFolderState::Missing:
+      return " (the folder " + path + " is missing)";
+    case TFolderState::NotAFolder:
+      return " (" + path.substr(0, path.size() - 1) + " is not a folder)";
+    case TFolderState::Present:
+      return g_registry.FilesRead[folder].empty() ? " (" + path + " holds no definition files)" : "";
+    case TFolderState::NotLooked:
+      break;
+  }
+  return "";
 }
 
 void DrawWorld() {
@@ -111,6 +153,7 @@ void UpdateWorld() {
 
 void RegistryReset() {
   g_registry = TRegistry{};
+  DefinitionSourcesReset();
   for (int folder = 0; folder < KindFolderCount; ++folder)
     g_registry.Loaders[folder] = NamedKindLoader(TKindFolder(folder));
 }

@@ -26,6 +26,8 @@ enum TKindFolder : int {
 
 // Folder of each kind below AppDir, ending in "/".
 extern const std::array<const char*, KindFolderCount> KindFolderPaths;
+// What one kind of each folder is called in messages: "wall", "creature", "bullet", ...
+const char* KindNoun(TKindFolder folder);
 
 // Reads one definition file of a folder (the folder's kind loader).
 using TKindLoader = std::function<void(const std::string& path)>;
@@ -35,12 +37,21 @@ struct TNamedKind {
   std::string Name;
 };
 
+// What LoadKindFolders found where a kind folder should be.
+enum class TFolderState : uint8_t {
+  NotLooked,   // not loaded yet
+  Present,     // a folder (perhaps without .cro files)
+  Missing,     // nothing there
+  NotAFolder,  // a file or something else in the folder's place
+};
+
 struct TRegistry {
   int32_t MapWidth = 0;   // largest tile X index (19 after LoadKinds until a map says otherwise)
   int32_t MapHeight = 0;  // largest tile Y index
   std::array<TKindLoader, KindFolderCount> Loaders;
   std::array<std::vector<std::string>, KindFolderCount> FilesRead;  // paths handed to the loaders
   std::array<std::vector<TNamedKind>, KindFolderCount> NamedKinds;  // read by the name-only loader
+  std::array<TFolderState, KindFolderCount> Folders{};              // what LoadKindFolders found
 };
 
 TRegistry& Registry();
@@ -52,8 +63,14 @@ void SetKindLoader(TKindFolder folder, TKindLoader loader);
 std::vector<std::string> ListDefinitionFiles(const std::string& folder);
 // Map size 19 x 19, FloorInit, then every kind folder (LoadKindFolders).
 void LoadKinds();
-// Every file of the five folders, in folder order, handed to the folder's loader.
+// Every file of the five folders, in folder order, handed to the folder's loader. A missing Data/
+// folder, and a kind folder that is not a folder, are reported; a single missing kind folder is
+// named later by the checks that look for a kind in it (KindFolderNote).
 void LoadKindFolders();
+// Why a name looked up among the kinds of `folder` may be missing, for a message: " (the folder
+// Data/Walls/ is missing)", " (Data/Walls/ holds no definition files)" and so on; empty when the
+// folder has definition files.
+std::string KindFolderNote(TKindFolder folder);
 
 // Index of the first kind whose name equals `name` without regard to case (Windows-1251 upper
 // case of both), or -1.

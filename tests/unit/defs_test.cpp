@@ -321,6 +321,18 @@ TEST(DefReader, UnconvertibleNumbersAreFatalWithFileAndLine) {
     EXPECT_STREQ(e.what(), "'1 2' is not a valid integer value");
     EXPECT_EQ(e.line(), 4);
   }
+  try {
+    Read(std::string("COUNT = 1\0\x01" "2\n", 13));
+    FAIL() << "no error";
+  } catch (const game::FatalError& e) {
+    EXPECT_STREQ(e.what(), "'1\\x00\\x012' is not a valid integer value") << "a NUL must not cut the message";
+  }
+  try {
+    Read("SCALEMODEL = " + std::string(5000, '9') + "x\n");
+    FAIL() << "no error";
+  } catch (const game::FatalError& e) {
+    EXPECT_LT(std::string(e.what()).size(), 200u) << "a long value is cut in the message";
+  }
   EXPECT_THROW(Read("SCALEMODEL\n"), game::FatalError) << "an empty scale value does not convert";
   EXPECT_NO_THROW(Read("[TOUCHSCRIPT]\nCOUNT=abc\n")) << "inside a block nothing converts";
 }

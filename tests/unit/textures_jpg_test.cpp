@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "engine/image_write.h"
@@ -97,6 +99,20 @@ TEST(JpgReader, GreyFilesComeOutAsEqualChannels) {
   EXPECT_LT(left + 60, right);
 }
 
+// The frame header's size (start of frame: length, precision, height, width) set to w x h.
+Bytes WithSize(Bytes file, uint16_t w, uint16_t h) {
+  for (size_t i = 0; i + 8 < file.size(); ++i) {
+    if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+      file[i + 5] = static_cast<uint8_t>(h >> 8);
+      file[i + 6] = static_cast<uint8_t>(h);
+      file[i + 7] = static_cast<uint8_t>(w >> 8);
+      file[i + 8] = static_cast<uint8_t>(w);
+      break;
+    }
+  }
+  return file;
+}
+
 TEST(JpgReader, BrokenAndHostileFiles) {
   eng::TImage image;
   EXPECT_FALSE(Decode({}, &image));
@@ -116,25 +132,49 @@ TEST(JpgReader, BrokenAndHostileFiles) {
 
   // A frame header claiming 65000 x 65000 pixels in a file of a few hundred bytes is refused
   // before the decoder allocates for it.
-  Bytes huge = file;
-  for (size_t i = 0; i + 8 < huge.size(); ++i) {
-    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {  // start of frame: length, precision, height, width
-      huge[i + 5] = 0xFD;
-      huge[i + 6] = 0xE8;
-      huge[i + 7] = 0xFD;
-      huge[i + 8] = 0xE8;
-      break;
-    }
-  }
-  EXPECT_FALSE(Decode(huge, &image));
+  EXPECT_FALSE(Decode(WithSize(file, 65000, 65000), &image));
 }
 
-TEST(JpgReader, ExtensionsCompareUpperCased) {
-  eng::TexturesReset();
-  eng::RegisterImageReaders();
-  auto dir = testsupport::ScratchDir();
-  Bytes picture = Picture();
-  Bytes file = eng::EncodeJpeg(kW, kH, picture.data(), true, {});
+// The readers registered as the engine registers them, and a good file of the picture.
+class JpgThroughManager : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    eng::TexturesReset();
+    eng::RegisterImageReaders();
+    dir = testsupport::ScratchDir();
+    picture = Picture();
+    file = eng::EncodeJpeg(kW, kH, picture.data(), true, {});
+  }
+  void TearDown() override { eng::TexturesReset(); }
+  std::filesystem::path dir;
+  Bytes picture;
+  Bytes file;
+};
+
+// Through the texture manager every refusal says why: the decoder's own words, or the size.
+TEST_F(JpgThroughManager, RefusalsSayWhy) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"text.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g'}, "JPEG - Not a JPEG file: starts with 0x6e 0x6f"},
+      {"cut.jpg", Bytes(file.begin(), file.begin() + 100), "JPEG - "},
+      {"huge.jpg", WithSize(file, 20000, 20000),
+       "JPEG - Image too large: 20000 x 20000 pixels (at most 16384 a side and 67108864 in all)"},
+      {"thin.jpg", WithSize(file, 8000, 8000), "JPEG - Image data too short: 8000 x 8000 pixels from "},
+  };
+  for (const Case& c : cases) {
+    testsupport::WriteBytes(dir / c.name, c.bytes);
+    eng::TImage image;
+    EXPECT_FALSE(eng::TextureReadImage((dir / c.name).string(), &image)) << c.name;
+    EXPECT_EQ(eng::TextureFailureReason().rfind(c.reason, 0), 0u) << c.name << ": " << eng::TextureFailureReason();
+    EXPECT_GT(eng::TextureFailureReason().size(), std::string("JPEG - ").size()) << c.name;
+  }
+}
+
+TEST_F(JpgThroughManager, ExtensionsCompareUpperCased) {
   testsupport::WriteBytes(dir / "texture.JPG", file);
   testsupport::WriteBytes(dir / "texture.jpeg", file);
   eng::TImage image;
@@ -143,7 +183,6 @@ TEST(JpgReader, ExtensionsCompareUpperCased) {
   std::string jpeg = (dir / "texture.jpeg").string();
   EXPECT_FALSE(eng::TextureReadImage(jpeg, &image));
   EXPECT_EQ(eng::TextureFailureMessage(), "Unable to load texture: " + jpeg);
-  eng::TexturesReset();
 }
 
 }  // namespace

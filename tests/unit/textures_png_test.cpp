@@ -301,10 +301,15 @@ TEST_F(PngReader, EveryRefusalHasItsMessage) {
   Bytes whole = Png({Ihdr(4, 4, 8, 6), Chunk("IDAT", data)});
   Bytes cut(whole.begin(), whole.begin() + 33 + 8 + static_cast<std::ptrdiff_t>(data.size()) / 2);
   EXPECT_EQ(FailureOf(cut), "PNG - Invalid chunk size");
-  EXPECT_EQ(FailureOf(Png({Ihdr(0xFFFF, 0xFFFF, 8, 6), Chunk("IDAT", data)})), "PNG - Invalid image size");
-  EXPECT_EQ(FailureOf(Png({Ihdr(70000, 1, 8, 0), Chunk("IDAT", Zip(Bytes(70001, 0)))})),
-            "PNG - Invalid image size");
+  EXPECT_EQ(FailureOf(Png({Ihdr(4000, 4000, 8, 6), Chunk("IDAT", data)})), "PNG - Invalid image size");
   EXPECT_EQ(FailureOf(Png({Ihdr(0, 4, 8, 6), Chunk("IDAT", data)})), "PNG - Invalid image size");
+  // Beyond the common limit the header alone refuses the picture, naming its size.
+  EXPECT_EQ(FailureOf(Png({Ihdr(0xFFFF, 0xFFFF, 8, 6), Chunk("IDAT", data)})),
+            "PNG - Image too large: 65535 x 65535 pixels (at most 16384 a side and 67108864 in all)");
+  EXPECT_EQ(FailureOf(Png({Ihdr(70000, 1, 8, 0), Chunk("IDAT", Zip(Bytes(70001, 0)))})),
+            "PNG - Image too large: 70000 x 1 pixels (at most 16384 a side and 67108864 in all)");
+  EXPECT_EQ(FailureOf(Png({Ihdr(8193, 8192, 8, 0), Chunk("IDAT", data)})),
+            "PNG - Image too large: 8193 x 8192 pixels (at most 16384 a side and 67108864 in all)");
 }
 
 TEST_F(PngReader, ToleratedOddities) {

@@ -157,11 +157,28 @@ TEST_F(TgaThroughManager, SixteenBitMapEntriesAreRefusedWithTheirMessage) {
   EXPECT_EQ(eng::TextureFailureMessage(), "Unsupported color palette type in TGA-file!");
 }
 
-TEST_F(TgaThroughManager, UnsupportedDepthsFailWithoutAMessageOfTheirOwn) {
-  std::string path = Write("rgb16.tga", Tga({.width = 2, .height = 1, .depth = 16}, {{1, 2, 3, 4}}));
-  eng::TImage image;
-  EXPECT_FALSE(eng::TextureReadImage(path, &image));
-  EXPECT_EQ(eng::TextureFailureMessage(), "Unable to load texture: " + path);
+// Every refusal says why in the reader's own words, ahead of the texture manager's line.
+TEST_F(TgaThroughManager, RefusalsSayWhy) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"rgb16.tga", Tga({.width = 2, .height = 1, .depth = 16}, {{1, 2, 3, 4}}), "TGA - Unsupported pixel depth: 16 bits"},
+      {"empty.tga", Tga({.width = 0, .height = 5, .depth = 24}, {}), "TGA - Image has no pixels"},
+      {"short.tga", Tga({.width = 4, .height = 4, .depth = 24}, {{1, 2, 3}}),
+       "TGA - Image data ends early: 4 x 4 pixels need at least 48 bytes, 3 left"},
+      {"huge.tga", Tga({.imageType = 10, .width = 20000, .height = 20000, .depth = 24}, {Bytes(1 << 16, 0xFF)}),
+       "TGA - Image too large: 20000 x 20000 pixels (at most 16384 a side and 67108864 in all)"},
+  };
+  for (const Case& c : cases) {
+    std::string path = Write(c.name, c.bytes);
+    eng::TImage image;
+    EXPECT_FALSE(eng::TextureReadImage(path, &image)) << c.name;
+    EXPECT_EQ(eng::TextureFailureMessage(), c.reason) << c.name;
+    EXPECT_EQ(eng::TextureFailureReason(), c.reason) << c.name;
+  }
 }
 
 TEST(TgaReader, TruncatedAndHostileFiles) {

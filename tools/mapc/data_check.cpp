@@ -2,20 +2,55 @@
 #include "tools/mapc/data_check.h"
 
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
 #include "game/core/fatal.h"
 #include "game/core/game_data.h"
-#include "game/world/content_check.h"
 #include "game/world/defs.h"
-#include "game/world/diagnostics.h"
 #include "game/world/floor.h"
 #include "game/world/map.h"
 #include "game/world/registry.h"
 
 namespace mapc {
+
+namespace {
+
+// The kinds a folder holds, for a message that shows what the name could have been.
+template <typename T>
+std::string KindNames(const std::vector<T>& kinds) {
+  if (kinds.empty()) return "there are none";
+  std::string names;
+  for (const T& k : kinds) names += (names.empty() ? "" : ", ") + ("\"" + k.Name + "\"");
+  return "the kinds there: " + names;
+}
+
+// Checks the kind and the ID of each record of one sort (walls or creatures).
+template <typename Record, typename Kind>
+void CheckRecords(const std::vector<Record>& records, const std::vector<std::string>& names,
+                  const std::vector<game::TMapTextRecord>& places, const std::vector<Kind>& kinds,
+                  const char* what, const std::string& folder, const std::string& textFile, TDataCheck* check) {
+  std::map<uint16_t, int> firstLine;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const Record& r = records[i];
+    const game::TMapTextRecord& at = places[i];
+    // An index outside the name table names no kind at all; the compiler has said so already.
+    if (r.Kind < names.size() && game::FindKind(kinds, names[r.Kind]) < 0)
+      check->Errors.push_back({textFile, at.Kind.Line, at.Kind.Column,
+                               std::string("no ") + what + " kind \"" + names[r.Kind] + "\" in " + folder + " (" +
+                                   KindNames(kinds) + ")"});
+    auto [it, fresh] = firstLine.emplace(r.ID, at.ID.Line);
+    // Scripts find a record by its ID, and only ever the first one that carries it.
+    if (!fresh)
+      check->Errors.push_back({textFile, at.ID.Line, at.ID.Column,
+                               std::string(what) + " ID " + std::to_string(r.ID) + " is already used (first on line " +
+                                   std::to_string(it->second) + ")"});
+  }
+}
+
+}  // namespace
 
 TDataCheck CheckAgainstGameData(const std::string& gameDir, const game::TMapFile& map,
                                 const std::vector<uint8_t>& bytes, const game::TMapTextNotes& notes,
@@ -33,16 +68,10 @@ TDataCheck CheckAgainstGameData(const std::string& gameDir, const game::TMapFile
     check.Errors.push_back({e.file(), e.line(), 0, e.what()});
     return check;
   }
-  // The records' kinds and IDs, as the content checker checks them; where the game would stop
-  // placing is the game's own load's to say, below.
-  size_t before = game::Problems().size();
-  game::DiagnosticsSetEcho(false);
-  game::CheckMapRecords(map, textFile, &notes, false);
-  game::DiagnosticsSetEcho(true);
-  for (size_t i = before; i < game::Problems().size(); ++i) {
-    const game::TProblem& p = game::Problems()[i];
-    check.Errors.push_back({p.File, p.Line, p.Column, p.Message});
-  }
+  CheckRecords(map.Walls, map.WallKindNames, notes.Walls, game::WallLists().WallKinds, "wall",
+               dir + game::KindFolderPaths[game::KindWalls], textFile, &check);
+  CheckRecords(map.Creatures, map.CreatureKindNames, notes.Creatures, game::CreatureLists().CreatureKinds,
+               "creature", dir + game::KindFolderPaths[game::KindCreatures], textFile, &check);
 
   std::vector<bool> kindUsed(map.FloorKindNames.size());
   for (const game::TMapCell& c : map.Cells)
