@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/main.h"
 #include "game/actors/bullets.h"
 #include "game/actors/creatures.h"
 #include "game/actors/effects.h"
@@ -188,6 +189,7 @@ void ReadKindFile(const Example& e, const fs::path& root) {
   game::DiagnosticsReset();
   // The files the example names are looked up in this build's game folder.
   game::Core().AppDir = std::string(TESSERA_GAME_DIR) + "/";
+  eng::RegisterImageReaders();  // the game registers them at start; the textures named are read
   fs::path file = root / "example.cro";
   testsupport::WriteFile(file, e.body);
   std::string script;
@@ -389,15 +391,18 @@ TEST(DocsExamples, TheUnmarkedBuildCommandsNameWhatTheBuildHas) {
     return listed.out.substr(from, to - from).find("\"" + name + "\"") != std::string::npos;
   };
   auto labelGiven = [&](const std::string& label) {
-    for (const char* file : {"tests/CMakeLists.txt", "tests/docs/CMakeLists.txt", "fuzz/CMakeLists.txt"}) {
-      std::istringstream words(testsupport::ReadFile(top / file));
-      bool afterLabels = false;
-      for (std::string w; words >> w;) {
-        const bool last = w.back() == ')';
-        if (last) w.pop_back();
-        if (w == label && afterLabels) return true;
-        if (w == "LABELS") afterLabels = true;
-        if (last) afterLabels = false;
+    for (const char* folder : {"tests", "fuzz"}) {
+      for (const fs::directory_entry& e : fs::recursive_directory_iterator(top / folder)) {
+        if (e.path().filename() != "CMakeLists.txt") continue;
+        std::istringstream words(testsupport::ReadFile(e.path()));
+        bool afterLabels = false;
+        for (std::string w; words >> w;) {
+          const bool last = w.back() == ')';
+          if (last) w.pop_back();
+          if (w == label && afterLabels) return true;
+          if (w == "LABELS") afterLabels = true;
+          if (last) afterLabels = false;
+        }
       }
     }
     return false;
