@@ -97,7 +97,7 @@ class TriggerReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
   game::DiagnosticsSetEcho(false);
-  std::string message = game::LoadGameData(TESSERA_GAME_DIR, "maps/proba.map");
+  std::string message = game::LoadGameData(TESSERA_GAME_DIR, "maps/compound.map");
   if (!message.empty()) {
     std::fprintf(stderr, "the demo map did not load: %s\n", message.c_str());
     return 1;
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
   // functions do nothing, which costs what a call costs.
   game::TMapFile demo;
   std::string error;
-  if (!game::MapFileLoad(std::string(TESSERA_GAME_DIR) + "/maps/demo.map", &demo, &error)) {
+  if (!game::MapFileLoad(std::string(TESSERA_GAME_DIR) + "/maps/proba.map", &demo, &error)) {
     std::fprintf(stderr, "the demo scenario's map did not load: %s\n", error.c_str());
     return 1;
   }
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     for (std::string& line : block.Lines) line = game::StripComment(line);  // as the game does at start
     game::TContentScript script;
     script.Source = game::ScriptBlockSource(block, &script.Origin);
-    script.Origin.What = "demo.map: " + script.Origin.What;
+    script.Origin.What = "proba.map: " + script.Origin.What;
     scripts.push_back(std::move(script));
   }
   static const game::TContentScript baseline{"begin end.", {}};

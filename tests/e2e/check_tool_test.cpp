@@ -132,7 +132,7 @@ TEST_F(CheckTool, FindsEveryPlantedFaultAtItsFileAndLine) {
 }
 
 TEST_F(CheckTool, TheDemoContentPasses) {
-  for (const char* map : {"maps/proba.map", "maps/demo.map"}) {
+  for (const char* map : {"maps/proba.map", "maps/compound.map"}) {
     ProcessResult r = Check({"--map", map, TESSERA_GAME_DIR});
     EXPECT_EQ(r.status, 0) << map << "\n" << r.out << r.err;
     EXPECT_EQ(r.out, "");

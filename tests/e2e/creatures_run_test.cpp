@@ -239,9 +239,12 @@ TEST_F(CreaturesRun, TheAiKillsTheSelectedCreatureAndTheSelectionResets) {
 TEST_F(CreaturesRun, AutoplayPlaysTheDemoMatchAndDrawingEveryNthFrameChangesNothing) {
   std::filesystem::remove(dir_ / "maps");
   testsupport::LinkGameContent(dir_, {"maps"});
-  ProcessResult every = Run(600, "", {"--autoplay", "--draw-every", "20", "--dump-state", "every.txt"});
+  // The small test map: eight soldiers of six shots each and no greeting boxes to wait out.
+  ProcessResult every = Run(600, "", {"--autoplay", "--map", "maps/compound.map", "--draw-every", "20",
+                                      "--dump-state", "every.txt"});
   ASSERT_EQ(every.status, 0) << every.err;
-  ProcessResult sparse = Run(600, "", {"--autoplay", "--draw-every", "57", "--dump-state", "sparse.txt"});
+  ProcessResult sparse = Run(600, "", {"--autoplay", "--map", "maps/compound.map", "--draw-every", "57",
+                                       "--dump-state", "sparse.txt"});
   ASSERT_EQ(sparse.status, 0) << sparse.err;
   StateDumpReader a = Dump("every.txt"), b = Dump("sparse.txt");
   EXPECT_EQ(a.Int("players", "TurnBased"), 1);

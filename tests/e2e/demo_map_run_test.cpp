@@ -34,7 +34,7 @@ class MapRun : public ::testing::Test {
 
 TEST_F(MapRun, TheDemoMapsStartWithoutAMessage) {
   testsupport::LinkGameContent(dir_);
-  for (std::vector<std::string> map : {std::vector<std::string>{}, {"--map", "maps/demo.map"}}) {
+  for (std::vector<std::string> map : {std::vector<std::string>{}, {"--map", "maps/compound.map"}}) {
     ProcessResult r = Run(map);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err.find("not found"), std::string::npos) << r.err;

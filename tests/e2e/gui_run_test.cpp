@@ -32,7 +32,8 @@ class GuiRun : public ::testing::Test {
     testsupport::LinkGameContent(dir_);
   }
 
-  // Runs the demo for `ticks` ticks with `input`; the final frame is decoded into frame_.
+  // Runs the small test map (or the map of an own world) for `ticks` ticks with `input`; the
+  // final frame is decoded into frame_.
   // With `dump`, the state at the end is in dump_; the state at the end of each of `moments`
   // (ticks) is in moments_.
   ProcessResult Run(const std::string& name, long ticks, const std::string& input, bool dump = false,
@@ -41,6 +42,8 @@ class GuiRun : public ::testing::Test {
     std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock",
                                      "--ticks", std::to_string(ticks), "--input", (dir_ / (name + ".txt")).string(),
                                      "--screenshot", (dir_ / (name + ".png")).string()};
+    // The scenario the game starts greets the player with boxes of its own.
+    if (!ownWorld_) argv.insert(argv.end(), {"--map", "maps/compound.map"});
     if (dump) argv.insert(argv.end(), {"--dump-state", (dir_ / (name + ".dump")).string()});
     for (long tick : moments) {
       std::string file = (dir_ / (name + "." + std::to_string(tick) + ".dump")).string();
@@ -78,6 +81,7 @@ class GuiRun : public ::testing::Test {
   // A world of its own in a fresh folder: the game's data with `guiFile` as the only GUI file, and
   // a 20 x 20 grass map with the map text's `records` (creatures, scripts) after the floor.
   void OwnWorld(const std::string& guiFile, const std::string& records) {
+    ownWorld_ = true;
     dir_ = testsupport::ScratchDir();
     const std::filesystem::path game(TESSERA_GAME_DIR);
     std::filesystem::copy(game / "Data", dir_ / "Data", std::filesystem::copy_options::recursive);
@@ -99,6 +103,7 @@ class GuiRun : public ::testing::Test {
   eng::TImage frame_;
   StateDumpReader dump_{""};
   std::map<long, StateDumpReader> moments_;
+  bool ownWorld_ = false;
 };
 
 // A click on tile (x, y) with the left (0) or right (2) button, the cursor arriving 20 ticks

@@ -1,5 +1,5 @@
 // tessera-probe: each query on a small map whose answers are worked out by hand, picking on the
-// demo map, and the refusals.
+// small test map, and the refusals.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -101,8 +101,8 @@ TEST_F(ProbeTool, OrdersLeaveLaterQueriesUntouched) {
 TEST_F(ProbeTool, PickOnTheDemoMapAndRefusals) {
   std::filesystem::remove(dir_ / "Data");
   ProcessResult r = testsupport::RunProcess(
-      {testsupport::BinPath("tessera-probe").string(), "--data", TESSERA_GAME_DIR, "maps/proba.map", "pick", "400",
-       "300", "pick", "400", "5"},
+      {testsupport::BinPath("tessera-probe").string(), "--data", TESSERA_GAME_DIR, "maps/compound.map",
+       "pick", "400", "300", "pick", "400", "5"},
       dir_);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "10 10\n10000 10000\n") << "the middle of the window, then the sky";

@@ -18,12 +18,14 @@ class WorldView : public ::testing::Test {
     testsupport::LinkGameContent(dir_);
   }
 
-  // The final frame of a 40-tick run with the cursor in the middle of the window plus `input`.
+  // The final frame of a 40-tick run on the small test map (no start script moves its camera or
+  // opens a box) with the cursor in the middle of the window plus `input`.
   std::vector<uint8_t> Frame(const std::string& name, const std::string& input) {
     testsupport::WriteFile(dir_ / (name + ".txt"), "1 mouse_move 400 300\n" + input);
     ProcessResult r = testsupport::RunProcess(
-        {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock", "--ticks", "40", "--input",
-         (dir_ / (name + ".txt")).string(), "--screenshot", (dir_ / (name + ".png")).string()},
+        {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock", "--map", "maps/compound.map",
+         "--ticks", "40", "--input", (dir_ / (name + ".txt")).string(), "--screenshot",
+         (dir_ / (name + ".png")).string()},
         dir_);
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<uint8_t> png = testsupport::ReadBytes(dir_ / (name + ".png"));

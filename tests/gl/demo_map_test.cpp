@@ -24,6 +24,7 @@
 #include "game/core/game_core.h"
 #include "game/core/random.h"
 #include "game/core/players.h"
+#include "game/gui/gui.h"
 #include "game/models/mesh.h"
 #include "game/script/script_host.h"
 #include "game/world/floor.h"
@@ -50,8 +51,9 @@ const game::TCreature& CreatureKind(const std::string& name) {
 
 class DemoMapTest : public testsupport::GlTest {
  protected:
-  // The map the game is started on (--map), below the game folder; empty: the game's own.
-  virtual std::string Map() const { return ""; }
+  // The map the game is started on (--map), below the game folder; empty: the game's own, the
+  // scenario. The kinds and the start view are looked at on the small map, whose layout is plain.
+  virtual std::string Map() const { return "maps/compound.map"; }
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
@@ -344,7 +346,7 @@ TEST_F(DemoMapTest, ARifleRoundFliesWithItsSmokeTrailAndHitsItsTarget) {
 // test-artifacts/demo_scenario_start.png for looking at).
 class DemoScenarioView : public DemoMapTest {
  protected:
-  std::string Map() const override { return "maps/demo.map"; }
+  std::string Map() const override { return ""; }
   // Places the camera as "Start Map" does (Cam_SetPos: the eye, then the ground point looked at).
   static void StartCamera() {
     std::string start;
@@ -363,6 +365,12 @@ class DemoScenarioView : public DemoMapTest {
     camera.GroundTargetZ = std::stof(m[5]);
     eng::CameraLookAt(camera.Camera, {camera.GroundTargetX, 0.0f, camera.GroundTargetZ}, {0.0f, 1.0f, 0.0f});
   }
+  // The welcome messages answered as the player does: the boxes sit over the middle of the view.
+  static void AnswerTheWelcome() {
+    for (int box = 0; box < 10 && game::GuiFlags().GameFrozen; ++box) game::GameMessageOK();
+    game::GuiRemoveClosedWindows();
+    EXPECT_FALSE(game::GuiFlags().GameFrozen) << "more welcome messages than ten";
+  }
   static void SavePicture(const std::string& name) {
     fs::path shot = fs::path(TESSERA_BINARY_DIR) / "test-artifacts" / name;
     fs::create_directories(shot.parent_path());
@@ -373,6 +381,8 @@ class DemoScenarioView : public DemoMapTest {
 
 TEST_F(DemoScenarioView, StartMapFramesTheFortAndBothSquads) {
   ASSERT_NO_FATAL_FAILURE(StartCamera());
+  EXPECT_TRUE(game::GuiFlags().GameFrozen) << "the welcome waits for OK";
+  AnswerTheWelcome();
   game::TOrbit orbit = game::CameraOrbit();
   EXPECT_GE(orbit.Dist, 18.0f);
   EXPECT_LE(orbit.Dist, 50.0f);

@@ -28,10 +28,10 @@ const fs::path kGame = TESSERA_GAME_DIR;
 class DemoEvents : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(kGame / "maps/demo.map"))
+    if (!fs::exists(kGame / "maps/proba.map"))
       GTEST_SKIP() << "the demo content has not been built into " << kGame;
     Reset();
-    ASSERT_EQ(game::LoadGameData(kGame.string(), "maps/demo.map"), "");
+    ASSERT_EQ(game::LoadGameData(kGame.string(), "maps/proba.map"), "");
     game::Core().AppDir = kGame.string() + "/";
     game::GuiLoadDefinitions(nullptr);
     game::PlayersStart();

@@ -1,10 +1,10 @@
-// The demo scenario (maps/demo.map over the demo's kinds) as its scripts rely on it: the IDs that
-// "Creature Died" counts are on the sides it counts them for and add up to the counts "Start Map"
-// sets, the walls that "Touch Wall" names are the kinds it expects, every door and gate opens from
-// inside the fort onto somewhere new, the squads start shut in with only the militia outside for
-// the enemy to reach, each locked room opens to its gate; every script of the scenario compiles
-// against the game's functions as the game joins its lines, and every message it shows fits the
-// screen.
+// The demo scenario (maps/proba.map, the map the game starts, over the demo's kinds) as its scripts
+// rely on it: the IDs that "Creature Died" counts are on the sides it counts them for and add up to
+// the counts "Start Map" sets, the walls that "Touch Wall" names are the kinds it expects, every
+// door and gate opens from inside the fort onto somewhere new, the squads start shut in with only
+// the militia outside for the enemy to reach, each locked room opens to its gate; every script of
+// the scenario compiles against the game's functions as the game joins its lines, every one of
+// those functions is used by some script of it, and every message it shows fits the screen.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -80,10 +80,10 @@ std::vector<std::string> BlocksOf(const fs::path& file) {
 class DemoScenario : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(kGame / "maps/demo.map"))
+    if (!fs::exists(kGame / "maps/proba.map"))
       GTEST_SKIP() << "the demo content has not been built into " << kGame;
     testsupport::ResetGameWorld();
-    ASSERT_EQ(game::LoadGameData(kGame.string(), "maps/demo.map"), "");
+    ASSERT_EQ(game::LoadGameData(kGame.string(), "maps/proba.map"), "");
     for (const game::TScriptBlock& b : game::ScriptBlocks().Blocks) blocks_[b.Name] = Joined(b.Lines);
   }
   void TearDown() override { testsupport::ResetGameWorld(); }
@@ -135,7 +135,7 @@ class DemoScenario : public ::testing::Test {
   // the wall kinds' touch scripts, and the blocks of the item and GUI files.
   std::vector<std::pair<std::string, std::string>> AllScripts() const {
     std::vector<std::pair<std::string, std::string>> scripts;
-    for (const auto& [name, source] : blocks_) scripts.push_back({"demo.map " + name, source});
+    for (const auto& [name, source] : blocks_) scripts.push_back({"proba.map " + name, source});
     for (const game::TWall& kind : game::WallLists().WallKinds)
       if (!kind.TouchScript.empty()) scripts.push_back({kind.Name, kind.TouchScript});
     for (const char* folder : {"Items", "GUI"})
@@ -256,6 +256,27 @@ TEST_F(DemoScenario, EveryScriptCompiles) {
   std::vector<std::pair<std::string, std::string>> scripts = AllScripts();
   EXPECT_GE(scripts.size(), 3u + 4u + 5u) << "the map's, the walls', the items' and the GUI's";
   for (const auto& [name, source] : scripts) EXPECT_EQ(CompileError(source, name), "");
+}
+
+// The demo is where a modder sees each of the game's functions at work, so each one is called by
+// some script of it. Names inside texts and comments do not count.
+TEST_F(DemoScenario, EveryGameFunctionIsUsedBySomeScript) {
+  std::set<std::string> used;
+  const std::regex noise("'(?:[^']|'')*'|\\{[^}]*\\}|\\(\\*(?:[^*]|\\*+[^*)])*\\*+\\)");
+  const std::regex word("[A-Za-z_][A-Za-z0-9_]*");
+  for (const auto& [name, source] : AllScripts()) {
+    std::string code = std::regex_replace(source, noise, " ");
+    for (std::sregex_iterator it(code.begin(), code.end(), word), end; it != end; ++it)
+      used.insert(game::UpperAscii(it->str()));
+  }
+  std::string missing;
+  for (const char* declaration : game::kScriptDeclarations) {
+    std::smatch m;
+    std::string text = declaration;
+    ASSERT_TRUE(std::regex_search(text, m, std::regex("^(?:procedure|function) ([A-Za-z_]+)"))) << text;
+    if (!used.count(game::UpperAscii(m[1].str()))) missing += " " + m[1].str();
+  }
+  EXPECT_EQ(missing, "") << "no script of the demo calls these";
 }
 
 // Every message the scenario shows fits the 800-pixel screen: the message box is as wide as its

@@ -13,6 +13,7 @@
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
+#include "game/core/players.h"
 #include "game/gui/gui.h"
 #include "game/models/mesh.h"
 #include "game/script/declarations.h"
@@ -185,6 +186,18 @@ TEST_F(ScriptFuncsTest, TheCameraLooksFromTheEyeAtTheGroundPoint) {
   expected.Position = {10.0f, 20.0f, 30.0f};
   eng::CameraLookAt(expected, {4.5f, 0.0f, 6.0f}, {0.0f, 1.0f, 0.0f});
   EXPECT_EQ(camera.Camera.Matrix, expected.Matrix);
+}
+
+// A button's "End turn" ends it as the key does: the next player with a living creature is on.
+TEST_F(ScriptFuncsTest, EndTurnHandsTheTurnOn) {
+  ASSERT_EQ(game::CreateCreature("Orc", 7, 7, 0.0f), 2);
+  game::CreatureLists().Creatures[1].Owner = 2;
+  game::CreatureLists().Creatures[1].MovePoints = 0;
+  ASSERT_EQ(game::PlayerTable().CurrentPlayer, 0);
+  Run("begin EndTurn; end.");
+  EXPECT_EQ(game::PlayerTable().CurrentPlayer, 2) << "player 1 owns nothing";
+  EXPECT_EQ(game::PlayerTable().TurnsEnded, 1u);
+  EXPECT_EQ(game::CreatureLists().Creatures[1].MovePoints, 5) << "the new player's points are refilled";
 }
 
 TEST_F(ScriptFuncsTest, TheBindingsAreTheDeclaredNamesInUpperCaseInOrder) {

@@ -1,5 +1,5 @@
 // The "textures" generator: the floor's tileable grass (JPEG), the selection ring, the mouse
-// cursor and the smoke puff of particle trails (32-bit TGA with alpha). Everything comes from a fixed seed and plain arithmetic, so
+// cursor, the smoke puff of particle trails and the flare's spark (32-bit TGA with alpha). Everything comes from a fixed seed and plain arithmetic, so
 // every build writes the same bytes.
 #include <algorithm>
 #include <cmath>
@@ -22,6 +22,7 @@ constexpr int kGrassSize = 256;  // a power of two: the floor repeats it
 constexpr int kRingSize = 128;
 constexpr int kCursorSize = 32;  // the GUI draws the cursor 32 x 32, its tip 4 pixels in
 constexpr int kPuffSize = 64;
+constexpr int kSparkSize = 64;
 
 // Grass: a mottled ground of four noise octaves, then a few thousand short blades stroked over it,
 // every coordinate taken modulo the size so that the edges meet.
@@ -180,6 +181,27 @@ std::vector<uint8_t> MakePuff() {
   return rgba;
 }
 
+// The spark: a round glow, white at its heart, orange toward its edge and clear well inside the
+// picture's border, so the square never shows.
+std::vector<uint8_t> MakeSpark() {
+  const int n = kSparkSize;
+  std::vector<uint8_t> rgba(static_cast<size_t>(n) * n * 4);
+  const double centre = (n - 1) / 2.0;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      double r = std::hypot(x - centre, y - centre) / (n / 2.0 - 2.0);
+      double glow = std::clamp(1.0 - r, 0.0, 1.0);
+      Colour c = Mix(Colour{255, 120, 30}, Colour{255, 250, 220}, std::pow(glow, 1.5));
+      uint8_t* p = &rgba[(static_cast<size_t>(y) * n + static_cast<size_t>(x)) * 4];
+      p[0] = Byte(c.r);
+      p[1] = Byte(c.g);
+      p[2] = Byte(c.b);
+      p[3] = Byte(255.0 * std::min(1.0, 1.6 * std::pow(glow, 1.5)));
+    }
+  }
+  return rgba;
+}
+
 bool Run(const std::filesystem::path& outDir) {
   std::vector<uint8_t> grass = MakeGrass();
   std::vector<uint8_t> ring = MakeRing();
@@ -191,11 +213,16 @@ bool Run(const std::filesystem::path& outDir) {
   ok = WriteOut("textures", outDir / "Data/GUI/cursor.tga", eng::EncodeTga(kCursorSize, kCursorSize, cursor.data(), false)) && ok;
   std::vector<uint8_t> puff = MakePuff();
   ok = WriteOut("textures", outDir / "Data/Effects/smoke.tga", eng::EncodeTga(kPuffSize, kPuffSize, puff.data(), false)) && ok;
+  std::vector<uint8_t> spark = MakeSpark();
+  ok = WriteOut("textures", outDir / "Data/Effects/spark.tga", eng::EncodeTga(kSparkSize, kSparkSize, spark.data(), false)) &&
+       ok;
   return ok;
 }
 
 const Registration kRegistration(
-    {"textures", "grass.jpg, select_ring.tga (Data/Textures), cursor.tga (Data/GUI) and smoke.tga (Data/Effects)", Run});
+    {"textures",
+     "grass.jpg, select_ring.tga (Data/Textures), cursor.tga (Data/GUI), smoke.tga and spark.tga (Data/Effects)",
+     Run});
 
 }  // namespace
 
