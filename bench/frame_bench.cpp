@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
   glFinish();
   double t1 = ClockMs(CLOCK_MONOTONIC);
   std::filesystem::current_path(TESSERA_GAME_DIR);
-  game::Core().Options.map = "maps/demo.map";
+  game::Core().Options.map = "maps/proba.map";  // the demo scenario
   try {
     game::GameLoad();
   } catch (const game::FatalError& e) {

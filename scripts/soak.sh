@@ -6,7 +6,7 @@
 #   scripts/soak.sh [--ticks N] [--draw-every N] [--map FILE] [--out DIR] [--wall-limit S]
 #     --ticks N        game ticks to run (default 225000: one hour at 16 ms a tick)
 #     --draw-every N   draw every Nth frame (default 60)
-#     --map FILE       map, relative to the game folder (default maps/demo.map)
+#     --map FILE       map, relative to the game folder (default maps/proba.map, the demo scenario)
 #     --out DIR        where the dumps, samples and report go (default build/dev/soak)
 #     --wall-limit S   after S seconds of wall time ask the game to quit (SIGTERM, which it
 #                      takes as closing the window: the end dump and the leak check still run)
@@ -25,7 +25,7 @@ root=$PWD
 
 ticks=225000
 draw_every=60
-map=maps/demo.map
+map=maps/proba.map
 out=$root/build/dev/soak
 flat_mb=64
 wall_limit=0

@@ -24,6 +24,7 @@
 #include "game/world/registry.h"
 #include "tests/support/state_dump_reader.h"
 #include "tests/support/test_support.h"
+#include "tests/support/tile_pixel.h"
 
 namespace {
 
@@ -49,14 +50,7 @@ std::pair<int, int> TilePixel(int32_t x, int32_t y, float height = 0.0f, float o
   game::TGmCamera& camera = game::GmCamera();
   camera.Camera.Position = {cam[0], cam[1], cam[2]};
   eng::CameraLookAt(camera.Camera, {cam[3], 0.0f, cam[4]}, {0.0f, 1.0f, 0.0f});
-  const eng::TMatrix4& view = camera.Camera.Matrix;
-  double p[4] = {2.0 * x + offsetX, height, 2.0 * y + offsetZ, 1.0}, eye[4] = {};
-  for (int r = 0; r < 4; ++r)
-    for (int k = 0; k < 4; ++k) eye[r] += view[static_cast<size_t>(k * 4 + r)] * p[k];
-  double f = 1.0 / std::tan(game::GameFieldOfView / 2.0 * M_PI / 180.0);
-  double ndcX = f / (800.0 / 600.0) * eye[0] / -eye[2], ndcY = f * eye[1] / -eye[2];
-  int px = static_cast<int>(std::lround((ndcX + 1.0) / 2.0 * 800.0));
-  int py = static_cast<int>(std::lround(600.0 - 1.0 - (ndcY + 1.0) / 2.0 * 600.0));
+  auto [px, py] = testsupport::WorldPixel(2.0 * x + offsetX, height, 2.0 * y + offsetZ);
   if (height != 0.0f) return {px, py};
   game::Registry().MapWidth = game::Registry().MapHeight = 29;
   game::Core().CursorWorldPoint = game::UnprojectWindowPixel(px, py, 800, 600);
