@@ -9,9 +9,8 @@
 
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
-#include "game/world/map_file.h"
-#include "game/world/map_text.h"
 #include "game/world/registry.h"
+#include "tests/support/grass_map.h"
 #include "tests/support/state_dump_reader.h"
 #include "tests/support/test_support.h"
 #include "tests/support/tile_pixel.h"
@@ -77,14 +76,7 @@ class CreaturesRun : public ::testing::Test {
   }
   // A 20 x 20 grass map with these wall and creature lines.
   void WriteMap(const std::string& things) {
-    std::string text = "size 20 20\nlegend . Plane grass.jpg\nfloor\n";
-    for (int y = 0; y < 20; ++y) text += std::string(20, '.') + "\n";
-    text += "end\n" + things;
-    game::TMapFile map;
-    game::TMapTextError error;
-    ASSERT_TRUE(game::MapCompileText(text, "test.txt", &map, &error)) << error.Text();
-    std::string reason;
-    ASSERT_TRUE(game::MapFileSave((dir_ / "maps/proba.map").string(), map, &reason)) << reason;
+    ASSERT_EQ(testsupport::WriteGrassMap(dir_ / "maps/proba.map", things), "");
   }
   ProcessResult Run(long ticks, const std::string& input, std::vector<std::string> extra = {}) {
     std::vector<std::string> argv = {testsupport::BinPath("tessera").string(), "--headless", "--fixed-clock",

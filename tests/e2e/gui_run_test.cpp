@@ -14,8 +14,7 @@
 #include "game/core/game_core.h"
 #include "game/gui/gui.h"
 #include "game/world/diagnostics.h"
-#include "game/world/map_file.h"
-#include "game/world/map_text.h"
+#include "tests/support/grass_map.h"
 #include "tests/support/state_dump_reader.h"
 #include "tests/support/test_support.h"
 #include "tests/support/tile_pixel.h"
@@ -88,15 +87,7 @@ class GuiRun : public ::testing::Test {
     for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Data/GUI"))
       if (entry.path().extension() == ".cro") std::filesystem::remove(entry.path());
     testsupport::WriteFile(dir_ / "Data/GUI/own.cro", guiFile);
-    std::string text = "size 20 20\nlegend . Plane grass.jpg\nfloor\n";
-    for (int y = 0; y < 20; ++y) text += std::string(20, '.') + "\n";
-    text += "end\n" + records;
-    game::TMapFile map;
-    game::TMapTextError error;
-    ASSERT_TRUE(game::MapCompileText(text, "own.txt", &map, &error)) << error.Text();
-    std::filesystem::create_directories(dir_ / "maps");
-    std::string reason;
-    ASSERT_TRUE(game::MapFileSave((dir_ / "maps/proba.map").string(), map, &reason)) << reason;
+    ASSERT_EQ(testsupport::WriteGrassMap(dir_ / "maps/proba.map", records), "");
   }
 
   std::filesystem::path dir_;
