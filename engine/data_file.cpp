@@ -1,53 +1,34 @@
 // Whole data files read safely.
 #include "engine/data_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
 
+#include "engine/platform/file_io.h"
+
 namespace eng {
 
 namespace {
 
-#ifdef _WIN32
-using StatRecord = struct _stat64;
-int OpenForReading(const std::string& path) { return _open(path.c_str(), _O_RDONLY | _O_BINARY); }
-int StatOf(int fd, StatRecord* st) { return _fstat64(fd, st); }
-int StatPath(const std::string& path, StatRecord* st) { return _stat64(path.c_str(), st); }
-long ReadSome(int fd, char* to, size_t count) {
-  return _read(fd, to, static_cast<unsigned>(count > 0x40000000 ? 0x40000000 : count));
-}
-void CloseFile(int fd) { _close(fd); }
-#else
-using StatRecord = struct stat;
-// NOTE: O_NONBLOCK makes the open of a FIFO return at once instead of waiting for a writer; the
-// type is then checked on the open descriptor, so a file swapped for a FIFO in between is caught.
-int OpenForReading(const std::string& path) { return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
-int StatOf(int fd, StatRecord* st) { return fstat(fd, st); }
-int StatPath(const std::string& path, StatRecord* st) { return stat(path.c_str(), st); }
-long ReadSome(int fd, char* to, size_t count) { return static_cast<long>(read(fd, to, count)); }
-void CloseFile(int fd) { close(fd); }
-#endif
+using platform::FileClose;
+using platform::FileInfoAt;
+using platform::FileInfoOf;
+using platform::FileOpenForReading;
+using platform::FileReadSome;
+using platform::TFileInfo;
 
 DataFileResult Refusal(DataFileStatus status, std::string reason) { return {status, std::move(reason)}; }
 
 std::string MegaBytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
 // The refusal a file of this type and size earns, or Ok.
-DataFileResult Judge(const StatRecord& st, uint64_t maxBytes) {
-  if (S_ISDIR(st.st_mode)) return Refusal(DataFileStatus::NotRegular, "is a directory");
-  if (!S_ISREG(st.st_mode))
+DataFileResult Judge(const TFileInfo& st, uint64_t maxBytes) {
+  if (st.Directory) return Refusal(DataFileStatus::NotRegular, "is a directory");
+  if (!st.Regular)
     return Refusal(DataFileStatus::NotRegular, "is not a regular file (a FIFO, a device or a socket)");
-  auto size = static_cast<uint64_t>(st.st_size);
+  uint64_t size = st.Size;
   if (size > maxBytes)
     return Refusal(DataFileStatus::TooLarge, "is larger than " + MegaBytes(maxBytes) + " (" +
                                                  std::to_string(size) + " bytes)");
@@ -64,16 +45,16 @@ template <typename Buffer>
 DataFileResult ReadInto(const std::string& path, uint64_t maxBytes, Buffer* bytes) {
   bytes->clear();
   if (path.empty()) return Refusal(DataFileStatus::Missing, "no such file");
-  int fd = OpenForReading(path);
+  int fd = FileOpenForReading(path);
   if (fd < 0) return FromErrno(errno);
-  StatRecord st{};
-  DataFileResult result = StatOf(fd, &st) == 0 ? Judge(st, maxBytes) : FromErrno(errno);
+  TFileInfo st;
+  DataFileResult result = FileInfoOf(fd, &st) == 0 ? Judge(st, maxBytes) : FromErrno(errno);
   if (result.Status != DataFileStatus::Ok) {
-    CloseFile(fd);
+    FileClose(fd);
     return result;
   }
   try {
-    bytes->resize(static_cast<size_t>(st.st_size));
+    bytes->resize(static_cast<size_t>(st.Size));
     size_t done = 0;
     // The file may change size while it is read: read until its end, but never past the limit.
     for (;;) {
@@ -84,7 +65,7 @@ DataFileResult ReadInto(const std::string& path, uint64_t maxBytes, Buffer* byte
         }
         bytes->resize(bytes->size() + 65536);
       }
-      long n = ReadSome(fd, reinterpret_cast<char*>(bytes->data()) + done, bytes->size() - done);
+      long n = FileReadSome(fd, reinterpret_cast<char*>(bytes->data()) + done, bytes->size() - done);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
         result = FromErrno(errno);
@@ -97,7 +78,7 @@ DataFileResult ReadInto(const std::string& path, uint64_t maxBytes, Buffer* byte
   } catch (const std::bad_alloc&) {
     result = Refusal(DataFileStatus::TooLarge, "is too large to hold in memory");
   }
-  CloseFile(fd);
+  FileClose(fd);
   if (result.Status != DataFileStatus::Ok) {
     bytes->clear();
     bytes->shrink_to_fit();
@@ -108,9 +89,9 @@ DataFileResult ReadInto(const std::string& path, uint64_t maxBytes, Buffer* byte
 }  // namespace
 
 DataFileResult CheckDataFile(const std::string& path, uint64_t maxBytes) {
-  StatRecord st{};
+  TFileInfo st;
   if (path.empty()) return Refusal(DataFileStatus::Missing, "no such file");
-  if (StatPath(path, &st) != 0) return FromErrno(errno);
+  if (FileInfoAt(path, &st) != 0) return FromErrno(errno);
   return Judge(st, maxBytes);
 }
 

@@ -92,9 +92,13 @@ const std::vector<TProblem>& Problems() { return g_diagnostics.Problems; }
 
 std::string ShownPath(const std::string& path) {
   const std::string& base = Core().AppDir;
-  if (!base.empty() && path.size() > base.size() && path.compare(0, base.size(), base) == 0)
-    return path.substr(base.size());
-  return path;
+  if (base.empty() || path.size() <= base.size()) return path;
+  // On Windows the game folder comes with backslashes while paths built from it may use slashes;
+  // only the shown text depends on it.
+  auto separator = [](char c) { return c == '/' || c == '\\'; };
+  for (size_t i = 0; i < base.size(); ++i)
+    if (path[i] != base[i] && !(separator(path[i]) && separator(base[i]))) return path;
+  return path.substr(base.size());
 }
 
 void DiagnosticsSetEcho(bool echo) { g_diagnostics.Echo = echo; }
