@@ -2,7 +2,8 @@
 // starts: the welcome boxes answered, a rifleman selected and walked, a key handed to a neighbour
 // by drag and drop, the hall door and the south door opened by touch, a beast shot dead and its
 // death counted by the map's script, a medkit used, T and its notice, turns ended by key and by
-// the panel's button, and the computer's turn watched, in which a beast bites. Checked through
+// the panel's button, and the computer's turn watched, in which a beast bites; and a rifleman who
+// has spent his rounds on the beasts of the den striking one of them dead. Checked through
 // state dumps at chosen ticks and through pictures compared with the committed references in
 // tests/e2e/reference/ (the pictures of a run are written to test-artifacts/demo_match/ for
 // looking at).
@@ -413,4 +414,65 @@ TEST_F(DemoMatch, TheBeastAtTheSouthDoorBitesInTheComputersTurn) {
   EXPECT_EQ(Of(bitten, 4, "Alive"), 1);
   EXPECT_EQ(bitten.Int("players", "CurrentPlayer"), 1);
   ExpectLikeReference(1100, "demo_match_bite");
+}
+
+// Only a creature without rounds strikes (one with rounds shoots an enemy beside it), so rifleman
+// 1 spends his six on two beasts of the den, three each, through the north gate his key opens,
+// with his action points filled up by four presses of E in real time. Then he walks up to one of
+// them and his rifle butt kills it.
+TEST_F(DemoMatch, ARiflemanOutOfRoundsStrikesABeastDead) {
+  Recording in;
+  in.ClickAt(20, kMessageOK[0], kMessageOK[1]).ClickAt(40, kMessageOK[0], kMessageOK[1]);
+  in.ClickAt(60, kMessageOK[0], kMessageOK[1]);
+  in.ClickOn(100, 4, 15);            // rifleman 1
+  in.Drag(130, kPanelSlot1, 4, 15);  // his key taken in hand, which a message says
+  in.ClickAt(190, kMessageOK[0], kMessageOK[1]);
+  in.ClickOn(240, 5, 12);  // the north gate
+  in.ClickOn(400, 6, 7);   // beast 23, twice
+  in.ClickOn(480, 6, 7);
+  for (long t = 540; t < 560; t += 5) in.Key(t, "0x12");  // E four times: his points again
+  in.ClickOn(580, 6, 7);                                  // beast 23 once more
+  in.ClickOn(660, 4, 5);                                  // beast 22: a step north brings it into range
+  for (long t = 800; t < 820; t += 5) in.Key(t, "0x12");
+  in.ClickOn(840, 4, 5);  // beast 22, twice: his last rounds
+  in.ClickOn(920, 4, 5);
+  for (long t = 980; t < 1000; t += 5) in.Key(t, "0x12");
+  in.ClickOn(1020, 6, 7);  // beast 23: he walks up and strikes
+  ProcessResult r = Play(in, 1300, {400, 1000, 1200, 1300}, {1300});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  // The key opened the north gate and stays in its lock.
+  StateDumpReader gate = Dump(400);
+  EXPECT_TRUE(WallOpen(gate, 53));
+  EXPECT_EQ(ItemsOf(gate, 1), "Medkit 1");
+  EXPECT_EQ(Of(gate, 1, "TileX"), 5);
+  EXPECT_EQ(Of(gate, 1, "TileY"), 13);
+  // Six shots of 4, three on each beast; his points are full again, his rounds gone.
+  StateDumpReader spent = Dump(1000);
+  EXPECT_EQ(Of(spent, 1, "Shots"), 0);
+  EXPECT_EQ(Of(spent, 1, "AtackPoints"), 2);
+  EXPECT_EQ(Of(spent, 22, "Health"), 14 - 3 * 4);
+  EXPECT_EQ(Of(spent, 23, "Health"), 14 - 3 * 4);
+  EXPECT_EQ(spent.Int("players", "CurrentPlayer"), 0);
+  EXPECT_EQ(spent.Int("players", "TurnsEnded"), 12);
+  EXPECT_EQ(spent.Int("players", "TurnBased"), 0);
+  // On his way to beast 23, with no round in flight: nothing takes its last 2 points but his blow.
+  StateDumpReader walking = Dump(1200);
+  EXPECT_EQ(Of(walking, 1, "State"), 1);
+  EXPECT_EQ(walking.Int("bullets", "count"), 0);
+  EXPECT_EQ(Of(walking, 23, "Health"), 2);
+  EXPECT_EQ(Of(walking, 23, "Alive"), 1);
+  EXPECT_EQ(Of(walking, 1, "AtackPoints"), 2);
+  // One blow of 2, one action point, no round: the beast is dead and the map's script counted it.
+  StateDumpReader struck = Dump(1300);
+  EXPECT_EQ(Of(struck, 1, "TileX"), 5);
+  EXPECT_EQ(Of(struck, 1, "TileY"), 7);
+  EXPECT_EQ(Of(struck, 1, "AtackPoints"), 1);
+  EXPECT_EQ(Of(struck, 1, "Shots"), 0);
+  EXPECT_EQ(Of(struck, 23, "Health"), 0);
+  EXPECT_EQ(Of(struck, 23, "Alive"), 0);
+  EXPECT_EQ(Of(struck, 22, "Health"), 2);
+  EXPECT_EQ(ScriptInt(struck, "Theirs"), 9);
+  EXPECT_EQ(Count(List(struck, "script", "runs", "run"), "\"block Creature Died\""), 1);
+  ExpectLikeReference(1300, "demo_match_blow");
 }
