@@ -125,7 +125,8 @@ report=$out/report.txt
   last_tick=$(sed -nE 's/^Tick ([0-9]+)$/\1/p' "$out/state-end.txt" 2>/dev/null)
   echo "ticks run: ${last_tick:-unknown}${stopped:+ (stopped at the wall-time limit of ${wall_limit}s)}"
   prev=-1
-  for f in $(ls "$out"/state-*.txt 2>/dev/null | sort -t- -k2 -n); do
+  # The numbered dumps in tick order, then the one written at the end.
+  for f in $(ls "$out"/state-[0-9]*.txt 2>/dev/null | sort -t- -k2 -n) $(ls "$out"/state-end.txt 2>/dev/null); do
     ended=$(sed -nE 's/^TurnsEnded ([0-9]+)$/\1/p' "$f")
     echo "$(basename "$f"): TurnsEnded ${ended:-?}"
     if [ -n "$ended" ] && [ "$ended" -le "$prev" ]; then echo "FAIL: no turn ended before $(basename "$f")"; status=1; fi
