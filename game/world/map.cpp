@@ -115,12 +115,16 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
   return {};
 }
 
+void MapRunStartBlock() {
+  for (TScriptBlock& block : ScriptBlocks().Blocks)
+    for (std::string& line : block.Lines) line = StripComment(line);
+  Script_RunBlock("Start Map");
+}
+
 void MapStart(const std::string& fileName) {
   std::string error = MapLoad(fileName);
   if (!error.empty()) Report(error);
-  for (TScriptBlock& block : ScriptBlocks().Blocks)
-    for (std::string& line : block.Lines) line = StripComment(line);
-  Script_RunBlock("Start Map");  // also after a load that failed
+  MapRunStartBlock();  // also after a load that failed
 }
 
 void MapReset() { g_map = TMapState{}; }

@@ -33,6 +33,8 @@ TMapState& MapState();
 std::string MapLoad(const std::string& fileName);
 // MapLoad on the bytes of a map file; `fileName` names the file in a FatalError.
 std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName);
+// Comment stripping of every script line of the loaded map, then its "Start Map" block.
+void MapRunStartBlock();
 // MapLoad, the report of its message, comment stripping of every script line, then the start
 // script "Start Map" (also after a failed load).
 void MapStart(const std::string& fileName);

@@ -32,6 +32,7 @@
 #include "game/world/content_check.h"
 #include "game/world/defs.h"
 #include "game/world/diagnostics.h"
+#include "game/world/map.h"
 #include "game/world/registry.h"
 
 #if defined(__has_feature)
@@ -112,6 +113,8 @@ int Probe(const std::string& how, const std::string& file, const std::string& ga
                                             game::Registry().NamedKinds[game::KindBullets].size()));
   } else if (how == "map") {
     message = game::LoadGameData(gameDir, fs::absolute(file).string());
+    // As the game goes on after the load, failed or not: the map's start block runs.
+    game::MapRunStartBlock();
     Line("COUNT", "walls " + std::to_string(game::WallLists().Walls.size()) + " creatures " +
                       std::to_string(game::CreatureLists().Creatures.size()));
   } else if (how == "font") {

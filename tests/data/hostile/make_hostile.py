@@ -403,6 +403,37 @@ row('map', P + 'blocks_65535.map', 'loaded', 'walls 0 creatures 0')
 case('map', P + 'long_names.map', game_map(walls_names=('S' * 65535,), walls=[(0, 1, 1, 0, 1)]), 'loaded',
      'no wall kind is named')
 case('map', P + 'owner_255.map', game_map(creatures=[(0, 1, 1, float('nan'), 0, 255)]), 'loaded', 'walls 0 creatures 1')
+# Broken script blocks: the map loads, and its "Start Map" block fails with the file and line named.
+def start_map(*blocks):
+    return game_map(walls=[(0, 1, 1, 0, 1)], blocks=list(blocks))
+
+
+case('map', P + 'start_garbage.map', start_map(('Start Map', ['begin', '  Cam_SetPos(;', 'end.'])), 'loaded',
+     'start_garbage.map:2:14: map script "Start Map": Expression expected')
+case('map', P + 'start_endless.map', start_map(('Start Map', ['begin', '  while true do begin end;', 'end.'])),
+     'loaded', 'start_endless.map:2:9: map script "Start Map": run-time error: Step limit exceeded')
+case('map', P + 'start_unterminated_string.map', start_map(('Start Map', ['begin', "  GameMessage('never closed);"])),
+     'loaded', 'start_unterminated_string.map:2:15: map script "Start Map": Unterminated string')
+case('map', P + 'start_open_comment.map', start_map(('Start Map', ['begin { a comment that never closes', 'end.'])),
+     'loaded', 'start_open_comment.map:1:7: map script "Start Map": Unterminated comment')
+case('map', P + 'start_no_end.map', start_map(('Start Map', ['begin', '  Cam_SetPos(1, 2, 3, 4, 5);'])), 'loaded',
+     'start_no_end.map:2:30: map script "Start Map": Unexpected end of file')
+case('map', P + 'start_recursion.map', start_map(('Start Map', ['procedure Down;', 'begin', '  Down;', 'end;',
+                                                                'begin', '  Down;', 'end.'])), 'loaded',
+     'start_recursion.map:3:3: map script "Start Map": run-time error: Stack overflow')
+case('map', P + 'start_string_bomb.map', start_map(('Start Map', ['var S: string;', 'begin', "  S := 'x';",
+                                                                  '  while true do S := S + S;', 'end.'])), 'loaded',
+     'start_string_bomb.map:4:24: map script "Start Map": run-time error: Out of memory')
+case('map', P + 'start_array_bomb.map', start_map(('Start Map', ['var A: array[0..2147483646] of integer;',
+                                                                 'begin', '  A[5] := 1;', 'end.'])), 'loaded',
+     'start_array_bomb.map:1:8: map script "Start Map": Data too large')
+case('map', P + 'start_twice.map', start_map(('Start Map', ['begin', '  Wall_SetGhost(;', 'end.']),
+                                             ('Start Map', ['begin', '  Wall_SetGhost(1, true);', 'end.'])), 'loaded',
+     'start_twice.map:2:17: map script "Start Map": Expression expected')
+case('map', P + 'start_20000_lines.map', start_map(('Start Map', ['begin'] + ['  // nothing here'] * 20000 + ['end.'])),
+     'loaded', 'walls 1 creatures 0')
+case('map', P + 'start_binary.map', start_map(('Start Map', [bytes(range(1, 256)), b'\x00begin end.'])), 'loaded',
+     'start_binary.map:1:1: map script "Start Map": Invalid character')
 row('map', P + 'pipe.map', 'fatal', 'pipe.map: Is not a regular file')
 row('map', P + 'folder.map', 'fatal', 'folder.map: Is a directory')
 row('map', P + 'over_64mb.map', 'fatal', 'over_64mb.map: Is larger than 64 MB (67108865 bytes)')
