@@ -4,8 +4,8 @@
 # seed corpus, with the language's words as a dictionary. Run it once in a while, not in ./test.sh;
 # it prints the executions done and the coverage reached, and exits non-zero on a finding (the
 # crashing input is left in build/dev/fuzz-campaign/). The time limit per input is generous: every
-# run ends by the game's step budget, but 50 million steps of string building under the sanitizers
-# take tens of seconds on a busy machine, which is slowness, not a hang.
+# run ends by the target's step budget, but a million steps of string building under the
+# sanitizers can take seconds on a busy machine, which is slowness, not a hang.
 #   scripts/fuzz-script-engine.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
