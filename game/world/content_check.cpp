@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/data_file.h"
@@ -86,17 +88,23 @@ int32_t CheckRecords(const TMapFile& map, const std::vector<Record>& records, TK
                      const std::string& file, bool placing) {
   const char* noun = KindNoun(folder);
   int32_t problems = 0;
-  std::map<std::pair<int32_t, int32_t>, size_t> held;  // tile -> record standing there
+  // A map may hold thousands of records of a few kinds: each kind's name is judged once, and a
+  // record's name for the messages is only made when there is something to say.
+  std::vector<std::optional<std::string>> kindReason(table.size());
+  std::unordered_map<uint64_t, int32_t> held;  // tile -> record standing there
+  held.reserve(placing ? records.size() : 0);
   std::map<uint16_t, size_t> firstWithId;
   for (size_t i = 0; i < records.size(); ++i) {
     const Record& r = records[i];
     TMapTextRecord at = places && i < places->size() ? (*places)[i] : TMapTextRecord{};
-    // Without the text's lines, the record is named by its number and what it holds.
-    std::string name = r.Kind < table.size() ? Quoted(table[r.Kind]) : "kind index " + std::to_string(r.Kind);
-    std::string prefix = at.Kind.Line > 0 ? std::string()
-                                          : std::string(noun) + " " + std::to_string(i + 1) + " (" + name + " on " +
-                                                Tile(r.X, r.Y) + ", ID " + std::to_string(r.ID) + "): ";
     auto report = [&](TMapTextPlace place, const std::string& message) {
+      // Without the text's lines, the record is named by its number and what it holds.
+      std::string prefix;
+      if (at.Kind.Line <= 0) {
+        std::string name = r.Kind < table.size() ? Quoted(table[r.Kind]) : "kind index " + std::to_string(r.Kind);
+        prefix = std::string(noun) + " " + std::to_string(i + 1) + " (" + name + " on " + Tile(r.X, r.Y) + ", ID " +
+                 std::to_string(r.ID) + "): ";
+      }
       ReportProblem({file, place.Line, place.Column, prefix + message});
       ++problems;
     };
@@ -104,24 +112,29 @@ int32_t CheckRecords(const TMapFile& map, const std::vector<Record>& records, TK
     // so holds no tile for the later ones.
     std::string refusal;
     TMapTextPlace where = at.Kind;
+    bool inside = r.X >= 0 && r.Y >= 0 && r.X <= map.MapWidth && r.Y <= map.MapHeight;
+    const uint64_t tile = static_cast<uint64_t>(static_cast<uint32_t>(r.Y)) << 32 | static_cast<uint32_t>(r.X);
+    auto taken = placing && inside ? held.find(tile) : held.end();
     if (r.Kind >= table.size()) {
       refusal = "kind index " + std::to_string(r.Kind) + " is outside the " + noun + " kind table (" +
                 Names(table.size()) + ")";
-    } else if (placing && (r.X < 0 || r.Y < 0 || r.X > map.MapWidth || r.Y > map.MapHeight)) {
+    } else if (placing && !inside) {
       refusal = "tile " + Tile(r.X, r.Y) + " is outside the map (0.." + std::to_string(map.MapWidth) + " x 0.." +
                 std::to_string(map.MapHeight) + ")";
       where = at.Tile;
-    } else if (placing && held.count({r.X, r.Y})) {
-      refusal = "tile " + Tile(r.X, r.Y) + " already holds " + noun + " " + std::to_string(held[{r.X, r.Y}] + 1);
+    } else if (taken != held.end()) {
+      refusal = "tile " + Tile(r.X, r.Y) + " already holds " + noun + " " + std::to_string(taken->second + 1);
       where = at.Tile;
     } else {
-      refusal = UnknownKindReason(folder, table[r.Kind]);
+      std::optional<std::string>& reason = kindReason[r.Kind];
+      if (!reason) reason = UnknownKindReason(folder, table[r.Kind]);
+      refusal = *reason;
     }
     if (!refusal.empty()) {
       report(where, "cannot be placed: " + refusal);
       continue;
     }
-    held[{r.X, r.Y}] = i;
+    if (placing) held.emplace(tile, static_cast<int32_t>(i));
     auto [first, fresh] = firstWithId.emplace(r.ID, i);
     if (!fresh)
       report(at.ID, "ID " + std::to_string(r.ID) + " is already carried by " + noun + " " +
