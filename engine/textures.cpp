@@ -205,10 +205,18 @@ void TextureSetFilter(TTexture* texture, uint32_t flags) {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+namespace {
+uint64_t g_imagePixelLimit = MaxImagePixels;
+}  // namespace
+
+void SetImagePixelLimit(uint64_t pixels) {
+  g_imagePixelLimit = pixels == 0 || pixels > MaxImagePixels ? MaxImagePixels : pixels;
+}
+
 std::string ImageSizeProblem(uint64_t width, uint64_t height) {
-  if (width <= MaxImageSide && height <= MaxImageSide && width * height <= MaxImagePixels) return {};
+  if (width <= MaxImageSide && height <= MaxImageSide && width * height <= g_imagePixelLimit) return {};
   return "Image too large: " + std::to_string(width) + " x " + std::to_string(height) +
-         " pixels (at most " + std::to_string(MaxImageSide) + " a side and " + std::to_string(MaxImagePixels) +
+         " pixels (at most " + std::to_string(MaxImageSide) + " a side and " + std::to_string(g_imagePixelLimit) +
          " in all)";
 }
 

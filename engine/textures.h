@@ -52,6 +52,10 @@ constexpr uint32_t MaxImageSide = 16384;
 constexpr uint64_t MaxImagePixels = 67108864;
 // Empty when a picture of this size may be decoded; otherwise the reason, giving the size.
 std::string ImageSizeProblem(uint64_t width, uint64_t height);
+// Lowers the pixel count allowed in all for the rest of the process (0 restores MaxImagePixels;
+// it is never raised above it). The fuzz targets lower it: a picture refused from its header
+// takes the same path at any limit, and decoding tens of millions of pixels only costs time.
+void SetImagePixelLimit(uint64_t pixels);
 
 // What a reader delivers: Width x Height pixels of 4 bytes R, G, B, A, the first row in memory
 // being the bottom row of the picture. No pixels means the read failed.

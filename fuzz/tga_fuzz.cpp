@@ -4,7 +4,15 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/textures.h"
 #include "engine/textures_tga.h"
+
+// A million pixels at most: larger pictures are refused from the header as at the game's limit,
+// and the time they would take to decode goes to more inputs.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  eng::SetImagePixelLimit(uint64_t{1} << 20);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0xFFFFFFFFu) return 0;

@@ -8,6 +8,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// Optional, as under libFuzzer: a target that defines it sets itself up before the first input.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
 
@@ -20,6 +22,7 @@ void RunFile(const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
   int count = 0;
   for (int i = 1; i < argc; ++i) {
     std::filesystem::path arg(argv[i]);

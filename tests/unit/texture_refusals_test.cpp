@@ -28,6 +28,18 @@ TEST(ImageSizeLimit, EdgesOfTheLimit) {
             "Image too large: 20000 x 300 pixels (at most 16384 a side and 67108864 in all)");
 }
 
+TEST(ImageSizeLimit, ALoweredLimitRefusesMoreAndNeverRisesAboveTheGamesOwn) {
+  eng::SetImagePixelLimit(uint64_t{1} << 20);
+  EXPECT_TRUE(eng::ImageSizeProblem(1024, 1024).empty());
+  EXPECT_EQ(eng::ImageSizeProblem(1025, 1024),
+            "Image too large: 1025 x 1024 pixels (at most 16384 a side and 1048576 in all)");
+  eng::SetImagePixelLimit(uint64_t{1} << 40);  // above the game's: its own holds
+  EXPECT_FALSE(eng::ImageSizeProblem(8193, 8192).empty());
+  eng::SetImagePixelLimit(0);
+  EXPECT_TRUE(eng::ImageSizeProblem(8192, 8192).empty());
+  EXPECT_FALSE(eng::ImageSizeProblem(8193, 8192).empty());
+}
+
 bool ThrowingReader(const std::string&, eng::TImage*) { throw std::bad_alloc(); }
 bool ThrowingMemoryReader(const eng::MemoryBuffer&, eng::TImage*) { throw std::bad_alloc(); }
 
