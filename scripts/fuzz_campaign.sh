@@ -7,8 +7,8 @@
 #     --goal N        executions per target (default: 10,000,000, or 1,000,000 for a target that
 #                     runs below 5,000 executions a second in its first minute)
 #     --max-time S    stop a target after S seconds even below its goal (default: no limit)
-#     --merge-seeds   afterwards, minimise the committed seeds together with what the campaign
-#                     found into fuzz/corpus/TARGET (libFuzzer -merge=1)
+#     --merge-seeds   afterwards, add to fuzz/corpus/TARGET what the campaign found that covers
+#                     more than the committed seeds (libFuzzer -merge=1; no seed is removed)
 #     --minimise      only minimise the committed seeds of each target, no campaign
 #
 # A crash, sanitizer report, hang or out-of-memory stops that target: its input is copied into
@@ -70,6 +70,17 @@ minimise() {
   cp "$fresh"/* "$seeds"/ 2>/dev/null || true
   after=$(ls "$seeds" | wc -l)
   echo "$name: seeds minimised from $before to $after files"
+}
+
+# Adds to the committed seeds of one target what its campaign found that covers more; the seeds
+# themselves all stay (the hand-written ones show every construct by name).
+add_new_seeds() {
+  local name=$1 seeds=$root/fuzz/corpus/$1 before after
+  before=$(ls "$seeds" | wc -l)
+  nice -n 19 "$bin/fuzz_$name" -merge=1 -rss_limit_mb=2048 -timeout=60 "$seeds" "$work/$name/corpus" \
+    >"$work/$name/merge.log" 2>&1 || { echo "fuzz_campaign: merge of $name failed, see $work/$name/merge.log" >&2; return 1; }
+  after=$(ls "$seeds" | wc -l)
+  echo "$name: $((after - before)) new seeds added to $before"
 }
 
 # The last status line of a libFuzzer log: executions, edges (cov), features (ft), corpus, speed.
@@ -138,7 +149,7 @@ for name in "${targets[@]}"; do
   echo "$row" | tee -a "$report"
 
   if [ $merge_seeds -eq 1 ] && [ $status -eq 0 ]; then
-    minimise "$name" "$work/$name/corpus" || failed=1
+    add_new_seeds "$name" || failed=1
   fi
 done
 LSAN_OPTIONS=$lsan_options
