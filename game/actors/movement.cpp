@@ -163,6 +163,14 @@ float StepLength(float angle) { return IsDiagonalAngle(angle) ? DiagonalStepLeng
 
 void UpdateWorldPosition(int32_t index) {
   TCreature& c = CreatureLists().Creatures[static_cast<size_t>(index)];
+  // Most creatures stand: without progress the step adds a zero of either sign to the tile's
+  // place, so the sine and cosine change nothing (unless the facing is not finite, when they
+  // make the place not a number).
+  if (c.StepProgress == 0.0f && std::isfinite(c.Angle)) {
+    c.WorldX = static_cast<float>(2.0 * c.TileX);
+    c.WorldZ = static_cast<float>(2.0 * c.TileY);
+    return;
+  }
   double radians = static_cast<double>(c.Angle) * std::numbers::pi / 180.0;
   c.WorldX = static_cast<float>(2.0 * c.TileX + std::cos(radians) * c.StepProgress);
   c.WorldZ = static_cast<float>(2.0 * c.TileY + std::sin(radians) * c.StepProgress);
