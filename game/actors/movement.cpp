@@ -179,7 +179,7 @@ void UpdateWorldPosition(int32_t index) {
 void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY) {
   auto& dm = g_move.DistanceMap;
   ClearGrid(dm);
-  SeedCells(index, [&dm](int32_t x, int32_t y, int32_t value) { dm[x][y] = value; }, startX, startY);
+  SeedCells(index, [](int32_t x, int32_t y, int32_t value) { g_move.DistanceMap[x][y] = value; }, startX, startY);
 }
 
 void BuildDistanceMap(int32_t index, int32_t targetX, int32_t targetY) {
