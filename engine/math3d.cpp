@@ -7,15 +7,6 @@
 
 namespace eng {
 
-TVec3 operator+(TVec3 a, TVec3 b) { return {a.X + b.X, a.Y + b.Y, a.Z + b.Z}; }
-TVec3 operator-(TVec3 a, TVec3 b) { return {a.X - b.X, a.Y - b.Y, a.Z - b.Z}; }
-TVec3 operator*(TVec3 a, float s) { return {a.X * s, a.Y * s, a.Z * s}; }
-float Dot(TVec3 a, TVec3 b) { return a.X * b.X + a.Y * b.Y + a.Z * b.Z; }
-
-TVec3 Cross(TVec3 a, TVec3 b) {
-  return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X};
-}
-
 float Length(TVec3 a) { return std::sqrt(Dot(a, a)); }
 
 TVec3 Normalise(TVec3 a) {
@@ -82,11 +73,6 @@ bool MatrixInverse(const TMatrix4& m, TMatrix4* out) {
   if (det == 0.0 || !std::isfinite(det)) return false;
   for (int i = 0; i < 16; ++i) (*out)[i] = static_cast<float>(inv[i] / det);
   return true;
-}
-
-TVec3 MatrixTransformPoint(const TMatrix4& m, TVec3 p) {
-  return {m[0] * p.X + m[4] * p.Y + m[8] * p.Z + m[12], m[1] * p.X + m[5] * p.Y + m[9] * p.Z + m[13],
-          m[2] * p.X + m[6] * p.Y + m[10] * p.Z + m[14]};
 }
 
 void CameraLookAt(TCamera3D& camera, TVec3 center, TVec3 up) {

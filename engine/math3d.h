@@ -12,11 +12,14 @@ struct TVec3 {
   float Z = 0.0f;
 };
 
-TVec3 operator+(TVec3 a, TVec3 b);
-TVec3 operator-(TVec3 a, TVec3 b);
-TVec3 operator*(TVec3 a, float s);
-float Dot(TVec3 a, TVec3 b);
-TVec3 Cross(TVec3 a, TVec3 b);
+// Inline: picking runs these for every triangle a cursor ray comes near, every tick.
+inline TVec3 operator+(TVec3 a, TVec3 b) { return {a.X + b.X, a.Y + b.Y, a.Z + b.Z}; }
+inline TVec3 operator-(TVec3 a, TVec3 b) { return {a.X - b.X, a.Y - b.Y, a.Z - b.Z}; }
+inline TVec3 operator*(TVec3 a, float s) { return {a.X * s, a.Y * s, a.Z * s}; }
+inline float Dot(TVec3 a, TVec3 b) { return a.X * b.X + a.Y * b.Y + a.Z * b.Z; }
+inline TVec3 Cross(TVec3 a, TVec3 b) {
+  return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X};
+}
 float Length(TVec3 a);
 // The vector scaled to length 1; the zero vector stays zero.
 TVec3 Normalise(TVec3 a);
@@ -30,7 +33,10 @@ TMatrix4 MatrixMultiply(const TMatrix4& a, const TMatrix4& b);
 // The general inverse by cofactors; false (out untouched) when the matrix is singular.
 bool MatrixInverse(const TMatrix4& m, TMatrix4* out);
 // The point transformed by the matrix (w = 1, no division).
-TVec3 MatrixTransformPoint(const TMatrix4& m, TVec3 p);
+inline TVec3 MatrixTransformPoint(const TMatrix4& m, TVec3 p) {
+  return {m[0] * p.X + m[4] * p.Y + m[8] * p.Z + m[12], m[1] * p.X + m[5] * p.Y + m[9] * p.Z + m[13],
+          m[2] * p.X + m[6] * p.Y + m[10] * p.Z + m[14]};
+}
 
 // The camera record: the eye and the view matrix.
 struct TCamera3D {

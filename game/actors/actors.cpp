@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
@@ -86,23 +87,27 @@ bool LineMeetsBox(eng::TVec3 s, eng::TVec3 t, const float lo[3], const float hi[
 // Whether the whole line through s and t passes within the sphere that holds the frame's box once
 // the matrix has placed it: the box's half diagonal stretched by the matrix's Frobenius norm,
 // which no direction exceeds. A cheap test that lets most actors off without inverting their
-// matrix; it never turns away a line that meets the box.
+// matrix; it never turns away a line that meets the box. It runs for every actor every tick, so
+// it compares squares (no root, no division): the line's distance d from the centre satisfies
+// d^2 |t - s|^2 = |w x (t - s)|^2 with w from s to the centre.
 bool LineNearPlacedBox(eng::TVec3 s, eng::TVec3 t, const float lo[3], const float hi[3], const eng::TMatrix4& m) {
-  eng::TVec3 centre = eng::MatrixTransformPoint(m, {(lo[0] + hi[0]) * 0.5f, (lo[1] + hi[1]) * 0.5f,
-                                                    (lo[2] + hi[2]) * 0.5f});
+  double c[3];
+  for (int row = 0; row < 3; ++row)
+    c[row] = double(m[row]) * (0.5 * (double(lo[0]) + hi[0])) + double(m[4 + row]) * (0.5 * (double(lo[1]) + hi[1])) +
+             double(m[8 + row]) * (0.5 * (double(lo[2]) + hi[2])) + double(m[12 + row]);
   double half = 0.0, stretch = 0.0;
   for (int axis = 0; axis < 3; ++axis) half += 0.25 * double(hi[axis] - lo[axis]) * double(hi[axis] - lo[axis]);
   for (int column = 0; column < 3; ++column)
     for (int row = 0; row < 3; ++row) stretch += double(m[column * 4 + row]) * double(m[column * 4 + row]);
-  double radius = std::sqrt(half * stretch) * 1.001 + 1e-4;  // a margin for the float steps
-  double d[3] = {double(t.X) - s.X, double(t.Y) - s.Y, double(t.Z) - s.Z};
-  double w[3] = {double(centre.X) - s.X, double(centre.Y) - s.Y, double(centre.Z) - s.Z};
-  double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  // At least (sqrt(half x stretch) x 1.001 + 1e-4)^2: a margin for the float steps of placing.
+  const double radius2 = half * stretch * 1.003 + 5e-5;
+  const double d[3] = {double(t.X) - s.X, double(t.Y) - s.Y, double(t.Z) - s.Z};
+  const double w[3] = {c[0] - s.X, c[1] - s.Y, c[2] - s.Z};
+  const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
   if (dd == 0.0) return true;
-  double along = (w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / dd;
-  double distance2 = 0.0;
-  for (int axis = 0; axis < 3; ++axis) distance2 += (w[axis] - along * d[axis]) * (w[axis] - along * d[axis]);
-  return distance2 <= radius * radius;
+  const double x = w[1] * d[2] - w[2] * d[1], y = w[2] * d[0] - w[0] * d[2], z = w[0] * d[1] - w[1] * d[0];
+  // The slack covers the rounding of the cross product when the line passes near the centre.
+  return x * x + y * y + z * z <= radius2 * dd * (1.0 + 1e-9);
 }
 
 }  // namespace
@@ -160,16 +165,17 @@ bool MeshRayHit(const TGmMesh& mesh, uint32_t frame, const eng::TMatrix4& matrix
                     lo, hi))
     return false;
 
+  // Each vertex placed once, not once for every triangle that shares it: the same values.
+  static std::vector<eng::TVec3> placed;
+  placed.resize(f.Vertices.size());
+  for (size_t i = 0; i < f.Vertices.size(); ++i) {
+    const TGmVector& v = f.Vertices[i];
+    placed[i] = eng::MatrixTransformPoint(matrix, {v.X, v.Y, v.Z});
+  }
   bool hit = false;
   for (const TGmTriangle& tri : mesh.Triangles) {
-    eng::TVec3 p[3];
-    const uint32_t corners[3] = {tri.VertexA, tri.VertexB, tri.VertexC};
-    for (int i = 0; i < 3; ++i) {
-      const TGmVector& v = f.Vertices[corners[i]];
-      p[i] = eng::MatrixTransformPoint(matrix, {v.X, v.Y, v.Z});
-    }
     eng::TVec3 at;
-    if (!RayTriangleHit(eye, farPoint, p[0], p[1], p[2], &at)) continue;
+    if (!RayTriangleHit(eye, farPoint, placed[tri.VertexA], placed[tri.VertexB], placed[tri.VertexC], &at)) continue;
     float d = eng::Length(eye - at);
     if (d < *distance) {
       *distance = d;

@@ -99,7 +99,10 @@ void AiTick() {
     int32_t goalX = 0, goalY = 0;
     int32_t best = NearestEnemy(index, &goalX, &goalY);
     if (best == 10000 || (best == 1 && cr.AtackPoints == 0) || (best > 1 && cr.MovePoints <= 0)) continue;
+    // Nothing the wave depends on changes before the order builds its own map.
+    KeepDistanceMapFor(index);
     OrderCreature(index, goalX, goalY);
+    KeepDistanceMapFor(-1);
     if (OrderStarted(index)) return;  // one order per tick
     g_ai.Done[i] = true;
   }

@@ -33,6 +33,8 @@ struct TMovementState {
   int32_t DistanceMap[GridSize][GridSize] = {};  // [x][y]; see BuildDistanceMap
   int32_t ShotMap[GridSize][GridSize] = {};      // [x][y]; see BuildShotMap
   TDistanceMapBuilder Builder = nullptr;         // null: the breadth-first queue
+  int32_t KeptWaveOf = -1;                       // see KeepDistanceMapFor; -1 none
+  uint64_t DistanceMapsBuilt = 0;                // by BuildDistanceMap, kept waves not counted
 };
 
 TMovementState& Movement();
@@ -56,6 +58,12 @@ void BuildDistanceMap(int32_t index, int32_t targetX, int32_t targetY);
 void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY);
 // Swaps the builder BuildDistanceMap uses (null: the queue).
 void SetDistanceMapBuilder(TDistanceMapBuilder builder);
+// Says that the distance map is the full wave (no target) just built by the queue for creature
+// `index`, and that nothing it depends on has changed since: the next BuildDistanceMap for that
+// creature then keeps it whenever a target could not have stopped the wave earlier (a target
+// outside the map, or on a cell the wave did not reach or that holds a wall or a creature). The
+// AI orders a creature right after weighing its wave. Any build forgets the mark.
+void KeepDistanceMapFor(int32_t index);
 // The distance map before the wave: cleared, walls, other creatures and the creature itself;
 // returns the creature's held tile, where the wave starts.
 void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY);

@@ -151,6 +151,41 @@ TEST_F(CreaturesRun, MeleeOnArrivalAndAShotAtAnEnemyInLineOfFire) {
   EXPECT_EQ(d.Int("bullets", "count"), 0) << "landed";
 }
 
+// A bullet flies to the tile it was fired at and hits its target there or wherever it has gone:
+// the beast is shot on the tile it is leaving and walks on under the bullet.
+TEST_F(CreaturesRun, ABulletFliesToTheOrderedTileAndStillHitsATargetThatWalkedOn) {
+  WriteMap("creature \"Blue Soldier\" 6 10 0 1 0\n"
+           "creature Beast 14 10 180 2 1\n");
+  Input in;
+  in.Key(5, "0x14");     // turn-based at once: nobody walks
+  in.Click(30, 6, 10);   // the soldier is selected
+  in.Key(40, "0x12");    // E: the AI sends the beast west toward the soldier
+  in.Key(60, "0x12");    // E while it walks: the soldier's turn, the beast walks on
+  in.Click(120, 13, 10); // not a selection while a creature walks: the soldier fires at the beast
+  ProcessResult r = Run(200, in.Text(), {"--dump-state", "140:flight.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  StateDumpReader flight = Dump("flight.txt");
+  EXPECT_EQ(flight.Int("players", "CurrentPlayer"), 0);
+  ASSERT_EQ(flight.Int("bullets", "count"), 1);
+  EXPECT_EQ(flight.Int("bullets", "bullet.0.Target"), 1);
+  EXPECT_EQ(flight.Float("bullets", "bullet.0.Angle"), 0.0) << "east, along row 10";
+  EXPECT_NEAR(flight.Float("bullets", "bullet.0.WorldZ"), 20.0, 1e-4);
+  EXPECT_NEAR(flight.Float("bullets", "bullet.0.WorldX") + flight.Float("bullets", "bullet.0.DistanceLeft"), 26.0,
+              1e-3)
+      << "it lands on the centre of tile 13, the tile it was fired at";
+  EXPECT_EQ(flight.Creature(1, "TileX"), 12) << "the beast has left that tile";
+  EXPECT_EQ(flight.Creature(1, "State"), 1) << "and walks on";
+  EXPECT_EQ(flight.Creature(1, "Health"), 14);
+  EXPECT_EQ(flight.Creature(0, "Shots"), 5);
+
+  StateDumpReader d = Dump();
+  EXPECT_EQ(d.Int("bullets", "count"), 0) << "landed";
+  EXPECT_LE(d.Creature(1, "TileX"), 12) << "nowhere near the tile the bullet landed on";
+  EXPECT_EQ(d.Creature(1, "Health"), 14 - 4) << "the bullet hits its target wherever it is";
+  EXPECT_EQ(d.Creature(0, "TileX"), 6) << "the soldier fired from where it stood";
+}
+
 TEST_F(CreaturesRun, KeyTStopsTheWalkersOnTheirNextTileAndOrdersWaitForIt) {
   WriteMap("creature \"Blue Soldier\" 6 9 0 1 0\n"
            "creature \"Blue Soldier\" 6 11 0 2 0\n"

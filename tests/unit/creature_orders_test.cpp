@@ -3,7 +3,9 @@
 // picking of creature models.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 
 #include "engine/math3d.h"
 #include "tests/support/world_fixture.h"
@@ -83,6 +85,23 @@ TEST_F(CreatureOrders, StepProgressIsA32BitSumAndTheExcessCarries) {
   EXPECT_EQ(C(d).State, StateStand);
   EXPECT_EQ(C(d).StepProgress, 0.0f) << "standing clears the progress";
   EXPECT_EQ(C(d).WorldX, 14.0f);
+}
+
+// Without step progress a creature stands on its tile's centre, whatever it faces, except that a
+// facing a script made infinite still makes its place not a number, as the step's sum does.
+TEST_F(CreatureOrders, WithoutProgressTheWorldPlaceIsTheTileUnlessTheFacingIsNotFinite) {
+  int32_t a = Place("Unit", 3, 4, 0);
+  for (float angle : {0.0f, 123.4f, -0.0f, 1.0e30f}) {
+    C(a).Angle = angle;
+    C(a).StepProgress = angle < 0.0f ? -0.0f : 0.0f;
+    game::UpdateWorldPosition(a);
+    EXPECT_EQ(C(a).WorldX, 6.0f) << angle;
+    EXPECT_EQ(C(a).WorldZ, 8.0f) << angle;
+  }
+  C(a).Angle = std::numeric_limits<float>::infinity();
+  game::UpdateWorldPosition(a);
+  EXPECT_TRUE(std::isnan(C(a).WorldX));
+  EXPECT_TRUE(std::isnan(C(a).WorldZ));
 }
 
 TEST_F(CreatureOrders, DiagonalStepsOnlyPastFreeCornersAndAroundWalls) {

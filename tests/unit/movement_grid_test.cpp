@@ -144,6 +144,50 @@ TEST_F(MovementGrid, QueueEqualsThePassScanOnRandomMaps) {
   EXPECT_EQ(compared, 3000);
 }
 
+// The AI's order keeps the full wave it has just built only where a target could not have
+// stopped the wave earlier; elsewhere, and for any other creature, the map is built again. Either
+// way the order sees the map the pass scan builds for it.
+TEST_F(MovementGrid, AKeptFullWaveIsTheTargetedMapOrIsBuiltAgain) {
+  std::mt19937 random(77);
+  auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(random); };
+  int kept = 0, rebuilt = 0;
+  for (int map = 0; map < 300; ++map) {
+    ResetAll();
+    AddKind({});
+    const int32_t w = pick(2, 20), h = pick(2, 20);
+    SetMap(w, h);
+    for (int32_t y = 0; y <= h; ++y)
+      for (int32_t x = 0; x <= w; ++x)
+        if (pick(0, 99) < 30) AddWall(x, y);
+    for (int32_t n = 0; n < 6; ++n) {
+      uint16_t id = game::CreateCreature("Unit", pick(0, w), pick(0, h), 0.0f);
+      if (id != 0) C(game::FindCreature(id)).Owner = static_cast<uint8_t>(pick(0, 1));
+    }
+    const int32_t count = static_cast<int32_t>(game::CreatureLists().Creatures.size());
+    if (count == 0) continue;
+    const int32_t cr = pick(0, count - 1);
+    // Free tiles, walls, creatures, the own tile and tiles outside the map, reached or not.
+    const int32_t tx = pick(-1, w + 1), ty = pick(-1, h + 1);
+    const bool other = pick(0, 5) == 0;  // the mark names another creature: never kept
+    game::BuildDistanceMap(cr, -1, -1);
+    const uint64_t built = Movement().DistanceMapsBuilt;
+    game::KeepDistanceMapFor(other ? (cr + 1) % count : cr);
+    game::BuildDistanceMap(cr, tx, ty);
+    const bool wasKept = Movement().DistanceMapsBuilt == built;
+    if (wasKept) ++kept; else ++rebuilt;
+    if (other && count > 1) EXPECT_FALSE(wasKept) << "map " << map;
+    EXPECT_EQ(Movement().KeptWaveOf, -1) << "a mark serves one build";
+    static int32_t got[game::GridSize][game::GridSize];
+    std::memcpy(got, Movement().DistanceMap, sizeof got);
+    game::BuildDistanceMapPassScan(cr, tx, ty);
+    for (int32_t y = 0; y <= h; ++y)
+      ASSERT_EQ(Row(y, got), Row(y, Movement().DistanceMap))
+          << "map " << map << " row " << y << " target " << tx << " " << ty << (wasKept ? " (kept)" : "");
+  }
+  EXPECT_GT(kept, 50);
+  EXPECT_GT(rebuilt, 50) << "targets the wave reaches, and other creatures' marks";
+}
+
 TEST_F(MovementGrid, TheWaveStopsAfterPass1000InASerpentineMaze) {
   SetMap(99, 99);
   // Every odd row is a wall with one gap, at the east end and the west end in turn: the way from
