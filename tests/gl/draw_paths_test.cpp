@@ -1,7 +1,7 @@
 // The two ways the world reaches GL give the same picture: meshes sent as vertex arrays or corner
 // by corner, and actors outside the view skipped or sent, drawn pixel for pixel alike under the
 // software rasteriser; on the demo scenario from several views, and on a crowded map whose actors
-// stand across every edge of the screen and behind the eye. The crowded view is kept as
+// and flares' sparks stand across every edge of the screen and behind the eye. The crowded view is kept as
 // test-artifacts/crowd_view.png for looking at.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "engine/opengl.h"
 #include "engine/screenshot.h"
 #include "game/actors/creatures.h"
+#include "game/actors/effects.h"
 #include "game/actors/walls.h"
 #include "game/core/camera.h"
 #include "game/core/game_core.h"
@@ -137,6 +138,14 @@ TEST_F(DrawPathsTest, CrowdedMapAcrossEveryEdge) {
     c.Frame = static_cast<float>(n++ % 11) * 0.29f;
     if (n % 4 == 0) c.State = game::StateWalk;
   }
+
+  // Flares across the map, their sparks in the air and fading.
+  for (int i = 0; i < 16; ++i) {
+    const float x = static_cast<float>((i * 37) % 40) * 2.0f, z = static_cast<float>((i * 23) % 40) * 2.0f;
+    ASSERT_NE(game::CreateEffect("Flare", x, 0.5f, z), 0) << i;
+  }
+  for (int tick = 0; tick < 90; ++tick) game::UpdateEffects();
+  ASSERT_GT(game::EffectLists().Particles.size(), 500u);
 
   Look({40.0f, 30.0f, 40.0f}, {40.0f, 0.0f, 20.0f});
   game::TDrawCounts above = ExpectSamePicture("above the middle");

@@ -47,8 +47,9 @@ TEST(Frustum, BoxesInsideStraddlingAndOutsideEachPlane) {
 
 TEST(Frustum, MarginIsWorldDistanceFromThePlane) {
   const eng::TFrustum view = Straight();
-  // The box's nearest corner lies 0.005 units outside the right plane (x = -z).
-  const float x = 10.5f + 0.005f * std::sqrt(2.0f);
+  // The box's corner nearest the view, (x - 0.5, z - 0.5), lies 0.005 units outside the right
+  // plane (x = -z).
+  const float x = 11.0f + 0.005f * std::sqrt(2.0f);
   EXPECT_TRUE(eng::FrustumExcludesBox(view, At(x, 0, -10), kLo, kHi, 0.001));
   EXPECT_FALSE(eng::FrustumExcludesBox(view, At(x, 0, -10), kLo, kHi, 0.01));
 }
