@@ -13,7 +13,6 @@
 #include "game/actors/creatures.h"
 #include "game/core/camera.h"
 #include "game/core/random.h"
-#include "game/models/mesh.h"
 #include "game/world/assets.h"
 #include "game/world/defs.h"
 #include "game/world/registry.h"
@@ -21,10 +20,6 @@
 namespace game {
 
 namespace {
-
-// How far outside the view (world units) a particle must lie to be skipped: far beyond any
-// rounding of its corners.
-constexpr double kParticleMargin = 0.01;
 
 TEffectLists g_effects;
 
@@ -340,22 +335,8 @@ void DrawEffects() {
   const eng::TVec3 right{m[0], m[4], m[8]};
   const eng::TVec3 up{m[1], m[5], m[9]};
   const eng::TVec3 toEye{m[2], m[6], m[10]};  // the quads face the camera, and so does their light
-  const eng::TFrustum view = DrawFrustum(camera.Matrix);
-  const eng::TMatrix4 world = eng::MatrixIdentity();
-  const float span = eng::Length(right) + eng::Length(up);
-  const TParticle* skippedLast = nullptr;
   for (const TParticle& p : g_effects.Particles) {
     const eng::TVec3 at{p.PosX, p.PosY, p.PosZ};
-    // Every corner lies within Scale x (|right| + |up|) of the centre along each axis.
-    const float reach = std::fabs(p.Scale) * span;
-    const float lo[3] = {at.X - reach, at.Y - reach, at.Z - reach}, hi[3] = {at.X + reach, at.Y + reach, at.Z + reach};
-    if (eng::FrustumExcludesBox(view, world, lo, hi, kParticleMargin)) {
-      ++DrawCounts().Culled;
-      skippedLast = &p;
-      continue;
-    }
-    skippedLast = nullptr;
-    ++DrawCounts().Drawn;
     const eng::TVec3 r = right * p.Scale, u = up * p.Scale;
     const eng::TVec3 corners[4] = {at - r - u, at + r - u, at + r + u, at - r + u};
     const float tex[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
@@ -370,13 +351,6 @@ void DrawEffects() {
       glVertex3f(corners[k].X, corners[k].Y, corners[k].Z);
     }
     glEnd();
-  }
-  // What comes after sees the texture, normal and coordinate of the last particle, drawn or not.
-  if (skippedLast != nullptr) {
-    eng::CameraLoadMatrix(camera);
-    glBindTexture(GL_TEXTURE_2D, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0);
-    glNormal3f(toEye.X, toEye.Y, toEye.Z);
-    glTexCoord2f(0.0f, 1.0f);
   }
   glDisable(GL_BLEND);
   const GLfloat opaque[4] = {1.0f, 1.0f, 1.0f, 1.0f};

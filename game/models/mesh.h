@@ -141,14 +141,18 @@ bool MeshOutsideView(const eng::TFrustum& view, const TGmMesh* mesh, float frame
 // them off and on and compare pixels.
 struct TDrawSettings {
   bool VertexArrays = true;     // MeshDraw sends vertex arrays instead of a call per attribute
-  bool CullOutsideView = true;  // walls, creatures, floor cells and particles wholly outside the view are skipped
+  // Walls, creatures and floor cells wholly outside the view are skipped. NOTE: particles are all
+  // sent: skipping those outside the view changed a blended pixel here and there by its last bit
+  // under the software rasteriser (the quads share one matrix, and the driver batches them by
+  // what lies between), so the picture would not stay the same.
+  bool CullOutsideView = true;
 };
 TDrawSettings& DrawSettings();
 // The view to cull against while drawing under the current 3D projection and `view`; invalid
 // (nothing is culled) when culling is switched off or the projection is not 3D.
 eng::TFrustum DrawFrustum(const eng::TMatrix4& view);
-// What the last draws sent: objects (walls, creatures, floor cells, particles) drawn and skipped as
-// outside the view. Reset by DrawWorld; the drawing routines add to it.
+// What the last draws sent: objects (walls, creatures, floor cells) drawn and skipped as outside
+// the view. Reset by DrawWorld; the drawing routines add to it.
 struct TDrawCounts {
   int32_t Drawn = 0;
   int32_t Culled = 0;
