@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     auto empty = g_results.find({static_cast<int>(scene), WayEmpty});
     auto plain = g_results.find({static_cast<int>(scene), WayPlain});
     if (empty == g_results.end() || plain == g_results.end()) continue;
-    std::printf("%s: empty frame %.3f ms\n", name, empty->second.Ms);
+    std::printf("%s: empty frame %.2f us\n", name, empty->second.Ms * 1e3);
     for (int way = WayPlain; way < WayCount; ++way) {
       auto r = g_results.find({static_cast<int>(scene), way});
       if (r == g_results.end()) continue;
