@@ -20,17 +20,14 @@ namespace game {
 
 namespace {
 
-// The mesh list: every mesh from its loading to MeshFreeAll.
-struct MeshState {
-  TGmMesh* Head = nullptr;
-  uint32_t Count = 0;
-  std::string Failure;  // why the last load gave no mesh
-};
-
-MeshState g_meshes;
+// How far outside the view (world units) a mesh's box must lie to be skipped. A blended corner
+// may stray from its key frames' boxes by a rounding step; a hundredth of a unit covers that many
+// times over at any distance the far plane allows.
 constexpr double kViewMargin = 0.01;
-TDrawSettings g_drawSettings;
-TDrawCounts g_drawCounts;
+
+// Triangles per glDrawArrays: whole triangles in their order (the test draws a mesh of several
+// batches both ways and compares), so that the scratch stays small for a mesh of a million faces.
+constexpr uint32_t kBatchTriangles = 8192;
 
 // One corner as the vertex arrays take it, interleaved.
 struct TArrayCorner {
@@ -38,10 +35,6 @@ struct TArrayCorner {
   float TexCoord[2];
   float Vertex[3];
 };
-
-// Triangles per glDrawArrays: whole triangles in their order, so the picture is the same as one
-// batch, and the scratch stays small for a mesh of a million faces.
-constexpr uint32_t kBatchTriangles = 8192;
 
 // Scratch reused by every draw: corners of one batch, and the blended positions and normals of
 // an animated mesh, each worked out once per vertex rather than once per corner.
@@ -51,6 +44,16 @@ struct DrawScratch {
   std::vector<TGmVector> Normals;
 };
 
+// The mesh list: every mesh from its loading to MeshFreeAll.
+struct MeshState {
+  TGmMesh* Head = nullptr;
+  uint32_t Count = 0;
+  std::string Failure;  // why the last load gave no mesh
+};
+
+MeshState g_meshes;
+TDrawSettings g_drawSettings;
+TDrawCounts g_drawCounts;
 DrawScratch g_scratch;
 
 std::string UpperExtension(const std::string& fileName) {
@@ -513,8 +516,6 @@ bool MeshBoundsAt(const TGmMesh* mesh, float frame, float lo[3], float hi[3]) {
 bool MeshOutsideView(const eng::TFrustum& view, const TGmMesh* mesh, float frame, const eng::TMatrix4& model) {
   float lo[3], hi[3];
   if (!MeshBoundsAt(mesh, frame, lo, hi)) return false;
-  // A blended corner may stray from its key frames' boxes by a rounding step; a hundredth of a
-  // unit covers that many times over at any distance the far plane allows.
   return eng::FrustumExcludesBox(view, model, lo, hi, kViewMargin);
 }
 
