@@ -1,7 +1,9 @@
 // Where a frame's time goes: the game's drawing of the demo map and of a full 100 x 100 map (8,000
 // walls and 2,000 creatures) against an empty frame (clear, both projections, finish) in the same
 // run, each with the rasteriser held to one pixel by the scissor (the game's own CPU and the
-// driver's per-call work) and with the whole window rasterised. Before the table, start-up to the
+// driver's per-call work) and with the whole window rasterised; the world drawn the plain way (a
+// call per corner attribute, every actor sent) and the game's way (vertex arrays, actors outside
+// the view skipped). bench_frame_cpu takes the driver out of the time as well. Before the table, start-up to the
 // first frame, split into the driver's part (window and context) and the game's own (kinds, models,
 // textures, the map), measured once. Run under a display: xvfb-run -a bench/bench_frame.
 //
@@ -33,6 +35,7 @@
 #include "game/core/camera.h"
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
+#include "game/models/mesh.h"
 #include "game/world/floor.h"
 #include "game/world/registry.h"
 
@@ -111,23 +114,27 @@ void GameFrame() {
 // table: "demo/0", "demo_empty/1", ...
 std::map<std::string, double> g_frameMs;
 
-void BM_Frame(benchmark::State& state, TScene scene, bool empty) {
+void BM_Frame(benchmark::State& state, TScene scene, bool empty, bool plain) {
   UseScene(state, scene);
   Raster(state.range(0));
+  game::DrawSettings().VertexArrays = !plain;
+  game::DrawSettings().CullOutsideView = !plain;
   double before = ClockMs(CLOCK_THREAD_CPUTIME_ID);
   for (auto _ : state) empty ? EmptyFrame() : GameFrame();
   double spent = ClockMs(CLOCK_THREAD_CPUTIME_ID) - before;
   glDisable(GL_SCISSOR_TEST);
-  std::string name = std::string(scene == TScene::Demo ? "demo" : "big") + (empty ? "_empty/" : "/") +
-                     std::to_string(state.range(0));
+  std::string name = std::string(scene == TScene::Demo ? "demo" : "big") +
+                     (empty ? "_empty/" : plain ? "_plain/" : "/") + std::to_string(state.range(0));
   if (state.iterations() > 0) g_frameMs[name] = spent / static_cast<double>(state.iterations());
 }
 
 // Registration order is running order: the demo's frames come before the big map replaces it.
-BENCHMARK_CAPTURE(BM_Frame, demo_empty, TScene::Demo, true)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Frame, demo, TScene::Demo, false)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Frame, big_empty, TScene::Big, true)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Frame, big, TScene::Big, false)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Frame, demo_empty, TScene::Demo, true, false)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Frame, demo_plain, TScene::Demo, false, true)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Frame, demo, TScene::Demo, false, false)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Frame, big_empty, TScene::Big, true, false)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Frame, big_plain, TScene::Big, false, true)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Frame, big, TScene::Big, false, false)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -177,14 +184,16 @@ int main(int argc, char** argv) {
 
   benchmark::RunSpecifiedBenchmarks();
   for (const char* scene : {"demo", "big"})
-    for (const char* raster : {"0", "1"}) {
-      auto frame = g_frameMs.find(std::string(scene) + "/" + raster);
-      auto empty = g_frameMs.find(std::string(scene) + "_empty/" + raster);
-      if (frame == g_frameMs.end() || empty == g_frameMs.end()) continue;
-      std::printf("%-4s %-22s: frame %.3f ms, empty frame %.3f ms, ratio %.1f, the game's drawing %.3f ms\n",
-                  scene, raster[0] == '0' ? "(one pixel rasterised)" : "(whole window)", frame->second,
-                  empty->second, frame->second / empty->second, frame->second - empty->second);
-    }
+    for (const char* raster : {"0", "1"})
+      for (const char* way : {"_plain", ""}) {
+        auto frame = g_frameMs.find(std::string(scene) + way + "/" + raster);
+        auto empty = g_frameMs.find(std::string(scene) + "_empty/" + raster);
+        if (frame == g_frameMs.end() || empty == g_frameMs.end()) continue;
+        std::printf("%-4s %-22s %-10s: frame %.3f ms, empty frame %.3f ms, ratio %.1f, the game's drawing %.3f ms\n",
+                    scene, raster[0] == '0' ? "(one pixel rasterised)" : "(whole window)",
+                    way[0] != '\0' ? "plain" : "game's way", frame->second, empty->second,
+                    frame->second / empty->second, frame->second - empty->second);
+      }
   benchmark::Shutdown();
   return 0;
 }

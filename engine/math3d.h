@@ -38,6 +38,25 @@ inline TVec3 MatrixTransformPoint(const TMatrix4& m, TVec3 p) {
           m[2] * p.X + m[6] * p.Y + m[10] * p.Z + m[14]};
 }
 
+// The six clip planes of a view (left, right, bottom, top, near, far) in world space, each scaled so
+// that a point's signed distance is in world units, positive on the inside. Invalid: nothing is
+// known of the view, and no box is ever outside it.
+struct TFrustum {
+  double Planes[6][4] = {};
+  bool Valid = false;
+};
+
+// The frustum of a perspective projection as gluPerspective builds it (vertical field of view in
+// degrees, width / height, clip distances) applied after the view matrix. Invalid for a
+// projection that cannot be built (zero or negative sizes, near not below far, non-finite values).
+TFrustum FrustumFromPerspective(double fovY, double aspect, double zNear, double zFar, const TMatrix4& view);
+// True only when the box (object space, lo..hi per axis), placed by the model matrix, lies wholly
+// outside one plane by more than `margin` world units, so that nothing drawn inside the box can
+// reach a pixel. Conservative: false for an invalid frustum, a model matrix that is not affine
+// (bottom row other than 0 0 0 1) or any non-finite value.
+bool FrustumExcludesBox(const TFrustum& frustum, const TMatrix4& model, const float lo[3], const float hi[3],
+                        double margin);
+
 // The camera record: the eye and the view matrix.
 struct TCamera3D {
   TVec3 Position;

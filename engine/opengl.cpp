@@ -225,6 +225,16 @@ void SetMode3D(float fov) {
   glViewport(0, 0, s.RenderWidth, s.RenderHeight);
 }
 
+TFrustum ViewFrustum(const TMatrix4& view) {
+  if (g_gl.Mode != 3) return TFrustum{};
+  const ScreenState& s = Screen();
+  if (s.RenderWidth <= 0 || s.RenderHeight <= 0) return TFrustum{};
+  // The same values SetMode3D hands to gluPerspective.
+  double aspect = static_cast<double>(s.RenderWidth) / s.RenderHeight;
+  return FrustumFromPerspective(static_cast<double>(g_gl.FOV), aspect, static_cast<double>(g_gl.Near),
+                                static_cast<double>(g_gl.Far), view);
+}
+
 void SetDepthRange(float znear, float zfar) {
   g_gl.Near = znear;
   g_gl.Far = zfar;

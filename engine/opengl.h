@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/math3d.h"
 #include "engine/platform/platform.h"
 
 namespace eng {
@@ -60,6 +61,9 @@ void GLDestroyContext();
 
 void SetMode2D();
 void SetMode3D(float fov);
+// The world-space frustum of the current 3D projection (SetMode3D's field of view, the render
+// size and the clip distances) seen through `view`; invalid when the projection is 2D.
+TFrustum ViewFrustum(const TMatrix4& view);
 // Stores the clip distances for the next SetMode3D.
 void SetDepthRange(float znear, float zfar);
 // Applies the current projection again (after a resize).

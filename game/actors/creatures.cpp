@@ -216,6 +216,10 @@ void DrawCreatures() {
   glEnable(GL_CULL_FACE);
   float f = DrawFraction();
   const eng::TCamera3D& camera = GmCamera().Camera;
+  const eng::TFrustum view = DrawFrustum(camera.Matrix);
+  const TCreature* skippedLast = nullptr;
+  const TGmMesh* skippedModel = nullptr;
+  float skippedFrame = 0.0f;
   for (TCreature& c : g_creatures.Creatures) {
     if (!c.Alive) continue;
     const TGmMesh* model = GetModel(c, StateModelName(c.State));
@@ -234,10 +238,26 @@ void DrawCreatures() {
     }
     c.Matrix = CreatureMatrix(c, c.DrawX, c.DrawZ);
     if (model == nullptr) continue;
+    if (MeshOutsideView(view, model, frame, c.Matrix)) {
+      ++DrawCounts().Culled;
+      skippedLast = &c;
+      skippedModel = model;
+      skippedFrame = frame;
+      continue;
+    }
+    skippedLast = nullptr;
+    ++DrawCounts().Drawn;
     eng::CameraLoadMatrix(camera);
     glMultMatrixf(c.Matrix.data());
     glBindTexture(GL_TEXTURE_2D, c.Texture != nullptr ? c.Texture->ID : 0);
     MeshDraw(model, frame);
+  }
+  // What comes after sees the matrix, texture and current normal of the last creature, drawn or not.
+  if (skippedLast != nullptr) {
+    eng::CameraLoadMatrix(camera);
+    glMultMatrixf(skippedLast->Matrix.data());
+    glBindTexture(GL_TEXTURE_2D, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0);
+    MeshLeaveCurrent(skippedModel, skippedFrame);
   }
   glDisable(GL_CULL_FACE);
 }

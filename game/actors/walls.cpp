@@ -153,13 +153,31 @@ void DrawWalls() {
   glEnable(GL_CULL_FACE);
   float f = DrawFraction();
   const eng::TCamera3D& camera = GmCamera().Camera;
+  const eng::TFrustum view = DrawFrustum(camera.Matrix);
+  const TWall* skippedLast = nullptr;
+  float skippedFrame = 0.0f;
   for (const TWall& w : g_walls.Walls) {
     if (w.Model == nullptr) continue;
     float frame = w.Animated ? w.Frame + f * w.AnimSpeed : w.Frame;
+    if (MeshOutsideView(view, w.Model, frame, w.Matrix)) {
+      ++DrawCounts().Culled;
+      skippedLast = &w;
+      skippedFrame = frame;
+      continue;
+    }
+    skippedLast = nullptr;
+    ++DrawCounts().Drawn;
     eng::CameraLoadMatrix(camera);
     glMultMatrixf(w.Matrix.data());
     glBindTexture(GL_TEXTURE_2D, w.Texture != nullptr ? w.Texture->ID : 0);
     MeshDraw(w.Model, frame);
+  }
+  // What comes after sees the matrix, texture and current normal of the last wall, drawn or not.
+  if (skippedLast != nullptr) {
+    eng::CameraLoadMatrix(camera);
+    glMultMatrixf(skippedLast->Matrix.data());
+    glBindTexture(GL_TEXTURE_2D, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0);
+    MeshLeaveCurrent(skippedLast->Model, skippedFrame);
   }
   glDisable(GL_CULL_FACE);
 }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/data_file.h"
+#include "engine/opengl.h"
 
 #include "game/core/fatal.h"
 #include "game/models/format_md2.h"
@@ -19,6 +20,30 @@ namespace game {
 
 namespace {
 
+// How far outside the view (world units) a mesh's box must lie to be skipped. A blended corner
+// may stray from its key frames' boxes by a rounding step; a hundredth of a unit covers that many
+// times over at any distance the far plane allows.
+constexpr double kViewMargin = 0.01;
+
+// Triangles per glDrawArrays: whole triangles in their order (the test draws a mesh of several
+// batches both ways and compares), so that the scratch stays small for a mesh of a million faces.
+constexpr uint32_t kBatchTriangles = 8192;
+
+// One corner as the vertex arrays take it, interleaved.
+struct TArrayCorner {
+  float Normal[3];
+  float TexCoord[2];
+  float Vertex[3];
+};
+
+// Scratch reused by every draw: corners of one batch, and the blended positions and normals of
+// an animated mesh, each worked out once per vertex rather than once per corner.
+struct DrawScratch {
+  std::vector<TArrayCorner> Corners;
+  std::vector<TGmVector> Vertices;
+  std::vector<TGmVector> Normals;
+};
+
 // The mesh list: every mesh from its loading to MeshFreeAll.
 struct MeshState {
   TGmMesh* Head = nullptr;
@@ -27,6 +52,9 @@ struct MeshState {
 };
 
 MeshState g_meshes;
+TDrawSettings g_drawSettings;
+TDrawCounts g_drawCounts;
+DrawScratch g_scratch;
 
 std::string UpperExtension(const std::string& fileName) {
   std::string ext = std::filesystem::path(fileName).extension().string();
@@ -73,6 +101,80 @@ void EmitCorners(const TGmMesh& mesh, float frame, Sink&& sink) {
       sink(c);
     }
   }
+}
+
+// The corners of triangles first..end at `frame` into the scratch, with the very values the
+// per-corner path would send.
+void FillCorners(const TGmMesh& mesh, const TGmFrameBlend& at, uint32_t first, uint32_t end) {
+  const TGmMeshFrame& a = mesh.Frames[at.Current];
+  const bool textured = mesh.TexCoordCount > 0;
+  const TGmVector* vertices = a.Vertices.data();
+  const TGmVector* normals = a.Normals.data();
+  const TGmVector* faceNormals = a.FaceNormals.data();
+  if (mesh.Animated) {
+    vertices = g_scratch.Vertices.data();
+    normals = g_scratch.Normals.data();
+  }
+  g_scratch.Corners.resize(static_cast<size_t>(end - first) * 3);
+  TArrayCorner* out = g_scratch.Corners.data();
+  for (uint32_t t = first; t < end; ++t) {
+    const TGmTriangle& tri = mesh.Triangles[t];
+    const uint32_t corner[3] = {tri.VertexA, tri.VertexB, tri.VertexC};
+    const uint32_t texes[3] = {tri.TexA, tri.TexB, tri.TexC};
+    TGmVector flat;
+    if (mesh.FlatNormals)
+      flat = mesh.Animated ? Lerp(faceNormals[t], mesh.Frames[at.Next].FaceNormals[t], at.Blend) : faceNormals[t];
+    for (int k = 0; k < 3; ++k, ++out) {
+      const TGmVector& n = mesh.FlatNormals ? flat : normals[corner[k]];
+      const TGmVector& v = vertices[corner[k]];
+      out->Normal[0] = n.X;
+      out->Normal[1] = n.Y;
+      out->Normal[2] = n.Z;
+      if (textured) {
+        const TGmTexCoord& c = mesh.TexCoords[texes[k]];
+        out->TexCoord[0] = c.U;
+        out->TexCoord[1] = c.V;
+      }
+      out->Vertex[0] = v.X;
+      out->Vertex[1] = v.Y;
+      out->Vertex[2] = v.Z;
+    }
+  }
+}
+
+// MeshDraw through client vertex arrays (GL 1.1): the same corners in the same order, blended
+// once per vertex for an animated mesh.
+void DrawArrays(const TGmMesh& mesh, float frame) {
+  const TGmFrameBlend at = MeshFrameAt(mesh, frame);
+  if (mesh.Animated) {
+    const TGmMeshFrame& a = mesh.Frames[at.Current];
+    const TGmMeshFrame& b = mesh.Frames[at.Next];
+    g_scratch.Vertices.resize(mesh.VertexCount);
+    for (uint32_t v = 0; v < mesh.VertexCount; ++v)
+      g_scratch.Vertices[v] = Lerp(a.Vertices[v], b.Vertices[v], at.Blend);
+    if (!mesh.FlatNormals) {
+      g_scratch.Normals.resize(mesh.VertexCount);
+      for (uint32_t v = 0; v < mesh.VertexCount; ++v)
+        g_scratch.Normals[v] = Lerp(a.Normals[v], b.Normals[v], at.Blend);
+    }
+  }
+  const bool textured = mesh.TexCoordCount > 0;
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  if (textured) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  for (uint32_t first = 0; first < mesh.TriangleCount; first += kBatchTriangles) {
+    const uint32_t end = mesh.TriangleCount - first > kBatchTriangles ? first + kBatchTriangles : mesh.TriangleCount;
+    FillCorners(mesh, at, first, end);
+    const TArrayCorner* corners = g_scratch.Corners.data();
+    constexpr GLsizei stride = sizeof(TArrayCorner);
+    glVertexPointer(3, GL_FLOAT, stride, corners->Vertex);
+    glNormalPointer(GL_FLOAT, stride, corners->Normal);
+    if (textured) glTexCoordPointer(2, GL_FLOAT, stride, corners->TexCoord);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(g_scratch.Corners.size()));
+  }
+  if (textured) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void GrowBounds(TGmMeshFrame* frame, const TGmVector& v, bool first) {
@@ -365,13 +467,63 @@ std::vector<TGmCorner> MeshCorners(const TGmMesh* mesh, float frame) {
 
 void MeshDraw(const TGmMesh* mesh, float frame) {
   if (!mesh || IsEmpty(*mesh)) return;
-  glBegin(GL_TRIANGLES);
-  EmitCorners(*mesh, frame, [](const TGmCorner& c) {
-    glNormal3f(c.Normal.X, c.Normal.Y, c.Normal.Z);
-    if (c.HasTexCoord) glTexCoord2f(c.TexCoord.U, c.TexCoord.V);
-    glVertex3f(c.Vertex.X, c.Vertex.Y, c.Vertex.Z);
-  });
-  glEnd();
+  if (!g_drawSettings.VertexArrays) {
+    glBegin(GL_TRIANGLES);
+    EmitCorners(*mesh, frame, [](const TGmCorner& c) {
+      glNormal3f(c.Normal.X, c.Normal.Y, c.Normal.Z);
+      if (c.HasTexCoord) glTexCoord2f(c.TexCoord.U, c.TexCoord.V);
+      glVertex3f(c.Vertex.X, c.Vertex.Y, c.Vertex.Z);
+    });
+    glEnd();
+    return;
+  }
+  DrawArrays(*mesh, frame);
+  // NOTE: drawing from arrays leaves the current attributes undefined, and the next thing drawn
+  // without its own normal (the tile cursor, a mesh without texture coordinates) relies on them.
+  MeshLeaveCurrent(mesh, frame);
 }
+
+void MeshLeaveCurrent(const TGmMesh* mesh, float frame) {
+  if (!mesh || IsEmpty(*mesh)) return;
+  const TGmFrameBlend at = MeshFrameAt(*mesh, frame);
+  const uint32_t t = mesh->TriangleCount - 1;
+  const uint32_t i = mesh->Triangles[t].VertexC;
+  const TGmMeshFrame& a = mesh->Frames[at.Current];
+  const TGmMeshFrame& b = mesh->Frames[at.Next];
+  const TGmVector& na = mesh->FlatNormals ? a.FaceNormals[t] : a.Normals[i];
+  const TGmVector n = mesh->Animated ? Lerp(na, mesh->FlatNormals ? b.FaceNormals[t] : b.Normals[i], at.Blend) : na;
+  glNormal3f(n.X, n.Y, n.Z);
+  if (mesh->TexCoordCount > 0) {
+    const TGmTexCoord& c = mesh->TexCoords[mesh->Triangles[t].TexC];
+    glTexCoord2f(c.U, c.V);
+  }
+}
+
+bool MeshBoundsAt(const TGmMesh* mesh, float frame, float lo[3], float hi[3]) {
+  if (!mesh || IsEmpty(*mesh)) return false;
+  const TGmFrameBlend at = MeshFrameAt(*mesh, frame);
+  const TGmMeshFrame& a = mesh->Frames[at.Current];
+  const TGmMeshFrame& b = mesh->Frames[mesh->Animated ? at.Next : at.Current];
+  lo[0] = std::fmin(a.MinX, b.MinX);
+  lo[1] = std::fmin(a.MinY, b.MinY);
+  lo[2] = std::fmin(a.MinZ, b.MinZ);
+  hi[0] = std::fmax(a.MaxX, b.MaxX);
+  hi[1] = std::fmax(a.MaxY, b.MaxY);
+  hi[2] = std::fmax(a.MaxZ, b.MaxZ);
+  return true;
+}
+
+bool MeshOutsideView(const eng::TFrustum& view, const TGmMesh* mesh, float frame, const eng::TMatrix4& model) {
+  float lo[3], hi[3];
+  if (!MeshBoundsAt(mesh, frame, lo, hi)) return false;
+  return eng::FrustumExcludesBox(view, model, lo, hi, kViewMargin);
+}
+
+TDrawSettings& DrawSettings() { return g_drawSettings; }
+
+eng::TFrustum DrawFrustum(const eng::TMatrix4& view) {
+  return g_drawSettings.CullOutsideView ? eng::ViewFrustum(view) : eng::TFrustum{};
+}
+TDrawCounts& DrawCounts() { return g_drawCounts; }
 
 }  // namespace game

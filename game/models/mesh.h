@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/math3d.h"
+
 namespace game {
 
 struct TGmVector {
@@ -122,7 +124,39 @@ TGmFrameBlend MeshFrameAt(const TGmMesh& mesh, float frame);
 // Every corner MeshDraw would send for `frame`, in draw order (empty for an empty mesh).
 std::vector<TGmCorner> MeshCorners(const TGmMesh* mesh, float frame);
 // Draws the mesh at a fractional frame as GL triangles with the current model-view matrix and
-// texture; changes no other GL state. Null or empty meshes draw nothing.
+// texture; changes no other GL state. Null or empty meshes draw nothing. The current normal and
+// texture coordinate are left as the last corner set them, whichever way the corners are sent.
 void MeshDraw(const TGmMesh* mesh, float frame);
+// Sets the current normal (and texture coordinate, for a textured mesh) to what MeshDraw of the
+// same frame leaves behind, without drawing: the GL state of a draw that was skipped.
+void MeshLeaveCurrent(const TGmMesh* mesh, float frame);
+// The box (lo..hi per axis, model space) that holds every corner MeshDraw sends for `frame`: the
+// bounding boxes of the two key frames blended. False for a null or empty mesh.
+bool MeshBoundsAt(const TGmMesh* mesh, float frame, float lo[3], float hi[3]);
+// True when the mesh drawn at `frame` under the model matrix lies wholly outside the view, so that
+// not drawing it leaves every pixel as it was. Null and empty meshes are never outside.
+bool MeshOutsideView(const eng::TFrustum& view, const TGmMesh* mesh, float frame, const eng::TMatrix4& model);
+
+// How the world reaches GL. Neither switch changes the picture, only the work: tests draw with
+// them off and on and compare pixels.
+struct TDrawSettings {
+  bool VertexArrays = true;     // MeshDraw sends vertex arrays instead of a call per attribute
+  // Walls, creatures and floor cells wholly outside the view are skipped. NOTE: particles are all
+  // sent: skipping those outside the view changed a blended pixel here and there by its last bit
+  // under the software rasteriser (the quads share one matrix, and the driver batches them by
+  // what lies between), so the picture would not stay the same.
+  bool CullOutsideView = true;
+};
+TDrawSettings& DrawSettings();
+// The view to cull against while drawing under the current 3D projection and `view`; invalid
+// (nothing is culled) when culling is switched off or the projection is not 3D.
+eng::TFrustum DrawFrustum(const eng::TMatrix4& view);
+// What the last draws sent: objects (walls, creatures, floor cells) drawn and skipped as outside
+// the view. Reset by DrawWorld; the drawing routines add to it.
+struct TDrawCounts {
+  int32_t Drawn = 0;
+  int32_t Culled = 0;
+};
+TDrawCounts& DrawCounts();
 
 }  // namespace game

@@ -17,6 +17,12 @@ namespace game {
 
 namespace {
 
+// The quad of a cell without a mesh (DrawPlane (1, 1)) as a box, and how far outside the view it
+// must lie to be skipped (world units; far beyond any rounding of the transform).
+constexpr float kPlaneLo[3] = {-1.0f, 0.0f, -1.0f};
+constexpr float kPlaneHi[3] = {1.0f, 0.0f, 1.0f};
+constexpr double kPlaneMargin = 0.01;
+
 TFloorState g_floor;
 
 bool InsideMap(int32_t x, int32_t y) {
@@ -92,11 +98,19 @@ void FloorDraw() {
   int32_t bound = -1;
   g_floor.LastDrawBinds = 0;
   const eng::TCamera3D& camera = GmCamera().Camera;
+  const eng::TFrustum view = DrawFrustum(camera.Matrix);
+  const TFloor* skippedLast = nullptr;
   for (int32_t y = 0; y <= Registry().MapHeight && y < FloorGridSize; ++y) {
     for (int32_t x = 0; x <= Registry().MapWidth && x < FloorGridSize; ++x) {
       const TFloor& cell = FloorCell(x, y);
-      eng::CameraLoadMatrix(camera);
-      glMultMatrixf(cell.Matrix.data());
+      // The binds stay as they were, culled cell or not: they are few, and counted.
+      const bool outside = cell.Mesh != nullptr
+                               ? MeshOutsideView(view, cell.Mesh, 0.0f, cell.Matrix)
+                               : eng::FrustumExcludesBox(view, cell.Matrix, kPlaneLo, kPlaneHi, kPlaneMargin);
+      if (!outside) {
+        eng::CameraLoadMatrix(camera);
+        glMultMatrixf(cell.Matrix.data());
+      }
       if (cell.Texture != bound) {
         // A stray index (a texture the map never loaded) binds nothing rather than reading past
         // the list.
@@ -106,10 +120,28 @@ void FloorDraw() {
         bound = cell.Texture;
         ++g_floor.LastDrawBinds;
       }
+      if (outside) {
+        ++DrawCounts().Culled;
+        skippedLast = &cell;
+        continue;
+      }
+      skippedLast = nullptr;
+      ++DrawCounts().Drawn;
       if (cell.Mesh != nullptr)
         MeshDraw(cell.Mesh, 0.0f);
       else
         DrawPlane(1.0f, 1.0f);
+    }
+  }
+  // What comes after sees the matrix and current attributes of the last cell, drawn or not.
+  if (skippedLast != nullptr) {
+    eng::CameraLoadMatrix(camera);
+    glMultMatrixf(skippedLast->Matrix.data());
+    if (skippedLast->Mesh != nullptr) {
+      MeshLeaveCurrent(skippedLast->Mesh, 0.0f);
+    } else {
+      glNormal3f(0.0f, 0.0f, 1.0f);
+      glTexCoord2f(0.0f, 1.0f);
     }
   }
   glDisable(GL_CULL_FACE);

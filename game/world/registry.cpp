@@ -12,6 +12,7 @@
 #include "game/actors/effects.h"
 #include "game/actors/movement.h"
 #include "game/actors/walls.h"
+#include "game/models/mesh.h"
 #include "game/core/game_core.h"
 #include "game/world/diagnostics.h"
 #include "game/world/floor.h"
@@ -133,6 +134,7 @@ std::string KindFolderNote(TKindFolder folder) {
 }
 
 void DrawWorld() {
+  DrawCounts() = TDrawCounts{};
   FloorDraw();
   DrawWalls();
   DrawCreatures();
