@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "engine/data_file.h"
+#include "engine/load_timing.h"
 #include "engine/log.h"
 #include "engine/opengl.h"
 #include "engine/platform/platform.h"
@@ -119,6 +120,7 @@ TTexture* TextureLoadFromFile(const std::string& fileName, uint32_t transparentC
   if (!TextureReadImage(fileName, &image)) return placeholder;
 
   TextureDelete(placeholder);
+  LoadTimer timer("texture upload", fileName);
   TTexture* texture = AppendTexture(image.Width, image.Height, flags);
   try {
     if (!(flags & TexRGB)) ApplyColourKey(image.Pixels.data(), transparentColour, image.Width, image.Height);
@@ -220,6 +222,7 @@ void TexturesFreeAll() {
 }
 
 bool TextureReadImage(const std::string& fileName, TImage* image) {
+  LoadTimer timer("texture decode", fileName);
   *image = TImage{};
   g_tex.failure.clear();
   g_tex.failureKept = false;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/data_file.h"
+#include "engine/load_timing.h"
 
 #include "game/core/fatal.h"
 #include "game/models/format_md2.h"
@@ -112,6 +113,7 @@ void Clear(TGmMesh* mesh) {
 }  // namespace
 
 TGmMesh* MeshLoad(const std::string& fileName) {
+  eng::LoadTimer timer("models", fileName);
   g_meshes.Failure.clear();
   std::string ext = UpperExtension(fileName);
   if (ext != ".MD2" && ext != ".OBJ") {
