@@ -1,12 +1,19 @@
 // Load timing: a stack of live timers, so that a nested timer's time is taken out of its outer one.
 #include "engine/load_timing.h"
 
+#include <chrono>
+
 namespace eng {
 
 namespace {
 
+double SteadyMs() {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 struct LoadTimingState {
   bool enabled = false;
+  TLoadClock clock = SteadyMs;
   LoadTimer* innermost = nullptr;
   std::vector<TLoadPartTime> parts;
   std::vector<TLoadFileTime> files;
@@ -23,8 +30,9 @@ TLoadPartTime& PartEntry(const char* part) {
 
 }  // namespace
 
-void LoadTimingEnable(bool on) {
+void LoadTimingEnable(bool on, TLoadClock clock) {
   g_timing.enabled = on;
+  g_timing.clock = clock ? clock : SteadyMs;
   if (on) LoadTimingClear();
 }
 
@@ -45,12 +53,12 @@ LoadTimer::LoadTimer(const char* part, std::string_view file) {
   file_ = file;
   outer_ = g_timing.innermost;
   g_timing.innermost = this;
-  start_ = std::chrono::steady_clock::now();
+  start_ = g_timing.clock();
 }
 
 LoadTimer::~LoadTimer() {
   if (!part_) return;
-  double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+  double ms = g_timing.clock() - start_;
   // NOTE: timing switched off (or cleared) while this timer ran still unwinds the stack, so that
   // the next timer does not hang below a dead one.
   g_timing.innermost = outer_;

@@ -3,7 +3,6 @@
 // own. Off unless switched on (benchmarks and profiling), so a load pays one test per timer.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,8 +24,13 @@ struct TLoadFileTime {
   double Ms = 0.0;
 };
 
-// Switches the measuring on or off; switching it on forgets earlier measurements.
-void LoadTimingEnable(bool on);
+// A clock in milliseconds from any fixed start.
+using TLoadClock = double (*)();
+
+// Switches the measuring on or off; switching it on forgets earlier measurements. The timers read
+// `clock` (a steady wall clock when null): a benchmark on a busy machine may give this thread's
+// processor time instead.
+void LoadTimingEnable(bool on, TLoadClock clock = nullptr);
 bool LoadTimingEnabled();
 // Forgets the measurements (parts and files); stays on or off.
 void LoadTimingClear();
@@ -46,7 +50,7 @@ class LoadTimer {
  private:
   const char* part_ = nullptr;  // null while timing is off
   std::string file_;
-  std::chrono::steady_clock::time_point start_;
+  double start_ = 0.0;
   double nestedMs_ = 0.0;
   LoadTimer* outer_ = nullptr;
 };
