@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +47,15 @@ double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// Times this thread gave up the processor (waiting: on a file, the display, a lock) and had it
+// taken away (the machine being busy) so far.
+void ContextSwitches(double* waited, double* preempted) {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  *waited = static_cast<double>(usage.ru_nvcsw);
+  *preempted = static_cast<double>(usage.ru_nivcsw);
+}
+
 // This thread's processor time: what the load itself cost, whatever else the machine runs.
 double ThreadCpuMs() {
   timespec t{};
@@ -79,6 +89,8 @@ struct Summary {
   std::vector<std::string> partOrder;
   double loadMs = 0.0;
   double loadCpuMs = 0.0;
+  double waits = 0.0;        // a load's voluntary context switches
+  double preemptions = 0.0;  // and involuntary ones
   double contextMs = 0.0;
   double firstFrameMs = 0.0;
   double laterFrameMs = 0.0;
@@ -93,18 +105,23 @@ std::map<std::pair<std::string, std::string>, double> g_fileMs;
 void BM_GameLoad(benchmark::State& state) {
   std::map<std::string, double> parts;
   std::vector<std::string> order;
-  double total = 0.0, cpu = 0.0;
+  double total = 0.0, cpu = 0.0, waited = 0.0, preempted = 0.0;
   g_fileMs.clear();
   for (auto _ : state) {
     state.PauseTiming();
     ResetLoadedGame();
     eng::LoadTimingClear();
     state.ResumeTiming();
-    double cpuStart = ThreadCpuMs();
+    double cpuStart = ThreadCpuMs(), waitedStart = 0.0, preemptedStart = 0.0;
+    ContextSwitches(&waitedStart, &preemptedStart);
     Clock::time_point start = Clock::now();
     LoadGame();
     total += MsSince(start);
     cpu += ThreadCpuMs() - cpuStart;
+    double waitedEnd = 0.0, preemptedEnd = 0.0;
+    ContextSwitches(&waitedEnd, &preemptedEnd);
+    waited += waitedEnd - waitedStart;
+    preempted += preemptedEnd - preemptedStart;
     for (const eng::TLoadPartTime& part : eng::LoadPartTimes()) {
       if (!parts.count(part.Part)) order.push_back(part.Part);
       parts[part.Part] += part.Ms;
@@ -125,6 +142,8 @@ void BM_GameLoad(benchmark::State& state) {
   g_summary.partOrder = order;
   g_summary.loadMs = total / n;
   g_summary.loadCpuMs = cpu / n;
+  g_summary.waits = waited / n;
+  g_summary.preemptions = preempted / n;
   for (auto& entry : g_fileMs) entry.second /= n;
 }
 
@@ -256,6 +275,8 @@ int main(int argc, char** argv) {
                 "processor time; the parts in processor time:\n", s.loadMs, s.loadCpuMs);
     for (const std::string& part : s.partOrder)
       std::printf("  %-16s %7.2f ms\n", part.c_str(), s.partMs.at(part));
+    std::printf("  a load waited %.1f times and was preempted %.1f times (the gap between its wall and "
+                "processor time)\n", s.waits, s.preemptions);
   }
   if (!g_fileMs.empty()) PrintSlowestFiles(15);
   if (s.contextMs > 0.0)
