@@ -201,6 +201,7 @@ TEST_F(TextureGl, MipmapLevelsMatchGlusBuilderTexelForTexel) {
         if (level == 0) longest = std::max(rw, rh);
         Bytes mine(static_cast<size_t>(w) * static_cast<size_t>(h) * c), theirs(mine.size());
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glBindTexture(GL_TEXTURE_2D, reference);
         glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, theirs.data());
         glBindTexture(GL_TEXTURE_2D, ours->ID);
         glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, mine.data());
