@@ -1,13 +1,14 @@
 // Start-up to the first frame with the demo content (maps/proba.map in the built game folder),
 // split into the game's own work and the driver's, each measured over and over in the same run:
 //   - the game's load (GameLoad from a fresh reset every time), with its parts timed inside each
-//     load: the GUI, the kinds' own reading, the models, decoding and uploading textures, the map
-//     and its start script, the content check;
+//     load in the thread's processor time: the GUI, the kinds' own reading, the models, decoding
+//     and uploading textures, the map and its start script, the content check;
 //   - the driver's part, the baseline: a window with its GL context made and released again;
 //   - the first frame after a fresh context and load, against the frame after it: the difference
 //     is the driver compiling its shaders for the states the game uses.
-// The table is followed by the game's own part, the driver's, their ratio and the slowest files.
-// Run under a display: xvfb-run -a -s "-screen 0 1280x1024x24" bench/bench_startup.
+// The table is followed by the game's own part, the driver's, their ratio, how often a load was
+// preempted, and the slowest files.
+// Run under a display: xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bin/bench_startup.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
