@@ -63,7 +63,19 @@ DataFileResult ReadInto(const std::string& path, uint64_t maxBytes, Buffer* byte
           result = Refusal(DataFileStatus::TooLarge, "is larger than " + MegaBytes(maxBytes));
           break;
         }
-        bytes->resize(bytes->size() + 65536);
+        // All the bytes the file had are in: a small read tells whether it has grown since,
+        // without growing (and so copying and clearing) the buffer of every file that has not.
+        char more[4096];
+        long n = FileReadSome(fd, more, sizeof more);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+          result = FromErrno(errno);
+          break;
+        }
+        if (n == 0) break;
+        bytes->insert(bytes->end(), more, more + n);
+        done += static_cast<size_t>(n);
+        continue;
       }
       long n = FileReadSome(fd, reinterpret_cast<char*>(bytes->data()) + done, bytes->size() - done);
       if (n < 0 && errno == EINTR) continue;

@@ -10,6 +10,7 @@
 #include "engine/application.h"
 #include "engine/input_stream.h"
 #include "engine/keyboard.h"
+#include "engine/load_timing.h"
 #include "engine/main.h"
 #include "engine/mouse.h"
 #include "engine/opengl.h"
@@ -201,17 +202,29 @@ void GameLoad() {
   eng::SetDepthRange(GameNear, GameFar);
   // Before the GUI and the script host, whose own sections take the place of the defaults.
   StateDumpAddGameSections();
-  GUI_Init();
-  LoadSelectRing();
-  PlugKindLoaders();
-  LoadKinds();
+  {
+    eng::LoadTimer timer("GUI");
+    GUI_Init();
+  }
+  {
+    eng::LoadTimer timer("kinds");
+    LoadSelectRing();
+    PlugKindLoaders();
+    LoadKinds();
+  }
   PlayersStart();
   CameraStart();
-  // A map named on the command line is taken as given, relative to the working directory.
-  MapStart(g_core.Options.map.empty() ? DataPath("maps/", "proba.map") : ResolvePathCase(g_core.Options.map));
-  // What the loaders could not tell alone: names that match no kind, and every map record that
-  // cannot be placed, not only the one the load stopped at.
-  CheckContent();
+  {
+    eng::LoadTimer timer("map");
+    // A map named on the command line is taken as given, relative to the working directory.
+    MapStart(g_core.Options.map.empty() ? DataPath("maps/", "proba.map") : ResolvePathCase(g_core.Options.map));
+  }
+  {
+    eng::LoadTimer timer("content check");
+    // What the loaders could not tell alone: names that match no kind, and every map record that
+    // cannot be placed, not only the one the load stopped at.
+    CheckContent();
+  }
   if (g_core.Options.autoplay) {
     for (TPlayer& player : PlayerTable().Players) player.Human = false;
     SetTurnBasedMode(true);

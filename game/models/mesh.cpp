@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/data_file.h"
+#include "engine/load_timing.h"
 #include "engine/opengl.h"
 
 #include "game/core/fatal.h"
@@ -44,11 +45,19 @@ struct DrawScratch {
   std::vector<TGmVector> Normals;
 };
 
+// A mesh as built from a file's bytes, outside the list: a later load of the same bytes copies it.
+struct TBuiltFile {
+  std::string FileName;
+  std::vector<uint8_t> Bytes;
+  TGmMesh Mesh;
+};
+
 // The mesh list: every mesh from its loading to MeshFreeAll.
 struct MeshState {
   TGmMesh* Head = nullptr;
   uint32_t Count = 0;
   std::string Failure;  // why the last load gave no mesh
+  std::vector<TBuiltFile> Built;  // until MeshForgetFiles
 };
 
 MeshState g_meshes;
@@ -177,6 +186,11 @@ void DrawArrays(const TGmMesh& mesh, float frame) {
   glDisableClientState(GL_VERTEX_ARRAY);
 }
 
+// fmin and fmax as the C library gives them, inline: a NaN bound takes the other value, a NaN
+// value leaves the bound, and of two equal values (+0 and -0) the bound is kept.
+inline float Lower(float bound, float value) { return value < bound || bound != bound ? value : bound; }
+inline float Higher(float bound, float value) { return value > bound || bound != bound ? value : bound; }
+
 void GrowBounds(TGmMeshFrame* frame, const TGmVector& v, bool first) {
   if (first) {
     frame->MinX = frame->MaxX = v.X;
@@ -184,12 +198,12 @@ void GrowBounds(TGmMeshFrame* frame, const TGmVector& v, bool first) {
     frame->MinZ = frame->MaxZ = v.Z;
     return;
   }
-  frame->MinX = std::fmin(frame->MinX, v.X);
-  frame->MinY = std::fmin(frame->MinY, v.Y);
-  frame->MinZ = std::fmin(frame->MinZ, v.Z);
-  frame->MaxX = std::fmax(frame->MaxX, v.X);
-  frame->MaxY = std::fmax(frame->MaxY, v.Y);
-  frame->MaxZ = std::fmax(frame->MaxZ, v.Z);
+  frame->MinX = Lower(frame->MinX, v.X);
+  frame->MinY = Lower(frame->MinY, v.Y);
+  frame->MinZ = Lower(frame->MinZ, v.Z);
+  frame->MaxX = Higher(frame->MaxX, v.X);
+  frame->MaxY = Higher(frame->MaxY, v.Y);
+  frame->MaxZ = Higher(frame->MaxZ, v.Z);
 }
 
 void SizeFrames(TGmMesh* mesh) {
@@ -214,6 +228,7 @@ void Clear(TGmMesh* mesh) {
 }  // namespace
 
 TGmMesh* MeshLoad(const std::string& fileName) {
+  eng::LoadTimer timer("models", fileName);
   g_meshes.Failure.clear();
   std::string ext = UpperExtension(fileName);
   if (ext != ".MD2" && ext != ".OBJ") {
@@ -226,8 +241,37 @@ TGmMesh* MeshLoad(const std::string& fileName) {
     g_meshes.Failure = read.Reason;
     return nullptr;
   }
-  return MeshLoadFromMemory(fileName, bytes.data(), bytes.size());
+  // The same bytes build the same mesh: copying it skips the reader and the normals.
+  for (const TBuiltFile& built : g_meshes.Built) {
+    if (built.FileName != fileName || built.Bytes != bytes) continue;
+    TGmMesh* mesh = MeshNew();
+    try {
+      TGmMesh* prev = mesh->Prev;
+      TGmMesh* next = mesh->Next;
+      *mesh = built.Mesh;
+      mesh->Prev = prev;
+      mesh->Next = next;
+    } catch (const std::bad_alloc&) {
+      MeshFree(mesh);
+      g_meshes.Failure = "not enough memory to build the model";
+      return nullptr;
+    }
+    return mesh;
+  }
+  TGmMesh* mesh = MeshLoadFromMemory(fileName, bytes.data(), bytes.size());
+  if (mesh) {
+    try {
+      TBuiltFile built{fileName, std::move(bytes), *mesh};
+      built.Mesh.Prev = built.Mesh.Next = nullptr;
+      g_meshes.Built.push_back(std::move(built));
+    } catch (const std::bad_alloc&) {
+      // Only the next load of the file is slower.
+    }
+  }
+  return mesh;
 }
+
+void MeshForgetFiles() { g_meshes.Built.clear(); }
 
 TGmMesh* MeshLoadFromMemory(const std::string& fileName, const uint8_t* data, size_t size) {
   g_meshes.Failure.clear();

@@ -82,8 +82,11 @@ struct TGmCorner {
 // A regular file with the extension ".MD2" or ".OBJ" (compared upper-cased) becomes a new mesh
 // in the list; a missing file, a directory, FIFO or device, another extension or a file whose
 // structure cannot be trusted gives null (MeshLoadFailure says why). Throws FatalError for an MD2 file with a wrong identifier and for an OBJ number that
-// does not convert.
+// does not convert. A file read again with the same bytes (several kinds naming one model) gives a
+// copy of the mesh built the first time, without building it again; each copy is the caller's own.
 TGmMesh* MeshLoad(const std::string& fileName);
+// Lets go of the meshes MeshLoad keeps to copy (the kinds call it once they are loaded).
+void MeshForgetFiles();
 // MeshLoad on a file image already in memory; `fileName` gives the extension and names the file in
 // errors. The fuzz targets enter here. Running out of memory gives null, not an exception.
 TGmMesh* MeshLoadFromMemory(const std::string& fileName, const uint8_t* data, size_t size);

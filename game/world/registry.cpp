@@ -14,6 +14,7 @@
 #include "game/actors/walls.h"
 #include "game/models/mesh.h"
 #include "game/core/game_core.h"
+#include "game/models/mesh.h"
 #include "game/world/diagnostics.h"
 #include "game/world/floor.h"
 
@@ -86,6 +87,8 @@ void LoadKinds() {
   g_registry.MapHeight = kDefaultMapSize;
   FloorInit();
   LoadKindFolders();
+  // Kinds that share a model file got copies; nothing loads models after the kinds.
+  MeshForgetFiles();
 }
 
 void LoadKindFolders() {

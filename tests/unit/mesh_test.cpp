@@ -1,10 +1,13 @@
 // The mesh container: the key frames and blend a fractional frame draws, what the corners carry,
-// normals (zero-area faces, area weighting, flipping) and the mesh list.
+// normals (zero-area faces, area weighting, flipping), bounds, the mesh list, and files loaded again.
 #include "game/models/mesh.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -238,6 +241,78 @@ TEST_F(MeshTest, ListLinksAndCounts) {
   game::MeshFreeAll();
   EXPECT_EQ(game::MeshCount(), 0u);
   EXPECT_EQ(game::MeshFirst(), nullptr);
+}
+
+// Bounds follow the C library's fmin and fmax: a NaN bound gives way, a NaN value is passed over,
+// and of +0 and -0 the bound met first stays.
+TEST_F(MeshTest, BoundsPassOverNaNAndKeepTheFirstOfTwoZeros) {
+  game::TGmMeshFrame frame;
+  frame.Vertices = {{0.0f, NAN, 5.0f}, {-0.0f, 2.0f, NAN}, {0.0f, -1.0f, 3.0f}};
+  game::MeshCalcBounds(&frame);
+  EXPECT_FALSE(std::signbit(frame.MinX));
+  EXPECT_FALSE(std::signbit(frame.MaxX));
+  EXPECT_EQ(frame.MinY, -1.0f);
+  EXPECT_EQ(frame.MaxY, 2.0f);
+  EXPECT_EQ(frame.MinZ, 3.0f);
+  EXPECT_EQ(frame.MaxZ, 5.0f);
+  frame.Vertices = {{-0.0f, 0, 0}, {0.0f, 0, 0}};
+  game::MeshCalcBounds(&frame);
+  EXPECT_TRUE(std::signbit(frame.MinX));
+  EXPECT_TRUE(std::signbit(frame.MaxX));
+}
+
+// A file loaded again with the same bytes gives a copy of its own, equal to a fresh build; once
+// the file's bytes change, the new bytes are read.
+TEST_F(MeshTest, AFileLoadedAgainGivesAnEqualMeshOfItsOwn) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::path(::testing::TempDir()) / "tessera_mesh_reload";
+  fs::create_directories(dir);
+  std::string path = (dir / "prop.obj").string();
+  auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+  const std::string first = "v 0 0 0\nv 2 0 0\nv 0 3 0\nv 0 0 4\nf 1 2 3\nf 1 3 4\n";
+  write(first);
+
+  TGmMesh* a = game::MeshLoad(path);
+  TGmMesh* b = game::MeshLoad(path);
+  TGmMesh* fresh = game::MeshLoadFromMemory(path, reinterpret_cast<const uint8_t*>(first.data()), first.size());
+  ASSERT_TRUE(a && b && fresh);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(game::MeshCount(), 3u);
+  EXPECT_EQ(game::MeshFirst(), fresh);
+  EXPECT_EQ(b->Next, a);
+  EXPECT_EQ(a->Prev, b);
+  EXPECT_EQ(game::MeshCorners(b, 0.0f).size(), game::MeshCorners(fresh, 0.0f).size());
+  for (const TGmMesh* m : {a, b}) {
+    ASSERT_EQ(m->VertexCount, fresh->VertexCount);
+    ASSERT_EQ(m->TriangleCount, fresh->TriangleCount);
+    for (uint32_t v = 0; v < m->VertexCount; ++v) {
+      EXPECT_EQ(m->Frames[0].Vertices[v].X, fresh->Frames[0].Vertices[v].X);
+      EXPECT_EQ(m->Frames[0].Normals[v].Y, fresh->Frames[0].Normals[v].Y);
+    }
+    EXPECT_EQ(m->Frames[0].MaxZ, 4.0f);
+  }
+  // Each is its own: changing one leaves the other and later loads alone.
+  a->Frames[0].Vertices[1].X = 100.0f;
+  a->Triangles.clear();
+  TGmMesh* c = game::MeshLoad(path);
+  ASSERT_TRUE(c);
+  EXPECT_EQ(b->Frames[0].Vertices[1].X, 2.0f);
+  EXPECT_EQ(c->Frames[0].Vertices[1].X, 2.0f);
+  EXPECT_EQ(c->Triangles.size(), 2u);
+
+  // Same name, other bytes: the file is read anew, not taken from the first load.
+  write("v 0 0 0\nv 7 0 0\nv 0 1 0\nf 1 2 3\n");
+  TGmMesh* d = game::MeshLoad(path);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->TriangleCount, 1u);
+  EXPECT_EQ(d->Frames[0].MaxX, 7.0f);
+  // A file that is gone is gone, whatever was built from it before.
+  fs::remove(path);
+  EXPECT_EQ(game::MeshLoad(path), nullptr);
+  EXPECT_EQ(game::MeshLoadFailure(), "no such file");
+  game::MeshForgetFiles();
+  EXPECT_EQ(game::MeshCount(), 5u);
+  fs::remove_all(dir);
 }
 
 }  // namespace
