@@ -174,8 +174,14 @@ TEST_F(MovementGrid, AKeptFullWaveIsTheTargetedMapOrIsBuiltAgain) {
     game::KeepDistanceMapFor(other ? (cr + 1) % count : cr);
     game::BuildDistanceMap(cr, tx, ty);
     const bool wasKept = Movement().DistanceMapsBuilt == built;
-    if (wasKept) ++kept; else ++rebuilt;
-    if (other && count > 1) EXPECT_FALSE(wasKept) << "map " << map;
+    if (wasKept) {
+      ++kept;
+    } else {
+      ++rebuilt;
+    }
+    if (other && count > 1) {
+      EXPECT_FALSE(wasKept) << "map " << map;
+    }
     EXPECT_EQ(Movement().KeptWaveOf, -1) << "a mark serves one build";
     static int32_t got[game::GridSize][game::GridSize];
     std::memcpy(got, Movement().DistanceMap, sizeof got);
