@@ -26,7 +26,7 @@
 namespace testsupport {
 
 // What a creature kind made in memory has; the defaults are a soldier-like kind with every model.
-struct KindSpec {
+struct KindTraits {
   std::string name = "Unit";
   uint32_t frames = 8;          // key frames of every model
   bool atackModel = true;
@@ -64,44 +64,44 @@ class WorldTest : public ::testing::Test {
     game::Registry().MapHeight = height;
   }
 
-  static void AddKind(const KindSpec& spec) {
+  static void AddKind(const KindTraits& traits) {
     game::TCreature kind;
-    kind.Name = spec.name;
+    kind.Name = traits.name;
     kind.Scale = 1.0f;
-    kind.AnimSpeed = spec.animSpeed;
-    kind.MoveSpeed = spec.moveSpeed;
+    kind.AnimSpeed = traits.animSpeed;
+    kind.MoveSpeed = traits.moveSpeed;
     auto model = [&](const char* name) {
-      kind.Models.push_back(BoxMesh({-0.4f, 0.0f, -0.4f}, {0.4f, 1.8f, 0.4f}, spec.frames));
+      kind.Models.push_back(BoxMesh({-0.4f, 0.0f, -0.4f}, {0.4f, 1.8f, 0.4f}, traits.frames));
       kind.ModelNames.push_back(name);
       kind.ModelSpeeds.push_back(0.0f);
     };
     model("Stand");
     model("Walk");
-    if (spec.atackModel) model("Atack");
-    if (spec.shotModel) model("Shot");
-    if (spec.damageModel) model("Damage");
+    if (traits.atackModel) model("Atack");
+    if (traits.shotModel) model("Shot");
+    if (traits.damageModel) model("Damage");
     kind.ModelCount = static_cast<int32_t>(kind.Models.size());
-    int32_t last = static_cast<int32_t>(spec.frames) - 1;
-    kind.AtackFrame = spec.atackFrame == 0 ? last : spec.atackFrame;
-    kind.ShotFrame = spec.shotFrame == 0 ? last : spec.shotFrame;
-    kind.MovePoints = kind.MovePointsMax = spec.movePoints;
-    kind.AtackPoints = kind.AtackPointsMax = spec.atackPoints;
-    kind.Health = kind.HealthMax = spec.health;
-    kind.Damage = spec.damage;
-    kind.Shots = spec.shots;
-    kind.ShotRange = spec.shotRange;
-    kind.ShotDamage = spec.shotDamage;
+    int32_t last = static_cast<int32_t>(traits.frames) - 1;
+    kind.AtackFrame = traits.atackFrame == 0 ? last : traits.atackFrame;
+    kind.ShotFrame = traits.shotFrame == 0 ? last : traits.shotFrame;
+    kind.MovePoints = kind.MovePointsMax = traits.movePoints;
+    kind.AtackPoints = kind.AtackPointsMax = traits.atackPoints;
+    kind.Health = kind.HealthMax = traits.health;
+    kind.Damage = traits.damage;
+    kind.Shots = traits.shots;
+    kind.ShotRange = traits.shotRange;
+    kind.ShotDamage = traits.shotDamage;
     kind.Bullet = "Slug";
     game::CreatureLists().CreatureKinds.push_back(kind);
   }
 
   // A kind like the default one that shoots.
   static void AddShooter(const std::string& name, int32_t shots, int32_t range) {
-    KindSpec spec;
-    spec.name = name;
-    spec.shots = shots;
-    spec.shotRange = range;
-    AddKind(spec);
+    KindTraits traits;
+    traits.name = name;
+    traits.shots = shots;
+    traits.shotRange = range;
+    AddKind(traits);
   }
 
   // Places a creature of the kind on (x, y) for `owner`; its index.

@@ -282,20 +282,20 @@ TEST_F(CreatureOrders, TheLastOrderOfATickWinsAndTheStepUnderWayIsFinished) {
 }
 
 TEST_F(CreatureOrders, ActionStatesEndAndDeliverWhateverTheirModels) {
-  testsupport::KindSpec noAtack;
+  testsupport::KindTraits noAtack;
   noAtack.name = "NoAtack";
   noAtack.atackModel = false;
   AddKind(noAtack);
-  testsupport::KindSpec fast;
+  testsupport::KindTraits fast;
   fast.name = "Fast";
   fast.animSpeed = 1.0f;  // frames 0, 1, ..., 7, 8: never above 7 before the wrap
   AddKind(fast);
-  testsupport::KindSpec skipper;
+  testsupport::KindTraits skipper;
   skipper.name = "Skipper";
   skipper.animSpeed = 2.0f;  // Trunc(Frame) 0, 2, 4, 6: never the blow frame 5
   skipper.atackFrame = 5;
   AddKind(skipper);
-  testsupport::KindSpec still;
+  testsupport::KindTraits still;
   still.name = "Still";
   still.frames = 1;
   AddKind(still);
@@ -319,7 +319,7 @@ TEST_F(CreatureOrders, ActionStatesEndAndDeliverWhateverTheirModels) {
 }
 
 TEST_F(CreatureOrders, DeathAtTheEndOfDamageResetsTheSelection) {
-  testsupport::KindSpec heavy;
+  testsupport::KindTraits heavy;
   heavy.name = "Heavy";
   heavy.damage = 20;
   AddKind(heavy);
