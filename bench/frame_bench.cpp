@@ -3,63 +3,21 @@
 // run, each with the rasteriser held to one pixel by the scissor (the game's own CPU and the
 // driver's per-call work) and with the whole window rasterised; the world drawn the plain way (a
 // call per corner attribute, every actor sent) and the game's way (vertex arrays, actors outside
-// the view skipped). bench_frame_cpu takes the driver out of the time as well. Before the table, start-up to the
-// first frame, split into the driver's part (window and context) and the game's own (kinds, models,
-// textures, the map), measured once. Run under a display: xvfb-run -a bench/bench_frame.
-//
-// llvmpipe is asked to rasterise on the calling thread, so that the thread's CPU time, which the
-// table reports, holds the rasterising too when it is not held back.
+// the view skipped). bench_frame_cpu takes the driver out of the time as well, and bench_startup
+// times start-up. Run under a display: xvfb-run -a bench/bench_frame.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <random>
 #include <string>
-#include <vector>
 
-#include "bench/big_scene.h"
-#include "engine/application.h"
-#include "engine/main.h"
-#include "engine/math3d.h"
-#include "engine/opengl.h"
-#include "engine/platform/platform.h"
-#include "engine/screen.h"
-#include "engine/textures.h"
-#include "game/actors/creatures.h"
-#include "game/actors/walls.h"
-#include "game/core/camera.h"
-#include "game/core/fatal.h"
-#include "game/core/game_core.h"
+#include "bench/bench_support.h"
 #include "game/models/mesh.h"
-#include "game/world/floor.h"
-#include "game/world/registry.h"
 
 namespace {
 
-double ClockMs(clockid_t clock) {
-  timespec t{};
-  clock_gettime(clock, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-enum class TScene { Demo, Big };
-TScene g_scene = TScene::Demo;
-
-void BuildBigScene() {
-  bench::PlaceBigScene();
-  g_scene = TScene::Big;
-}
-
-void UseScene(benchmark::State& state, TScene scene) {
-  if (scene == TScene::Big && g_scene != TScene::Big) BuildBigScene();
-  if (scene != g_scene) state.SkipWithError("the demo scene cannot be had back after the big one");
-}
+using bench::TScene;
 
 // The rasteriser held to one pixel (argument 0) or given the whole window (1).
 void Raster(int64_t whole) {
@@ -71,32 +29,18 @@ void Raster(int64_t whole) {
   }
 }
 
-void EmptyFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  eng::SetMode3D(45.0f);
-  eng::CameraLoadMatrix(game::GmCamera().Camera);
-  eng::SetMode2D();
-  glFinish();
-}
-
-void GameFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  game::GameDraw();
-  glFinish();
-}
-
 // CPU milliseconds per frame of the last (longest) run of each case, for the ratios after the
 // table: "demo/0", "demo_empty/1", ...
 std::map<std::string, double> g_frameMs;
 
 void BM_Frame(benchmark::State& state, TScene scene, bool empty, bool plain) {
-  UseScene(state, scene);
+  if (!bench::UseScene(scene)) state.SkipWithError("the demo scene cannot be had back after the big one");
   Raster(state.range(0));
   game::DrawSettings().VertexArrays = !plain;
   game::DrawSettings().CullOutsideView = !plain;
-  double before = ClockMs(CLOCK_THREAD_CPUTIME_ID);
-  for (auto _ : state) empty ? EmptyFrame() : GameFrame();
-  double spent = ClockMs(CLOCK_THREAD_CPUTIME_ID) - before;
+  double before = bench::ThreadCpuMs();
+  for (auto _ : state) empty ? bench::EmptyFrame() : bench::GameFrame();
+  double spent = bench::ThreadCpuMs() - before;
   glDisable(GL_SCISSOR_TEST);
   std::string name = std::string(scene == TScene::Demo ? "demo" : "big") +
                      (empty ? "_empty/" : plain ? "_plain/" : "/") + std::to_string(state.range(0));
@@ -115,47 +59,8 @@ BENCHMARK_CAPTURE(BM_Frame, big, TScene::Big, false, false)->Arg(0)->Arg(1)->Uni
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (!std::getenv("DISPLAY")) {
-    std::fprintf(stderr, "bench_frame: no display; run it under xvfb-run -a\n");
-    return 2;
-  }
-  setenv("LP_NUM_THREADS", "0", 0);
-
-  double t0 = ClockMs(CLOCK_MONOTONIC);
-  eng::platform::SetHeadless(true);
-  eng::DisableFeature(eng::FeatureLog);
-  if (!eng::platform::Init()) {
-    std::fprintf(stderr, "bench_frame: %s\n", eng::platform::LastError().c_str());
-    return 1;
-  }
-  eng::ScreenReadDesktop();
-  eng::App().Initialised = true;
-  eng::GL().FSAA = 0;
-  if (!eng::GLCreateContext()) {
-    std::fprintf(stderr, "bench_frame: no GL context: %s\n", eng::platform::LastError().c_str());
-    return 1;
-  }
-  eng::TexturesReset();
-  eng::RegisterImageReaders();
-  eng::SetMode2D();
-  glFinish();
-  double t1 = ClockMs(CLOCK_MONOTONIC);
-  std::filesystem::current_path(TESSERA_GAME_DIR);
-  game::Core().Options.map = "maps/proba.map";  // the demo scenario
-  try {
-    game::GameLoad();
-  } catch (const game::FatalError& e) {
-    std::fprintf(stderr, "bench_frame: the demo content in %s cannot be loaded: %s %s (the bench preset's full "
-                 "build makes it)\n", TESSERA_GAME_DIR, e.file().c_str(), e.what());
-    return 1;
-  }
-  glFinish();
-  double t2 = ClockMs(CLOCK_MONOTONIC);
-  GameFrame();
-  double t3 = ClockMs(CLOCK_MONOTONIC);
-  std::printf("start-up, measured once: window and GL context %.1f ms (the driver), game load %.1f ms "
-              "(kinds, models, textures, the map; goal under 50 ms), first frame %.1f ms\n",
-              t1 - t0, t2 - t1, t3 - t2);
+  if (int status = bench::OpenWindow("bench_frame")) return status;
+  if (!bench::LoadDemoContent("bench_frame", [] { game::GameLoad(); })) return 1;
 
   benchmark::RunSpecifiedBenchmarks();
   for (const char* scene : {"demo", "big"})

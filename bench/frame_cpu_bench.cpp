@@ -9,67 +9,21 @@
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <random>
-#include <string>
-#include <vector>
+#include <utility>
 
+#include "bench/bench_support.h"
 #include "bench/null_gl.h"
-#include "bench/big_scene.h"
-#include "engine/application.h"
-#include "engine/main.h"
-#include "engine/opengl.h"
-#include "engine/platform/platform.h"
-#include "engine/screen.h"
-#include "engine/textures.h"
-#include "game/actors/creatures.h"
-#include "game/actors/walls.h"
-#include "game/core/camera.h"
-#include "game/core/fatal.h"
-#include "game/core/game_core.h"
 #include "game/models/mesh.h"
-#include "game/world/floor.h"
-#include "game/world/registry.h"
 
 namespace {
 
-double ThreadCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-enum class TScene { Demo, Big };
-TScene g_scene = TScene::Demo;
-
-void BuildBigScene() {
-  bench::PlaceBigScene();
-  g_scene = TScene::Big;
-}
+using bench::TScene;
 
 // How a frame is drawn: nothing of the world, or the world with the two switches.
 enum TWay { WayEmpty, WayPlain, WayArrays, WayCull, WayBoth, WayCount };
 const char* const kWayNames[WayCount] = {"empty", "plain", "arrays", "cull", "arrays+cull"};
-
-void EmptyFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  eng::SetMode3D(45.0f);
-  eng::CameraLoadMatrix(game::GmCamera().Camera);
-  eng::SetMode2D();
-  glFinish();
-}
-
-void GameFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  game::GameDraw();
-  glFinish();
-}
 
 struct TResult {
   double Ms = 0.0;
@@ -81,14 +35,13 @@ struct TResult {
 std::map<std::pair<int, int>, TResult> g_results;  // (scene, way) -> the last run's figures
 
 void BM_FrameCpu(benchmark::State& state, TScene scene, TWay way) {
-  if (scene == TScene::Big && g_scene != TScene::Big) BuildBigScene();
-  if (scene != g_scene) state.SkipWithError("the demo scene cannot be had back after the big one");
+  if (!bench::UseScene(scene)) state.SkipWithError("the demo scene cannot be had back after the big one");
   game::DrawSettings().VertexArrays = way == WayArrays || way == WayBoth;
   game::DrawSettings().CullOutsideView = way == WayCull || way == WayBoth;
   nullgl::Counts() = nullgl::TCounts{};
-  const double before = ThreadCpuMs();
-  for (auto _ : state) way == WayEmpty ? EmptyFrame() : GameFrame();
-  const double spent = ThreadCpuMs() - before;
+  const double before = bench::ThreadCpuMs();
+  for (auto _ : state) way == WayEmpty ? bench::EmptyFrame() : bench::GameFrame();
+  const double spent = bench::ThreadCpuMs() - before;
   if (state.iterations() == 0) return;
   const auto frames = static_cast<double>(state.iterations());
   TResult& r = g_results[{static_cast<int>(scene), way}];
@@ -117,35 +70,8 @@ BENCHMARK_CAPTURE(BM_FrameCpu, big_arrays_cull, TScene::Big, WayBoth)->Unit(benc
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (!std::getenv("DISPLAY")) {
-    std::fprintf(stderr, "bench_frame_cpu: no display; run it under xvfb-run -a\n");
-    return 2;
-  }
-  eng::platform::SetHeadless(true);
-  eng::DisableFeature(eng::FeatureLog);
-  if (!eng::platform::Init()) {
-    std::fprintf(stderr, "bench_frame_cpu: %s\n", eng::platform::LastError().c_str());
-    return 1;
-  }
-  eng::ScreenReadDesktop();
-  eng::App().Initialised = true;
-  eng::GL().FSAA = 0;
-  if (!eng::GLCreateContext()) {
-    std::fprintf(stderr, "bench_frame_cpu: no GL context: %s\n", eng::platform::LastError().c_str());
-    return 1;
-  }
-  eng::TexturesReset();
-  eng::RegisterImageReaders();
-  eng::SetMode2D();
-  std::filesystem::current_path(TESSERA_GAME_DIR);
-  game::Core().Options.map = "maps/proba.map";  // the demo scenario
-  try {
-    game::GameLoad();
-  } catch (const game::FatalError& e) {
-    std::fprintf(stderr, "bench_frame_cpu: the demo content in %s cannot be loaded: %s %s\n", TESSERA_GAME_DIR,
-                 e.file().c_str(), e.what());
-    return 1;
-  }
+  if (int status = bench::OpenWindow("bench_frame_cpu")) return status;
+  if (!bench::LoadDemoContent("bench_frame_cpu", [] { game::GameLoad(); })) return 1;
 
   benchmark::RunSpecifiedBenchmarks();
   for (TScene scene : {TScene::Demo, TScene::Big}) {

@@ -18,23 +18,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "engine/application.h"
+#include "bench/bench_support.h"
 #include "engine/font.h"
 #include "engine/load_timing.h"
-#include "engine/main.h"
 #include "engine/mouse.h"
 #include "engine/opengl.h"
-#include "engine/platform/platform.h"
-#include "engine/screen.h"
 #include "engine/textures.h"
-#include "game/core/fatal.h"
 #include "game/core/game_core.h"
 #include "game/gui/gui.h"
 #include "game/world/diagnostics.h"
@@ -57,12 +50,7 @@ void ContextSwitches(double* waited, double* preempted) {
   *preempted = static_cast<double>(usage.ru_nivcsw);
 }
 
-// This thread's processor time: what the load itself cost, whatever else the machine runs.
-double ThreadCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
+using bench::ThreadCpuMs;
 
 // Back to the state before the first load: every game module, the GUI, fonts and textures (the
 // GL names of the textures are deleted) and the image readers registered again.
@@ -236,35 +224,13 @@ void QuietStderr(bool quiet) {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (!std::getenv("DISPLAY")) {
-    std::fprintf(stderr, "bench_startup: no display; run it under xvfb-run -a\n");
-    return 2;
-  }
-  // As in the frame benchmark: llvmpipe works on the calling thread.
-  setenv("LP_NUM_THREADS", "0", 0);
-  eng::platform::SetHeadless(true);
-  eng::DisableFeature(eng::FeatureLog);
-  if (!eng::platform::Init()) {
-    std::fprintf(stderr, "bench_startup: %s\n", eng::platform::LastError().c_str());
-    return 1;
-  }
-  eng::ScreenReadDesktop();
-  eng::App().Initialised = true;
-  eng::GL().FSAA = 0;
-  if (!eng::GLCreateContext()) {
-    std::fprintf(stderr, "bench_startup: no GL context: %s\n", eng::platform::LastError().c_str());
-    return 1;
-  }
-  std::filesystem::current_path(TESSERA_GAME_DIR);
+  if (int status = bench::OpenWindow("bench_startup")) return status;
   eng::LoadTimingEnable(true, ThreadCpuMs);
-  try {
-    ResetLoadedGame();
-    LoadGame();
-  } catch (const game::FatalError& e) {
-    std::fprintf(stderr, "bench_startup: the demo content in %s cannot be loaded: %s %s (the bench preset's "
-                 "full build makes it)\n", TESSERA_GAME_DIR, e.file().c_str(), e.what());
+  if (!bench::LoadDemoContent("bench_startup", [] {
+        ResetLoadedGame();
+        LoadGame();
+      }))
     return 1;
-  }
 
   QuietStderr(true);
   benchmark::RunSpecifiedBenchmarks();
