@@ -6,7 +6,6 @@
 #include <GL/glext.h>  // GL_TEXTURE_MAX_ANISOTROPY_EXT, GL_COMPRESSED_RGB(A)_ARB
 #include <GL/glu.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -90,90 +89,6 @@ GLint InternalFormat(uint32_t flags) {
   }
 }
 
-bool IsPowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
-
-// One mip level from the one before, C bytes a texel. With both sides above 1, each 2 x 2 block
-// averages rounding half up; with one side of 1, each pair averages rounding down.
-template <size_t C>
-void HalveLevel(const uint8_t* in, uint32_t width, uint32_t height, uint8_t* out) {
-  if (width > 1 && height > 1) {
-    const size_t row = size_t{width} * C;
-    for (uint32_t y = 0; y < height / 2; ++y, in += 2 * row)
-      for (size_t x = 0; x < row; x += 2 * C, out += C)
-        for (size_t k = 0; k < C; ++k)
-          out[k] = static_cast<uint8_t>((in[x + k] + in[x + C + k] + in[row + x + k] + in[row + x + C + k] + 2) / 4);
-  } else {
-    const size_t count = size_t{width} * height / 2;
-    for (size_t i = 0; i < count; ++i, in += 2 * C, out += C)
-      for (size_t k = 0; k < C; ++k) out[k] = static_cast<uint8_t>((in[k] + in[C + k]) / 2);
-  }
-}
-
-// Four-byte texels, the same sums with the four channels of a texel at once: R and B in the two
-// 16-bit halves of one word, G and A in another, where four bytes and the rounding cannot overflow.
-template <>
-void HalveLevel<4>(const uint8_t* in, uint32_t width, uint32_t height, uint8_t* out) {
-  constexpr uint32_t kLanes = 0x00FF00FF;
-  auto load = [](const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-  };
-  auto combine = [](uint32_t evenSum, uint32_t oddSum, int shift) {
-    return ((evenSum >> shift) & kLanes) | (((oddSum >> shift) & kLanes) << 8);
-  };
-  if (width > 1 && height > 1) {
-    const size_t row = size_t{width} * 4;
-    for (uint32_t y = 0; y < height / 2; ++y, in += 2 * row)
-      for (size_t x = 0; x < row; x += 8, out += 4) {
-        uint32_t a = load(in + x), b = load(in + x + 4), c = load(in + row + x), d = load(in + row + x + 4);
-        uint32_t even = (a & kLanes) + (b & kLanes) + (c & kLanes) + (d & kLanes) + 0x00020002;
-        uint32_t odd = ((a >> 8) & kLanes) + ((b >> 8) & kLanes) + ((c >> 8) & kLanes) + ((d >> 8) & kLanes) + 0x00020002;
-        uint32_t v = combine(even, odd, 2);
-        std::memcpy(out, &v, 4);
-      }
-  } else {
-    const size_t count = size_t{width} * height / 2;
-    for (size_t i = 0; i < count; ++i, in += 8, out += 4) {
-      uint32_t a = load(in), b = load(in + 4);
-      uint32_t v = combine((a & kLanes) + (b & kLanes), ((a >> 8) & kLanes) + ((b >> 8) & kLanes), 1);
-      std::memcpy(out, &v, 4);
-    }
-  }
-}
-
-// Uploads `pixels` as level 0 and every smaller level down to 1 x 1, each made from the one before
-// by the box filter of GLU's mipmap builder, texel for texel (HalveLevel), without its general
-// pixel handling. GLU's own builder is taken for a picture it would first scale (a side not a
-// power of two, or beyond the driver's largest size).
-void BuildMipmaps(GLint internal, uint32_t width, uint32_t height, GLenum format, const std::vector<uint8_t>& pixels) {
-  const auto maxSize = static_cast<uint32_t>(std::max(GL().Caps.MaxTextureSize, 0));
-  if (!IsPowerOfTwo(width) || !IsPowerOfTwo(height) || width > maxSize || height > maxSize) {
-    gluBuild2DMipmaps(GL_TEXTURE_2D, internal, static_cast<GLint>(width), static_cast<GLint>(height), format,
-                      GL_UNSIGNED_BYTE, pixels.data());
-    return;
-  }
-  const bool rgb = format == GL_RGB;
-  std::vector<uint8_t> level, next;
-  const uint8_t* in = pixels.data();
-  for (GLint index = 0;; ++index) {
-    glTexImage2D(GL_TEXTURE_2D, index, internal, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, format,
-                 GL_UNSIGNED_BYTE, in);
-    if (width == 1 && height == 1) break;
-    uint32_t w2 = width > 1 ? width / 2 : 1;
-    uint32_t h2 = height > 1 ? height / 2 : 1;
-    next.resize(size_t{w2} * h2 * (rgb ? 3 : 4));
-    if (rgb)
-      HalveLevel<3>(in, width, height, next.data());
-    else
-      HalveLevel<4>(in, width, height, next.data());
-    level.swap(next);
-    in = level.data();
-    width = w2;
-    height = h2;
-  }
-}
-
 // Gives the converted pixels a new GL texture name with the texture's wrapping and filtering.
 void Upload(TTexture* texture, const std::vector<uint8_t>& pixels) {
   glEnable(GL_TEXTURE_2D);
@@ -188,7 +103,8 @@ void Upload(TTexture* texture, const std::vector<uint8_t>& pixels) {
   // end of each row and of the buffer.
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   if (texture->Flags & TexMipmap) {
-    BuildMipmaps(internal, texture->Width, texture->Height, format, pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, internal, texture->Width, texture->Height, format,
+                      GL_UNSIGNED_BYTE, pixels.data());
   } else {
     glTexImage2D(GL_TEXTURE_2D, 0, internal, texture->Width, texture->Height, 0, format,
                  GL_UNSIGNED_BYTE, pixels.data());
@@ -406,16 +322,8 @@ void ApplyColourKey(uint8_t* pixels, uint32_t colour, uint16_t width, uint16_t h
       if (p[0] == r && p[1] == g && p[2] == b) FillTransparentPixel(pixels, i, width, height);
     }
   } else {
-    // Most pictures are mostly opaque: blocks of 16 without a clear pixel are passed over at once.
-    constexpr int64_t kBlock = 16;
-    for (int64_t start = 0; start < count; start += kBlock) {
-      int64_t end = std::min(start + kBlock, count);
-      bool clear = false;
-      for (int64_t i = start; i < end; ++i) clear |= pixels[i * 4 + 3] == 0;
-      if (!clear) continue;
-      for (int64_t i = start; i < end; ++i)
-        if (pixels[i * 4 + 3] == 0) FillTransparentPixel(pixels, i, width, height);
-    }
+    for (int64_t i = 0; i < count; ++i)
+      if (pixels[i * 4 + 3] == 0) FillTransparentPixel(pixels, i, width, height);
   }
 }
 

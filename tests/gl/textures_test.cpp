@@ -5,11 +5,8 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <GL/glu.h>
 
-#include <algorithm>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -154,68 +151,6 @@ TEST_F(TextureGl, WorldFlagsKeepTheSizeAndBuildMipmaps) {
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &level);
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_FLOAT_EQ(level, maxAnisotropy);
-  }
-}
-
-// Every mip level, texel for texel, against GLU's own builder on the same pixels: squares,
-// oblongs either way (their last levels run through a side of 1), a 1-texel strip, RGB and RGBA,
-// and sides that are not powers of two, which GLU scales first.
-TEST_F(TextureGl, MipmapLevelsMatchGlusBuilderTexelForTexel) {
-  std::mt19937 random(3);
-  const int sizes[][2] = {{256, 256}, {256, 64}, {16, 128}, {64, 1}, {1, 1}, {100, 28}, {22, 22}};
-  for (uint32_t flags : {eng::WorldTextureFlags, eng::WorldTextureFlags | eng::TexRGB}) {
-    const bool rgb = (flags & eng::TexRGB) != 0;
-    const GLenum format = rgb ? GL_RGB : GL_RGBA;
-    const size_t c = rgb ? 3 : 4;
-    for (const auto& size : sizes) {
-      SCOPED_TRACE(std::to_string(size[0]) + " x " + std::to_string(size[1]) + (rgb ? " RGB" : " RGBA"));
-      Bytes rgba(static_cast<size_t>(size[0]) * static_cast<size_t>(size[1]) * 4);
-      for (uint8_t& b : rgba) b = static_cast<uint8_t>(random());
-      eng::TTexture texture;
-      texture.Width = static_cast<uint16_t>(size[0]);
-      texture.Height = static_cast<uint16_t>(size[1]);
-      texture.Flags = flags;
-      eng::TextureCreate(&texture, rgba);
-      const eng::TTexture* ours = &texture;
-
-      Bytes packed(rgba.size() / 4 * c);
-      for (size_t i = 0; i < rgba.size() / 4; ++i) std::memcpy(&packed[i * c], &rgba[i * 4], c);
-      GLuint reference = 0;
-      glGenTextures(1, &reference);
-      glBindTexture(GL_TEXTURE_2D, reference);
-      glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-      gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), size[0], size[1], format, GL_UNSIGNED_BYTE,
-                        packed.data());
-
-      int levels = 0, longest = 0;
-      for (GLint level = 0; level < 20; ++level) {
-        GLint w = 0, h = 0, rw = 0, rh = 0;
-        glBindTexture(GL_TEXTURE_2D, reference);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &rw);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &rh);
-        w = LevelParameter(ours, level, GL_TEXTURE_WIDTH);
-        h = LevelParameter(ours, level, GL_TEXTURE_HEIGHT);
-        ASSERT_EQ(w, rw) << "level " << level;
-        ASSERT_EQ(h, rh) << "level " << level;
-        if (rw == 0) break;
-        if (level == 0) longest = std::max(rw, rh);
-        Bytes mine(static_cast<size_t>(w) * static_cast<size_t>(h) * c), theirs(mine.size());
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glBindTexture(GL_TEXTURE_2D, reference);
-        glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, theirs.data());
-        glBindTexture(GL_TEXTURE_2D, ours->ID);
-        glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, mine.data());
-        ASSERT_EQ(mine, theirs) << "level " << level;
-        ++levels;
-      }
-      glBindTexture(GL_TEXTURE_2D, 0);
-      glDeleteTextures(1, &reference);
-      glDeleteTextures(1, &texture.ID);
-      // Down to 1 x 1: one level more than the longer side has halvings.
-      int expected = 1;
-      for (int n = 1; n < longest; n *= 2) ++expected;
-      EXPECT_EQ(levels, expected);
-    }
   }
 }
 
