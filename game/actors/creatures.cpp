@@ -253,12 +253,9 @@ void DrawCreatures() {
     MeshDraw(model, frame);
   }
   // What comes after sees the matrix, texture and current normal of the last creature, drawn or not.
-  if (skippedLast != nullptr) {
-    eng::CameraLoadMatrix(camera);
-    glMultMatrixf(skippedLast->Matrix.data());
-    glBindTexture(GL_TEXTURE_2D, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0);
-    MeshLeaveCurrent(skippedModel, skippedFrame);
-  }
+  if (skippedLast != nullptr)
+    MeshLeavePlaced(camera, skippedLast->Matrix, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0,
+                    skippedModel, skippedFrame);
   glDisable(GL_CULL_FACE);
 }
 

@@ -173,12 +173,9 @@ void DrawWalls() {
     MeshDraw(w.Model, frame);
   }
   // What comes after sees the matrix, texture and current normal of the last wall, drawn or not.
-  if (skippedLast != nullptr) {
-    eng::CameraLoadMatrix(camera);
-    glMultMatrixf(skippedLast->Matrix.data());
-    glBindTexture(GL_TEXTURE_2D, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0);
-    MeshLeaveCurrent(skippedLast->Model, skippedFrame);
-  }
+  if (skippedLast != nullptr)
+    MeshLeavePlaced(camera, skippedLast->Matrix, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0,
+                    skippedLast->Model, skippedFrame);
   glDisable(GL_CULL_FACE);
 }
 

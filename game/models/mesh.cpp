@@ -543,6 +543,14 @@ void MeshLeaveCurrent(const TGmMesh* mesh, float frame) {
   }
 }
 
+void MeshLeavePlaced(const eng::TCamera3D& camera, const eng::TMatrix4& model, uint32_t texture, const TGmMesh* mesh,
+                     float frame) {
+  eng::CameraLoadMatrix(camera);
+  glMultMatrixf(model.data());
+  glBindTexture(GL_TEXTURE_2D, texture);
+  MeshLeaveCurrent(mesh, frame);
+}
+
 bool MeshBoundsAt(const TGmMesh* mesh, float frame, float lo[3], float hi[3]) {
   if (!mesh || IsEmpty(*mesh)) return false;
   const TGmFrameBlend at = MeshFrameAt(*mesh, frame);
@@ -568,6 +576,7 @@ TDrawSettings& DrawSettings() { return g_drawSettings; }
 eng::TFrustum DrawFrustum(const eng::TMatrix4& view) {
   return g_drawSettings.CullOutsideView ? eng::ViewFrustum(view) : eng::TFrustum{};
 }
+
 TDrawCounts& DrawCounts() { return g_drawCounts; }
 
 }  // namespace game

@@ -133,6 +133,11 @@ void MeshDraw(const TGmMesh* mesh, float frame);
 // Sets the current normal (and texture coordinate, for a textured mesh) to what MeshDraw of the
 // same frame leaves behind, without drawing: the GL state of a draw that was skipped.
 void MeshLeaveCurrent(const TGmMesh* mesh, float frame);
+// The GL state that drawing the mesh at `frame` under the camera and `model`, with `texture`
+// bound, leaves behind (model-view matrix, bound texture, current normal and texture coordinate),
+// set without drawing: what comes after an actor skipped as outside the view sees the same.
+void MeshLeavePlaced(const eng::TCamera3D& camera, const eng::TMatrix4& model, uint32_t texture, const TGmMesh* mesh,
+                     float frame);
 // The box (lo..hi per axis, model space) that holds every corner MeshDraw sends for `frame`: the
 // bounding boxes of the two key frames blended. False for a null or empty mesh.
 bool MeshBoundsAt(const TGmMesh* mesh, float frame, float lo[3], float hi[3]);
