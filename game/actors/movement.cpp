@@ -23,8 +23,7 @@ TMovementState g_move;
 // reached. Cell (x, y) is at (x + 1) * kPaddedSize + y + 1. NOTE: 16-bit cells would fit (values
 // run from -3 to 1001) but measured slower than 32-bit ones in the tick benchmark.
 constexpr int32_t kPaddedSize = GridSize + 2;
-using TCellValue = int32_t;
-TCellValue g_padded[kPaddedSize * kPaddedSize];
+int32_t g_padded[kPaddedSize * kPaddedSize];
 int32_t g_wave[GridSize * GridSize + 1];  // + 1: a write past the last cell is never kept
 
 bool InsideMap(int64_t x, int64_t y) {
@@ -215,14 +214,14 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
 
   // The seed goes straight into the padded grid, whose border and everything beyond the map are
   // blocked; the distance map is written once, at the end.
-  std::fill(g_padded, g_padded + kPaddedSize * (width + 3), static_cast<TCellValue>(CellWall));
+  std::fill(g_padded, g_padded + kPaddedSize * (width + 3), CellWall);
   for (int32_t x = 0; x <= width; ++x)
-    std::fill(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, TCellValue{0});
+    std::fill(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, 0);
   int32_t sx = 0, sy = 0;
   SeedCells(
       index,
       [](int32_t x, int32_t y, int32_t value) {
-        g_padded[(x + 1) * kPaddedSize + y + 1] = static_cast<TCellValue>(value);
+        g_padded[(x + 1) * kPaddedSize + y + 1] = value;
       },
       &sx, &sy);
   const int32_t target = hasTarget ? (targetX + 1) * kPaddedSize + targetY + 1 : -1;
@@ -233,13 +232,13 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
     for (int32_t d = 1; d <= DistanceMapPassLimit; ++d) {
       const bool targetReached = hasTarget && g_padded[target] > 0;
       const size_t layerStart = head, layerEnd = tail;
-      const TCellValue nextValue = static_cast<TCellValue>(d + 1);
+      const int32_t nextValue = d + 1;
       for (; head < layerEnd; ++head) {
         const int32_t cell = g_wave[head];
         // Without a branch on whether the neighbour is free: which neighbours are is unpredictable.
         for (int32_t k = 0; k < 4; ++k) {
           const int32_t next = cell + kStep[k];
-          const TCellValue value = g_padded[next];
+          const int32_t value = g_padded[next];
           const bool free = value == 0;
           g_padded[next] = free ? nextValue : value;
           g_wave[tail] = next;

@@ -12,7 +12,6 @@
 #include "game/actors/effects.h"
 #include "game/actors/movement.h"
 #include "game/actors/walls.h"
-#include "game/models/mesh.h"
 #include "game/core/game_core.h"
 #include "game/models/mesh.h"
 #include "game/world/diagnostics.h"
