@@ -100,8 +100,32 @@ class DrawPathsTest : public testsupport::GlTest {
     return counts;
   }
 
+  // Draws with `draw` per corner and from vertex arrays, from the view of `eye` toward `centre`,
+  // and expects the same pixels, more than `minLit` of them lit.
+  template <typename DrawFn>
+  static void ExpectSameBothWays(eng::TVec3 eye, eng::TVec3 centre, size_t minLit, DrawFn draw) {
+    std::vector<uint8_t> pictures[2];
+    for (int arrays = 0; arrays < 2; ++arrays) {
+      game::DrawSettings().VertexArrays = arrays != 0;
+      Clear();
+      eng::SetMode3D(45.0f);
+      Look(eye, centre);
+      eng::CameraLoadMatrix(game::GmCamera().Camera);
+      draw();
+      pictures[arrays] = ReadPixels();
+    }
+    size_t lit = 0, differ = 0;
+    for (size_t i = 0; i < pictures[0].size(); ++i) {
+      lit += pictures[0][i] != 0;
+      differ += pictures[0][i] != pictures[1][i];
+    }
+    EXPECT_GT(lit, minLit);
+    EXPECT_EQ(differ, 0u);
+  }
+
   fs::path startDir_;
 };
+
 
 TEST_F(DrawPathsTest, DemoScenarioFromSeveralViews) {
   // The start view, then views that cut through the compound and the squads at the screen's edges,
@@ -170,28 +194,14 @@ TEST_F(DrawPathsTest, UntexturedMeshKeepsTheCoordinateTheLastMeshLeft) {
   game::TGmMesh bare = *textured;
   bare.TexCoordCount = 0;
   bare.TexCoords.clear();
-  std::vector<uint8_t> pictures[2];
-  for (int arrays = 0; arrays < 2; ++arrays) {
-    game::DrawSettings().VertexArrays = arrays != 0;
-    Clear();
-    eng::SetMode3D(45.0f);
-    Look({4.0f, 3.0f, 4.0f}, {0.0f, 1.0f, 0.0f});
-    eng::CameraLoadMatrix(game::GmCamera().Camera);
+  ExpectSameBothWays({4.0f, 3.0f, 4.0f}, {0.0f, 1.0f, 0.0f}, 1000u, [&] {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, game::CreatureLists().CreatureKinds[0].Texture->ID);
     game::MeshDraw(textured, 2.5f);
     glTranslatef(1.5f, 0.0f, -1.0f);
     game::MeshDraw(&bare, 1.25f);
     glDisable(GL_TEXTURE_2D);
-    pictures[arrays] = ReadPixels();
-  }
-  size_t lit = 0, differ = 0;
-  for (size_t i = 0; i < pictures[0].size(); ++i) {
-    lit += pictures[0][i] != 0;
-    differ += pictures[0][i] != pictures[1][i];
-  }
-  EXPECT_GT(lit, 1000u);
-  EXPECT_EQ(differ, 0u);
+  });
 }
 
 // A strip of many thin triangles, more than one batch of arrays holds, drawn both ways.
@@ -226,25 +236,12 @@ TEST_F(DrawPathsTest, MeshLargerThanOneBatch) {
   }
   game::MeshCalcNormals(mesh);
   mesh->Animated = mesh->Looped = true;
-  std::vector<uint8_t> pictures[2];
-  for (int arrays = 0; arrays < 2; ++arrays) {
-    game::DrawSettings().VertexArrays = arrays != 0;
-    Clear();
-    eng::SetMode3D(45.0f);
-    Look({0.0f, 0.5f, 6.0f}, {0.0f, 0.5f, 0.0f});
-    eng::CameraLoadMatrix(game::GmCamera().Camera);
+  // The strip spans the screen.
+  ExpectSameBothWays({0.0f, 0.5f, 6.0f}, {0.0f, 0.5f, 0.0f}, 100000u, [&] {
     glEnable(GL_LIGHTING);
     game::MeshDraw(mesh, 0.4f);
     glDisable(GL_LIGHTING);
-    pictures[arrays] = ReadPixels();
-  }
-  size_t lit = 0, differ = 0;
-  for (size_t i = 0; i < pictures[0].size(); ++i) {
-    lit += pictures[0][i] != 0;
-    differ += pictures[0][i] != pictures[1][i];
-  }
-  EXPECT_GT(lit, 100000u) << "the strip spans the screen";
-  EXPECT_EQ(differ, 0u);
+  });
 }
 
 }  // namespace
