@@ -117,6 +117,10 @@ DataFileResult ReadDataFile(const std::string& path, uint64_t maxBytes, std::vec
 
 std::string PrintableText(std::string_view text, size_t maxLength) {
   static const char kHex[] = "0123456789ABCDEF";
+  // Most texts are already plain and short: copied whole, not byte by byte.
+  if (text.size() <= maxLength &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= 32 && c < 127; }))
+    return std::string(text);
   std::string out;
   out.reserve(std::min(text.size(), maxLength) + 3);
   for (char c : text) {

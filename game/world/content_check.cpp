@@ -97,7 +97,11 @@ int32_t CheckRecords(const TMapFile& map, const std::vector<Record>& records, TK
   for (size_t i = 0; i < records.size(); ++i) {
     const Record& r = records[i];
     TMapTextRecord at = places && i < places->size() ? (*places)[i] : TMapTextRecord{};
-    auto report = [&](TMapTextPlace place, const std::string& message) {
+    // Messages are made only while the file's problem list takes them: a hostile map may hold
+    // tens of thousands of bad records, and only their count is told past the limit.
+    auto report = [&](TMapTextPlace place, auto&& message) {
+      ++problems;
+      if (ProblemListFull(file)) return;
       // Without the text's lines, the record is named by its number and what it holds.
       std::string prefix;
       if (at.Kind.Line <= 0) {
@@ -105,40 +109,47 @@ int32_t CheckRecords(const TMapFile& map, const std::vector<Record>& records, TK
         prefix = std::string(noun) + " " + std::to_string(i + 1) + " (" + name + " on " + Tile(r.X, r.Y) + ", ID " +
                  std::to_string(r.ID) + "): ";
       }
-      ReportProblem({file, place.Line, place.Column, prefix + message});
-      ++problems;
+      ReportProblem({file, place.Line, place.Column, prefix + message()});
     };
     // In the order the placing operations test: a record that fails one test is not placed, and
     // so holds no tile for the later ones.
-    std::string refusal;
-    TMapTextPlace where = at.Kind;
     bool inside = r.X >= 0 && r.Y >= 0 && r.X <= map.MapWidth && r.Y <= map.MapHeight;
     const uint64_t tile = static_cast<uint64_t>(static_cast<uint32_t>(r.Y)) << 32 | static_cast<uint32_t>(r.X);
     auto taken = placing && inside ? held.find(tile) : held.end();
     if (r.Kind >= table.size()) {
-      refusal = "kind index " + std::to_string(r.Kind) + " is outside the " + noun + " kind table (" +
-                Names(table.size()) + ")";
-    } else if (placing && !inside) {
-      refusal = "tile " + Tile(r.X, r.Y) + " is outside the map (0.." + std::to_string(map.MapWidth) + " x 0.." +
-                std::to_string(map.MapHeight) + ")";
-      where = at.Tile;
-    } else if (taken != held.end()) {
-      refusal = "tile " + Tile(r.X, r.Y) + " already holds " + noun + " " + std::to_string(taken->second + 1);
-      where = at.Tile;
-    } else {
-      std::optional<std::string>& reason = kindReason[r.Kind];
-      if (!reason) reason = UnknownKindReason(folder, table[r.Kind]);
-      refusal = *reason;
+      report(at.Kind, [&] {
+        return "cannot be placed: kind index " + std::to_string(r.Kind) + " is outside the " + noun +
+               " kind table (" + Names(table.size()) + ")";
+      });
+      continue;
     }
-    if (!refusal.empty()) {
-      report(where, "cannot be placed: " + refusal);
+    if (placing && !inside) {
+      report(at.Tile, [&] {
+        return "cannot be placed: tile " + Tile(r.X, r.Y) + " is outside the map (0.." +
+               std::to_string(map.MapWidth) + " x 0.." + std::to_string(map.MapHeight) + ")";
+      });
+      continue;
+    }
+    if (taken != held.end()) {
+      report(at.Tile, [&] {
+        return "cannot be placed: tile " + Tile(r.X, r.Y) + " already holds " + noun + " " +
+               std::to_string(taken->second + 1);
+      });
+      continue;
+    }
+    std::optional<std::string>& reason = kindReason[r.Kind];
+    if (!reason) reason = UnknownKindReason(folder, table[r.Kind]);
+    if (!reason->empty()) {
+      report(at.Kind, [&] { return "cannot be placed: " + *reason; });
       continue;
     }
     if (placing) held.emplace(tile, static_cast<int32_t>(i));
-    auto [first, fresh] = firstWithId.emplace(r.ID, i);
-    if (!fresh)
-      report(at.ID, "ID " + std::to_string(r.ID) + " is already carried by " + noun + " " +
-                        std::to_string(first->second + 1) + ": scripts find only that one");
+    auto first = firstWithId.emplace(r.ID, i);
+    if (!first.second)
+      report(at.ID, [&] {
+        return "ID " + std::to_string(r.ID) + " is already carried by " + noun + " " +
+               std::to_string(first.first->second + 1) + ": scripts find only that one";
+      });
   }
   return problems;
 }

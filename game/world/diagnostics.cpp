@@ -3,8 +3,7 @@
 
 #include <cstdio>
 #include <map>
-#include <set>
-#include <utility>
+#include <unordered_set>
 
 #include "engine/data_file.h"
 #include "engine/log.h"
@@ -17,11 +16,11 @@ namespace {
 struct TFileCounts {
   size_t Shown = 0;  // written to stderr
   size_t Kept = 0;   // in the list
+  std::unordered_set<std::string> Written;  // messages of this file already on stderr
 };
 
 struct TDiagnosticsState {
   std::vector<TProblem> Problems;
-  std::set<std::pair<std::string, std::string>> Written;  // (file, message) already on stderr
   std::map<std::string, TFileCounts> Counts;
   bool Echo = true;
 };
@@ -72,7 +71,7 @@ void ReportProblem(const TProblem& problem) {
   ++counts.Kept;
   g_diagnostics.Problems.push_back(shown);
   std::string line = FormatProblem(shown);
-  if (!g_diagnostics.Written.emplace(shown.File, shown.Message).second) {
+  if (!counts.Written.insert(shown.Message).second) {
     LogLine(line);
     return;
   }
@@ -86,6 +85,12 @@ void ReportProblem(const TProblem& problem) {
     }
   }
   ++counts.Shown;
+}
+
+bool ProblemListFull(const std::string& file) {
+  if (file.empty()) return false;
+  auto counts = g_diagnostics.Counts.find(file);
+  return counts != g_diagnostics.Counts.end() && counts->second.Kept > MaxProblemsKeptPerFile;
 }
 
 const std::vector<TProblem>& Problems() { return g_diagnostics.Problems; }

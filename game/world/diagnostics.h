@@ -30,6 +30,10 @@ std::string FormatProblem(const TProblem& problem);
 // message come together, and to the log; within the per-file limits above.
 void ReportProblem(const TProblem& problem);
 
+// Whether `file` has reached its limit, so that further problems of it are only counted: callers
+// that check thousands of records skip making messages nobody will see.
+bool ProblemListFull(const std::string& file);
+
 // Whether ReportProblem writes to standard error and the log (on at start); off, problems are only
 // kept, for callers that show them in their own way or not at all (the fuzz targets).
 void DiagnosticsSetEcho(bool echo);

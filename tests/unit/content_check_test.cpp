@@ -107,6 +107,24 @@ TEST_F(ContentCheckTest, EveryRecordThatCannotBePlacedIsNamedWithItsIndexAndReas
   EXPECT_EQ(game::WallLists().Walls.size(), 1u);
 }
 
+// Past the file's limit the records are still counted, though their messages are no longer made.
+TEST_F(ContentCheckTest, AMapOfThousandsOfBadRecordsCountsThemAllAndKeepsTheLimit) {
+  AddKinds();
+  game::TMapFile map = SmallMap();
+  for (int i = 0; i < 3000; ++i) map.Walls.push_back({1, i % 5, i % 3, 0.0f, static_cast<uint16_t>(i + 1)});
+  for (int i = 0; i < 5; ++i) map.Creatures.push_back({0, i, 0, 0.0f, 7, 0});  // one ID, four repeats
+  game::DiagnosticsReset();
+  game::DiagnosticsSetEcho(false);
+  EXPECT_EQ(game::CheckMapRecords(map, "m.map"), 3000 + 4);
+  ASSERT_EQ(game::Problems().size(), game::MaxProblemsKeptPerFile + 1);
+  EXPECT_EQ(game::Problems()[0].Message, "wall 1 (\"Marble\" on (0, 0), ID 1): cannot be placed: no wall kind is "
+                                         "named \"Marble\"");
+  EXPECT_EQ(game::Problems().back().Message, "more problems in this file are not listed");
+  EXPECT_TRUE(game::ProblemListFull("m.map"));
+  EXPECT_FALSE(game::ProblemListFull("other.map"));
+  game::DiagnosticsReset();
+}
+
 TEST_F(ContentCheckTest, FloorKindsAndCounts) {
   AddKinds();
   game::TMapFile map = SmallMap();
