@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     game::GuiReadDefinitions(text, "fuzz.cro", definitions, nullptr);
   } catch (const game::FatalError& e) {
     Check(e.file() == "fuzz.cro" && e.line() >= 1 && static_cast<size_t>(e.line()) <= CountWidgetLines(text).Lines);
+    game::DiagnosticsReset();
     return 0;
   }
   TCounts want = CountWidgetLines(text);
@@ -69,5 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     game::GuiLayoutWindow(w, 800, 600, nullptr);
     game::GuiLayoutWindow(w, 1280, 1024, nullptr);
   }
+  // What the run allocated is freed within it; otherwise every run looks like a leak to the
+  // fuzzer, which then runs it a second time to find out.
+  game::DiagnosticsReset();
   return 0;
 }
