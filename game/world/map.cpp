@@ -1,7 +1,9 @@
 // Map loading: the map file applied to the world in file order.
 #include "game/world/map.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 #include "game/actors/creatures.h"
 #include "game/actors/walls.h"
@@ -25,7 +27,11 @@ TMapState g_map;
 
 // A floor cell of the map: its kind, and for a "Plane" its texture, shared with every cell that
 // names the same file. A texture that cannot be read is reported at the map that names it.
-void ApplyCell(const TMapFile& map, const std::string& fileName, int32_t x, int32_t y) {
+// `added` holds, by the map's texture index, what this load has added already: a name with a
+// folder in it is kept without the folder, so the lookup by name never finds it again, and each
+// cell would otherwise load the file anew (and report it), thousands of textures for one file.
+void ApplyCell(const TMapFile& map, const std::string& fileName, int32_t x, int32_t y,
+               std::vector<int32_t>* added) {
   const TMapCell& cell = map.Cell(x, y);
   const std::string& kindName = MapTableName(map.FloorKindNames, cell.Kind);
   FloorSet(kindName, x, y);
@@ -36,14 +42,21 @@ void ApplyCell(const TMapFile& map, const std::string& fileName, int32_t x, int3
   const std::vector<std::string>& names = Floor().FloorTextureNames;
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == textureName) floor.Texture = static_cast<int32_t>(i);  // the last equal one wins
-  if (floor.Texture < 0) {
-    std::string path = Core().AppDir + "Data/Textures/" + textureName;
-    floor.Texture = FloorAddTexture(path);
-    if (!eng::TextureFailureReason().empty())
-      ReportProblem({ShownPath(fileName), 0, 0,
-                     "floor texture \"" + ShownPath(path) + "\" of cell (" + std::to_string(x) + ", " +
-                         std::to_string(y) + ") cannot be read: " + eng::TextureFailureReason()});
+  if (floor.Texture >= 0) return;
+  // Indices outside the table all name the empty name: one slot for them after the table's.
+  size_t slot = std::min<size_t>(cell.Texture, map.FloorTextureNames.size());
+  if (added->size() <= slot) added->resize(map.FloorTextureNames.size() + 1, -1);
+  if ((*added)[slot] >= 0) {
+    floor.Texture = (*added)[slot];
+    return;
   }
+  std::string path = Core().AppDir + "Data/Textures/" + textureName;
+  floor.Texture = FloorAddTexture(path);
+  (*added)[slot] = floor.Texture;
+  if (!eng::TextureFailureReason().empty())
+    ReportProblem({ShownPath(fileName), 0, 0,
+                   "floor texture \"" + ShownPath(path) + "\" of cell (" + std::to_string(x) + ", " +
+                       std::to_string(y) + ") cannot be read: " + eng::TextureFailureReason()});
 }
 
 // A placement failure is shown in the game message box; the list keeps it for tests.
@@ -84,10 +97,11 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
 
   Registry().MapWidth = map.MapWidth;
   Registry().MapHeight = map.MapHeight;
+  std::vector<int32_t> addedTextures;
   for (int32_t y = 0; y <= map.MapHeight; ++y)
     for (int32_t x = 0; x <= map.MapWidth; ++x)
       if (map.Cells.size() > static_cast<size_t>(y) * (map.MapWidth + 1u) + static_cast<size_t>(x))
-        ApplyCell(map, fileName, x, y);
+        ApplyCell(map, fileName, x, y, &addedTextures);
 
   std::vector<TWall>& walls = WallLists().Walls;
   for (const TMapWall& w : map.Walls) {

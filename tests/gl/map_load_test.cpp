@@ -14,6 +14,7 @@
 #include "game/models/mesh.h"
 #include "game/script/script_host.h"
 #include "game/world/floor.h"
+#include "game/world/diagnostics.h"
 #include "game/world/map_file.h"
 #include "game/world/registry.h"
 #include "tests/support/gl_fixture.h"
@@ -171,6 +172,30 @@ TEST_F(MapLoadTest, TexturesAreSharedByFileName) {
   EXPECT_EQ(FloorCell(4, 0).Texture, 4) << "names compare exactly";
   EXPECT_EQ(Floor().FloorTextureNames,
             (std::vector<std::string>{"grass.jpg", "rock.png", "rock.png", "sand.png", "Grass.jpg"}));
+}
+
+TEST_F(MapLoadTest, ANameWithAFolderIsLoadedOnceAMapNotOnceACell) {
+  // Kept without its folder, the name is never found again by the lookup; the load remembers it.
+  TMapFile map = Grass(20, 20);
+  map.FloorTextureNames = {"sub/rock.png", "grass.jpg"};
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) map.Cell(x, y).Texture = static_cast<uint16_t>(x < 10 ? 0 : 900);
+  map.Cell(19, 19).Texture = 1;
+  game::DiagnosticsReset();
+  game::DiagnosticsSetEcho(false);
+  ASSERT_EQ(Load(map), "");
+  EXPECT_EQ(Floor().FloorTextureNames, (std::vector<std::string>{"grass.jpg", "rock.png", ""}))
+      << "one texture for the folder's name, one for every index outside the table";
+  EXPECT_EQ(FloorCell(9, 19).Texture, 1);
+  EXPECT_EQ(FloorCell(10, 0).Texture, 2);
+  EXPECT_EQ(FloorCell(19, 19).Texture, 0);
+  std::vector<std::string> unreadable;
+  for (const game::TProblem& p : game::Problems())
+    if (p.Message.find("cannot be read") != std::string::npos) unreadable.push_back(p.Message);
+  EXPECT_EQ(unreadable, (std::vector<std::string>{
+                            "floor texture \"Data/Textures/sub/rock.png\" of cell (0, 0) cannot be read: no such file",
+                            "floor texture \"Data/Textures/\" of cell (10, 0) cannot be read: no such file"}));
+  game::DiagnosticsReset();
 }
 
 TEST_F(MapLoadTest, AWallThatCannotBePlacedStopsTheLoad) {
