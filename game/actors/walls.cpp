@@ -3,10 +3,14 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "game/actors/actors.h"
 #include "game/core/camera.h"
+#include "game/core/game_core.h"
 #include "game/models/mesh.h"
 #include "game/world/assets.h"
 #include "game/world/defs.h"
@@ -19,6 +23,182 @@ namespace {
 constexpr int kIdCount = 65536;
 
 TWallLists g_walls;
+
+// Counts every placing and reset of walls, over the whole run (a reset does not restart it), so
+// that the picking index below knows when it no longer describes the list.
+uint64_t g_wallsGeneration = 0;
+
+// Walls by floor cell, for picking: a wall sits in every cell that the ground-plane box of its
+// placed model, over all its frames, overlaps. A tick then tests only the walls of the cells the
+// cursor line crosses at heights where walls are, instead of every wall on the map. Cells are
+// tiles: cell (cx, cz) spans world X 2cx - 1 .. 2cx + 1 (and Z alike); the index covers a border
+// of kPickPad cells around the largest map, and a wall reaching beyond it is tested always.
+constexpr int32_t kPickPad = 4;
+constexpr int32_t kPickCells = 100 + 2 * kPickPad;
+// Generous: the index only chooses whom to test; the exact test decides.
+constexpr double kPickMargin = 0.1;
+
+struct TWallPickIndex {
+  uint64_t Generation = ~uint64_t{0};
+  size_t Count = 0;
+  const TWall* Data = nullptr;
+  bool Empty = true;             // no wall can be picked at all
+  double MinY = 0.0, MaxY = 0.0;  // the heights the pickable walls reach
+  std::vector<int32_t> Start;    // cell c's walls are Walls[Start[c] .. Start[c + 1])
+  std::vector<int32_t> Walls;
+  std::vector<int32_t> Always;   // walls reaching beyond the index
+  std::vector<int32_t> Candidates;  // scratch of each tick
+};
+TWallPickIndex g_pick;
+
+// The cell of a world coordinate; far outside the index, one cell beyond its edge.
+int32_t PickCell(double world) {
+  const double cell = std::floor((world + 1.0) / 2.0) + kPickPad;
+  return static_cast<int32_t>(std::clamp(cell, -1.0, static_cast<double>(kPickCells)));
+}
+
+// The box of the model's frames, all of them, placed by the matrix: its extent in world space.
+bool PlacedBounds(const TWall& w, double lo[3], double hi[3]) {
+  const TGmMesh* mesh = w.Model;
+  if (mesh == nullptr || mesh->FrameCount == 0 || mesh->Frames.empty() || mesh->TriangleCount == 0) return false;
+  float box[6] = {mesh->Frames[0].MinX, mesh->Frames[0].MinY, mesh->Frames[0].MinZ,
+                  mesh->Frames[0].MaxX, mesh->Frames[0].MaxY, mesh->Frames[0].MaxZ};
+  for (const TGmMeshFrame& f : mesh->Frames) {
+    box[0] = std::min(box[0], f.MinX);
+    box[1] = std::min(box[1], f.MinY);
+    box[2] = std::min(box[2], f.MinZ);
+    box[3] = std::max(box[3], f.MaxX);
+    box[4] = std::max(box[4], f.MaxY);
+    box[5] = std::max(box[5], f.MaxZ);
+  }
+  const eng::TMatrix4& m = w.Matrix;
+  for (int axis = 0; axis < 3; ++axis) lo[axis] = hi[axis] = m[12 + axis];
+  for (int corner = 0; corner < 8; ++corner) {
+    const double v[3] = {box[corner & 1 ? 3 : 0], box[corner & 2 ? 4 : 1], box[corner & 4 ? 5 : 2]};
+    for (int axis = 0; axis < 3; ++axis) {
+      double at = m[axis] * v[0] + m[4 + axis] * v[1] + m[8 + axis] * v[2] + m[12 + axis];
+      lo[axis] = std::min(lo[axis], at);
+      hi[axis] = std::max(hi[axis], at);
+    }
+  }
+  for (int axis = 0; axis < 3; ++axis) {
+    // NaN or endless placements are never left out.
+    if (!std::isfinite(lo[axis]) || !std::isfinite(hi[axis])) {
+      lo[axis] = -HUGE_VAL;
+      hi[axis] = HUGE_VAL;
+      continue;
+    }
+    double slack = kPickMargin + 1e-3 * std::max(std::fabs(lo[axis]), std::fabs(hi[axis]));
+    lo[axis] -= slack;
+    hi[axis] += slack;
+  }
+  return true;
+}
+
+void BuildWallPickIndex() {
+  const std::vector<TWall>& walls = g_walls.Walls;
+  TWallPickIndex& index = g_pick;
+  index.Generation = g_wallsGeneration;
+  index.Count = walls.size();
+  index.Data = walls.data();
+  index.Empty = true;
+  index.MinY = HUGE_VAL;
+  index.MaxY = -HUGE_VAL;
+  index.Always.clear();
+  // Counted first, then filled: one flat array instead of a list per cell.
+  struct TSpan {
+    int32_t Wall, X0, X1, Z0, Z1;
+  };
+  std::vector<TSpan> spans;
+  std::vector<int32_t> count(static_cast<size_t>(kPickCells) * kPickCells + 1, 0);
+  for (size_t i = 0; i < walls.size(); ++i) {
+    double lo[3], hi[3];
+    if (!PlacedBounds(walls[i], lo, hi)) continue;
+    index.Empty = false;
+    index.MinY = std::min(index.MinY, lo[1]);
+    index.MaxY = std::max(index.MaxY, hi[1]);
+    if (lo[0] < -2.0 * kPickPad || lo[2] < -2.0 * kPickPad || hi[0] > 2.0 * (kPickCells - kPickPad) - 2.0 ||
+        hi[2] > 2.0 * (kPickCells - kPickPad) - 2.0) {
+      index.Always.push_back(static_cast<int32_t>(i));
+      continue;
+    }
+    TSpan span{static_cast<int32_t>(i), PickCell(lo[0]), PickCell(hi[0]), PickCell(lo[2]), PickCell(hi[2])};
+    for (int32_t x = span.X0; x <= span.X1; ++x)
+      for (int32_t z = span.Z0; z <= span.Z1; ++z) ++count[static_cast<size_t>(x * kPickCells + z)];
+    spans.push_back(span);
+  }
+  index.Start.assign(count.size(), 0);
+  for (size_t c = 1; c < count.size(); ++c) index.Start[c] = index.Start[c - 1] + count[c - 1];
+  index.Walls.assign(static_cast<size_t>(index.Start.back()), 0);
+  std::vector<int32_t> fill(index.Start.begin(), index.Start.end() - 1);
+  for (const TSpan& span : spans)
+    for (int32_t x = span.X0; x <= span.X1; ++x)
+      for (int32_t z = span.Z0; z <= span.Z1; ++z)
+        index.Walls[static_cast<size_t>(fill[static_cast<size_t>(x * kPickCells + z)]++)] = span.Wall;
+}
+
+// The walls the cursor line may meet nearer than the pick distance found so far, in list order:
+// those of the cells its ground-plane shadow crosses while it is within that distance of the eye
+// and at the heights of the walls. Anything doubtful (an eye or a line that is not finite) gives
+// every wall.
+const std::vector<int32_t>& WallPickCandidates() {
+  TWallPickIndex& index = g_pick;
+  const std::vector<TWall>& walls = g_walls.Walls;
+  if (index.Generation != g_wallsGeneration || index.Count != walls.size() || index.Data != walls.data())
+    BuildWallPickIndex();
+  std::vector<int32_t>& out = index.Candidates;
+  out.clear();
+  if (index.Empty) return out;
+  const eng::TVec3 eye = GmCamera().Camera.Position;
+  const eng::TVec3 far = Core().CursorWorldPoint;
+  const double e[3] = {eye.X, eye.Y, eye.Z};
+  const double d[3] = {double(far.X) - eye.X, double(far.Y) - eye.Y, double(far.Z) - eye.Z};
+  const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  const double reach = (double(Core().PickDistance) * 1.001 + kPickMargin) / length;
+  double u0 = -reach, u1 = reach;
+  if (d[1] != 0.0) {
+    double a = (index.MinY - e[1]) / d[1], b = (index.MaxY - e[1]) / d[1];
+    if (a > b) std::swap(a, b);
+    u0 = std::max(u0, a);
+    u1 = std::min(u1, b);
+  } else if (e[1] < index.MinY || e[1] > index.MaxY) {
+    return out;
+  }
+  if (!std::isfinite(e[0]) || !std::isfinite(e[2]) || !std::isfinite(u0) || !std::isfinite(u1) || !(length > 0.0)) {
+    for (size_t i = 0; i < walls.size(); ++i) out.push_back(static_cast<int32_t>(i));
+    return out;
+  }
+  if (u0 > u1) return out;
+  auto clampCell = [](int32_t c) { return std::clamp(c, 0, kPickCells - 1); };
+  const double zA = e[2] + u0 * d[2], zB = e[2] + u1 * d[2];
+  const int32_t row0 = clampCell(PickCell(std::min(zA, zB) - kPickMargin));
+  const int32_t row1 = clampCell(PickCell(std::max(zA, zB) + kPickMargin));
+  for (int32_t row = row0; row <= row1; ++row) {
+    // The part of the shadow within this row of cells, widened by the margin.
+    double ua = u0, ub = u1;
+    if (d[2] != 0.0) {
+      const double bandLo = 2.0 * (row - kPickPad) - 1.0 - kPickMargin;
+      const double bandHi = 2.0 * (row - kPickPad) + 1.0 + kPickMargin;
+      double a = (bandLo - e[2]) / d[2], b = (bandHi - e[2]) / d[2];
+      if (a > b) std::swap(a, b);
+      ua = std::max(ua, a);
+      ub = std::min(ub, b);
+      if (ua > ub) continue;
+    }
+    const double xA = e[0] + ua * d[0], xB = e[0] + ub * d[0];
+    const int32_t col0 = clampCell(PickCell(std::min(xA, xB) - kPickMargin));
+    const int32_t col1 = clampCell(PickCell(std::max(xA, xB) + kPickMargin));
+    for (int32_t col = col0; col <= col1; ++col) {
+      const size_t cell = static_cast<size_t>(col * kPickCells + row);
+      out.insert(out.end(), index.Walls.begin() + index.Start[cell], index.Walls.begin() + index.Start[cell + 1]);
+    }
+  }
+  out.insert(out.end(), index.Always.begin(), index.Always.end());
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
 
 const TDefFormat<TWall>& WallFormat() {
   static const TDefFormat<TWall> format = [] {
@@ -122,6 +302,7 @@ uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float ang
   wall.Matrix = ActorMatrix(2.0f * static_cast<float>(x), 2.0f * static_cast<float>(y), angle, wall.RotateX,
                             wall.RotateY, wall.RotateZ, wall.Scale);
   g_walls.Walls.push_back(std::move(wall));
+  ++g_wallsGeneration;
   return id;
 }
 
@@ -144,8 +325,18 @@ void UpdateWalls() {
     }
     // Looping walls wrap only past the frame count, so the last key frame blends toward the first.
     if (w.Frame > frames) w.Frame = 0.0f;
+  }
+  // Picking after all frames are set gives what picking each wall after its own frame gave: a
+  // wall's pick reads only its own frame.
+  for (int32_t i : WallPickCandidates()) {
+    const TWall& w = g_walls.Walls[static_cast<size_t>(i)];
     if (!w.Ghost) PickActorModel(w.Model, w.Frame, w.Matrix, w.X, w.Y);
   }
+}
+
+void PickEveryWall() {
+  for (const TWall& w : g_walls.Walls)
+    if (w.Model != nullptr && !w.Ghost) PickActorModel(w.Model, w.Frame, w.Matrix, w.X, w.Y);
 }
 
 void DrawWalls() {
@@ -179,6 +370,9 @@ void DrawWalls() {
   glDisable(GL_CULL_FACE);
 }
 
-void WallsReset() { g_walls = TWallLists{}; }
+void WallsReset() {
+  g_walls = TWallLists{};
+  ++g_wallsGeneration;
+}
 
 }  // namespace game

@@ -60,8 +60,13 @@ uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float ang
 int32_t FindWall(uint16_t id);
 // The touch tile offset of a wall at Angle 0 turned for `angle` degrees in quarter turns.
 void TurnTouchOffset(float angle, int32_t* touchX, int32_t* touchY);
-// One tick: animation of every wall with a model, then picking of those that are not ghosts.
+// One tick: animation of every wall with a model, then picking of those that are not ghosts. The
+// picking tests only the walls near the cursor line, through an index of the walls by tile that
+// is rebuilt when walls are placed or reset (a wall's tile, model and matrix never change after).
 void UpdateWalls();
+// Picking of every wall that is not a ghost, one by one in list order, without the index: what
+// the tick's picking must equal (tests).
+void PickEveryWall();
 // Draws every wall with a model, interpolating the frame of animated walls; back faces culled.
 void DrawWalls();
 

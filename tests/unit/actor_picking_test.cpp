@@ -143,6 +143,65 @@ TEST_F(ActorPicking, AGhostWallIsNeverPicked) {
   EXPECT_EQ(Core().CursorTileX, 5);
 }
 
+// The tick picks walls through an index of the walls by tile; on crowded random maps, under
+// cursor lines from everywhere (steep, grazing, level, from below the floor, off the map), it
+// must leave exactly what testing every wall one by one leaves.
+TEST_F(ActorPicking, TheWallIndexPicksWhatTestingEveryWallPicks) {
+  game::Registry().MapWidth = 29;
+  game::Registry().MapHeight = 29;
+  // A tall post, a wide slab turned on its side by the kind, and a box that grows in its second
+  // frame far beyond its tile.
+  game::TGmMesh* post = testsupport::BoxMesh({-0.3f, 0, -0.3f}, {0.3f, 4, 0.3f});
+  game::TGmMesh* slab = testsupport::BoxMesh({-1, 0, -0.2f}, {1, 1, 0.2f});
+  game::TGmMesh* grower = testsupport::BoxMesh({-0.5f, 0, -0.5f}, {0.5f, 1, 0.5f}, 2);
+  for (game::TGmVector& v : grower->Frames[1].Vertices) v = {v.X * 5, v.Y * 3, v.Z * 5};
+  game::MeshCalcBounds(&grower->Frames[1]);
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  int wallsPicked = 0, cases = 0;
+  for (int world = 0; world < 40; ++world) {
+    game::WallsReset();
+    const game::TGmMesh* models[3] = {post, slab, grower};
+    for (int k = 0; k < 3; ++k) {
+      game::TWall kind;
+      kind.Name = "K" + std::to_string(k);
+      kind.Model = const_cast<game::TGmMesh*>(models[k]);
+      kind.Scale = 0.5f + 2.0f * unit(random);
+      kind.RotateX = k == 1 ? 1.2f : 0.0f;
+      kind.RotateZ = k == 1 ? 0.4f : 0.0f;
+      game::WallLists().WallKinds.push_back(kind);
+    }
+    for (int n = 0; n < 300; ++n) {
+      int32_t x = static_cast<int32_t>(30 * unit(random)), y = static_cast<int32_t>(30 * unit(random));
+      if (game::CreateWall("K" + std::to_string(n % 3), x, y, 360 * unit(random), 0) == 0) continue;
+      game::TWall& w = game::WallLists().Walls.back();
+      w.Frame = 2.5f * unit(random);  // past the last frame too
+      w.Ghost = unit(random) < 0.1f;
+    }
+    game::UpdateWalls();  // frames past the end wrap to 0 now, not between the two ways below
+    for (int line = 0; line < 100; ++line, ++cases) {
+      TVec3 eye{80 * unit(random) - 10, 40 * unit(random) - 5, 80 * unit(random) - 10};
+      TVec3 aim{60 * unit(random), 3 * unit(random), 60 * unit(random)};
+      if (line % 10 == 0) aim.Y = eye.Y;  // level
+      if (line % 10 == 1) aim = {eye.X, 0, eye.Z};  // straight down
+      game::GmCamera().Camera.Position = eye;
+      Core().CursorWorldPoint = eye + (aim - eye) * 3.0f;
+      game::PickFloorTile(eye);
+      const game::TGameCore floor = Core();
+      game::PickEveryWall();
+      const int32_t wantX = Core().CursorTileX, wantY = Core().CursorTileY;
+      const float wantDistance = Core().PickDistance;
+      wallsPicked += wantDistance != floor.PickDistance;
+      Core() = floor;
+      game::UpdateWalls();
+      ASSERT_EQ(Core().CursorTileX, wantX) << world << " " << line;
+      ASSERT_EQ(Core().CursorTileY, wantY) << world << " " << line;
+      ASSERT_EQ(Core().PickDistance, wantDistance) << world << " " << line;
+    }
+  }
+  EXPECT_GT(wallsPicked, cases / 4) << "the lines must meet walls often enough to mean something";
+}
+
 TEST_F(ActorPicking, MeshRayHitUsesTheFrameBoxAndTheNearestTriangle) {
   game::TGmMesh* box = testsupport::BoxMesh({-1, 0, -1}, {1, 2, 1}, 3);
   eng::TMatrix4 at = game::ActorMatrix(10, 10, 30, 0, 0, 0, 1);
