@@ -59,31 +59,26 @@ int32_t PickCell(double world) {
 
 // The box of the model's frames, all of them, placed by the matrix: its extent in world space.
 bool PlacedBounds(const TWall& w, double lo[3], double hi[3]) {
-  const TGmMesh* mesh = w.Model;
-  if (mesh == nullptr || mesh->FrameCount == 0 || mesh->Frames.empty() || mesh->TriangleCount == 0) return false;
-  float box[6] = {mesh->Frames[0].MinX, mesh->Frames[0].MinY, mesh->Frames[0].MinZ,
-                  mesh->Frames[0].MaxX, mesh->Frames[0].MaxY, mesh->Frames[0].MaxZ};
-  for (const TGmMeshFrame& f : mesh->Frames) {
-    box[0] = std::min(box[0], f.MinX);
-    box[1] = std::min(box[1], f.MinY);
-    box[2] = std::min(box[2], f.MinZ);
-    box[3] = std::max(box[3], f.MaxX);
-    box[4] = std::max(box[4], f.MaxY);
-    box[5] = std::max(box[5], f.MaxZ);
-  }
+  float box[6];
+  if (!MeshBoundsAll(w.Model, box, box + 3)) return false;
   const eng::TMatrix4& m = w.Matrix;
-  for (int axis = 0; axis < 3; ++axis) lo[axis] = hi[axis] = m[12 + axis];
+  bool finite = true;
+  for (int axis = 0; axis < 3; ++axis) {
+    lo[axis] = HUGE_VAL;
+    hi[axis] = -HUGE_VAL;
+  }
   for (int corner = 0; corner < 8; ++corner) {
     const double v[3] = {box[corner & 1 ? 3 : 0], box[corner & 2 ? 4 : 1], box[corner & 4 ? 5 : 2]};
     for (int axis = 0; axis < 3; ++axis) {
       double at = m[axis] * v[0] + m[4 + axis] * v[1] + m[8 + axis] * v[2] + m[12 + axis];
+      finite = finite && std::isfinite(at);
       lo[axis] = std::min(lo[axis], at);
       hi[axis] = std::max(hi[axis], at);
     }
   }
   for (int axis = 0; axis < 3; ++axis) {
-    // NaN or endless placements are never left out.
-    if (!std::isfinite(lo[axis]) || !std::isfinite(hi[axis])) {
+    // A placement that is not finite is never left out: the wall is tested always.
+    if (!finite) {
       lo[axis] = -HUGE_VAL;
       hi[axis] = HUGE_VAL;
       continue;
@@ -154,6 +149,7 @@ const std::vector<int32_t>& WallPickCandidates() {
   const double e[3] = {eye.X, eye.Y, eye.Z};
   const double d[3] = {double(far.X) - eye.X, double(far.Y) - eye.Y, double(far.Z) - eye.Z};
   const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  // The stretch of the line u in [u0, u1]: within the pick distance of the eye, at the walls' heights.
   const double reach = (double(Core().PickDistance) * 1.001 + kPickMargin) / length;
   double u0 = -reach, u1 = reach;
   if (d[1] != 0.0) {
@@ -164,7 +160,7 @@ const std::vector<int32_t>& WallPickCandidates() {
   } else if (e[1] < index.MinY || e[1] > index.MaxY) {
     return out;
   }
-  if (!std::isfinite(e[0]) || !std::isfinite(e[2]) || !std::isfinite(u0) || !std::isfinite(u1) || !(length > 0.0)) {
+  if (!std::isfinite(e[0]) || !std::isfinite(e[2]) || !std::isfinite(u0) || !std::isfinite(u1)) {
     for (size_t i = 0; i < walls.size(); ++i) out.push_back(static_cast<int32_t>(i));
     return out;
   }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -562,6 +563,21 @@ bool MeshBoundsAt(const TGmMesh* mesh, float frame, float lo[3], float hi[3]) {
   hi[0] = std::fmax(a.MaxX, b.MaxX);
   hi[1] = std::fmax(a.MaxY, b.MaxY);
   hi[2] = std::fmax(a.MaxZ, b.MaxZ);
+  return true;
+}
+
+bool MeshBoundsAll(const TGmMesh* mesh, float lo[3], float hi[3]) {
+  if (!mesh || IsEmpty(*mesh)) return false;
+  lo[0] = lo[1] = lo[2] = std::numeric_limits<float>::infinity();
+  hi[0] = hi[1] = hi[2] = -std::numeric_limits<float>::infinity();
+  for (const TGmMeshFrame& f : mesh->Frames) {
+    lo[0] = std::fmin(lo[0], f.MinX);
+    lo[1] = std::fmin(lo[1], f.MinY);
+    lo[2] = std::fmin(lo[2], f.MinZ);
+    hi[0] = std::fmax(hi[0], f.MaxX);
+    hi[1] = std::fmax(hi[1], f.MaxY);
+    hi[2] = std::fmax(hi[2], f.MaxZ);
+  }
   return true;
 }
 

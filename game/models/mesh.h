@@ -141,6 +141,8 @@ void MeshLeavePlaced(const eng::TCamera3D& camera, const eng::TMatrix4& model, u
 // The box (lo..hi per axis, model space) that holds every corner MeshDraw sends for `frame`: the
 // bounding boxes of the two key frames blended. False for a null or empty mesh.
 bool MeshBoundsAt(const TGmMesh* mesh, float frame, float lo[3], float hi[3]);
+// The box (model space) that holds every key frame of the mesh. False for a null or empty mesh.
+bool MeshBoundsAll(const TGmMesh* mesh, float lo[3], float hi[3]);
 // True when the mesh drawn at `frame` under the model matrix lies wholly outside the view, so that
 // not drawing it leaves every pixel as it was. Null and empty meshes are never outside.
 bool MeshOutsideView(const eng::TFrustum& view, const TGmMesh* mesh, float frame, const eng::TMatrix4& model);

@@ -144,11 +144,12 @@ int32_t CheckRecords(const TMapFile& map, const std::vector<Record>& records, TK
       continue;
     }
     if (placing) held.emplace(tile, static_cast<int32_t>(i));
-    auto first = firstWithId.emplace(r.ID, i);
-    if (!first.second)
+    const auto inserted = firstWithId.emplace(r.ID, i);
+    const size_t carrier = inserted.first->second;
+    if (!inserted.second)
       report(at.ID, [&] {
         return "ID " + std::to_string(r.ID) + " is already carried by " + noun + " " +
-               std::to_string(first.first->second + 1) + ": scripts find only that one";
+               std::to_string(carrier + 1) + ": scripts find only that one";
       });
   }
   return problems;

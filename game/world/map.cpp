@@ -27,9 +27,10 @@ TMapState g_map;
 
 // A floor cell of the map: its kind, and for a "Plane" its texture, shared with every cell that
 // names the same file. A texture that cannot be read is reported at the map that names it.
-// `added` holds, by the map's texture index, what this load has added already: a name with a
-// folder in it is kept without the folder, so the lookup by name never finds it again, and each
-// cell would otherwise load the file anew (and report it), thousands of textures for one file.
+// `added` holds, by the map's texture index (one slot more than the table), what this load has
+// added already: a name with a folder in it is kept without the folder, so the lookup by name
+// never finds it again, and each cell would otherwise load the file anew (and report it),
+// thousands of textures for one file.
 void ApplyCell(const TMapFile& map, const std::string& fileName, int32_t x, int32_t y,
                std::vector<int32_t>* added) {
   const TMapCell& cell = map.Cell(x, y);
@@ -43,9 +44,8 @@ void ApplyCell(const TMapFile& map, const std::string& fileName, int32_t x, int3
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == textureName) floor.Texture = static_cast<int32_t>(i);  // the last equal one wins
   if (floor.Texture >= 0) return;
-  // Indices outside the table all name the empty name: one slot for them after the table's.
+  // Indices outside the table all name the empty name: they share the slot after the table's.
   size_t slot = std::min<size_t>(cell.Texture, map.FloorTextureNames.size());
-  if (added->size() <= slot) added->resize(map.FloorTextureNames.size() + 1, -1);
   if ((*added)[slot] >= 0) {
     floor.Texture = (*added)[slot];
     return;
@@ -97,7 +97,7 @@ std::string MapLoadFromMemory(const uint8_t* data, size_t size, const std::strin
 
   Registry().MapWidth = map.MapWidth;
   Registry().MapHeight = map.MapHeight;
-  std::vector<int32_t> addedTextures;
+  std::vector<int32_t> addedTextures(map.FloorTextureNames.size() + 1, -1);
   for (int32_t y = 0; y <= map.MapHeight; ++y)
     for (int32_t x = 0; x <= map.MapWidth; ++x)
       if (map.Cells.size() > static_cast<size_t>(y) * (map.MapWidth + 1u) + static_cast<size_t>(x))
