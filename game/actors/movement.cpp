@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "game/actors/creatures.h"
+#include "game/actors/movement_oracle.h"
 #include "game/actors/walls.h"
 #include "game/core/players.h"
 #include "game/world/registry.h"
@@ -74,12 +75,11 @@ void MarkWallsAndTouchTiles(TSetCell setCell) {
   }
 }
 
-// The distance map's seed through `setCell` (x, y, value), on a grid cleared to 0: walls that are
-// not ghosts, the held tiles of the other living creatures (allies, enemies), the creature's own
-// held tile, which it returns. The one seeding of both builders.
+// The creatures' part of the distance map's seed through `setCell` (x, y, value), after the walls:
+// the held tiles of the other living creatures (allies, enemies), then the creature's own held
+// tile, which it returns.
 template <typename TSetCell>
-void SeedCells(int32_t index, TSetCell setCell, int32_t* startX, int32_t* startY) {
-  MarkWallsAndTouchTiles(setCell);
+void SeedCreatures(int32_t index, TSetCell setCell, int32_t* startX, int32_t* startY) {
   const std::vector<TCreature>& all = CreatureLists().Creatures;
   const TCreature& cr = all[static_cast<size_t>(index)];
   for (size_t j = 0; j < all.size(); ++j) {
@@ -91,6 +91,42 @@ void SeedCells(int32_t index, TSetCell setCell, int32_t* startX, int32_t* startY
   }
   HeldTile(cr, startX, startY);
   if (InsideMap(*startX, *startY)) setCell(*startX, *startY, 1);
+}
+
+// The walls' part of the queue's padded grid: its blocked border and everything beyond the map,
+// the walls that are not ghosts, 0 elsewhere. Marking them walks the whole wall list, which is
+// long on big maps, so it is kept, with the touch table the marking filled, while the blocking
+// walls and the map's size stay as they were.
+struct TWallSeed {
+  uint64_t Version = ~uint64_t{0};
+  int32_t Width = -1;
+  int32_t Height = -1;
+  int32_t Padded[kPaddedSize * kPaddedSize];
+};
+TWallSeed g_wallSeed;
+
+// The kept seed, or null when it no longer describes the walls.
+const int32_t* KeptWallSeed() {
+  const TWallSeed& seed = g_wallSeed;
+  const bool kept = seed.Version == WallsBlockingVersion() && seed.Width == Registry().MapWidth &&
+                    seed.Height == Registry().MapHeight;
+  return kept ? seed.Padded : nullptr;
+}
+
+const int32_t* WallSeed() {
+  if (const int32_t* kept = KeptWallSeed()) return kept;
+  const int32_t width = Registry().MapWidth;
+  const int32_t height = Registry().MapHeight;
+  TWallSeed& seed = g_wallSeed;
+  std::fill(seed.Padded, seed.Padded + kPaddedSize * (width + 3), CellWall);
+  for (int32_t x = 0; x <= width; ++x)
+    std::fill(seed.Padded + (x + 1) * kPaddedSize + 1, seed.Padded + (x + 1) * kPaddedSize + height + 2, 0);
+  MarkWallsAndTouchTiles(
+      [](int32_t x, int32_t y, int32_t value) { g_wallSeed.Padded[(x + 1) * kPaddedSize + y + 1] = value; });
+  seed.Version = WallsBlockingVersion();
+  seed.Width = width;
+  seed.Height = height;
+  return seed.Padded;
 }
 
 // The straight neighbours in the order the wave visits them.
@@ -130,22 +166,92 @@ bool SquareBlocks(TPoint p, TPoint q, int32_t wx, int32_t wy) {
   return Crosses(p, q, a, b) || Crosses(p, q, c, d);
 }
 
-struct TCell {
-  int32_t X;
-  int32_t Y;
+// The tiles of the range window [X0, X1] x [Y0, Y1] of a shot map.
+struct TWindow {
+  int64_t X0, X1, Y0, Y1;
 };
 
-bool LineBlocked(TPoint p, TPoint q, const std::vector<TCell>& walls) {
-  // A square that does not come near the line's bounding box can neither hold an end nor meet a
-  // diagonal on the line; the margin keeps borderline squares for the exact test.
+// Whether a wall square of the window blocks the line p-q. Only the squares that come within a
+// margin of the line can hold an end of it or meet a diagonal on it: column by column, those the
+// line's stretch over the column passes, looked up on the map; the exact test decides. The margin
+// keeps borderline squares for the exact test.
+bool LineBlocked(TPoint p, TPoint q, const TWindow& window, const int32_t (&shot)[GridSize][GridSize]) {
   constexpr double kMargin = 1e-3;
-  double minX = std::min(p.X, q.X) - kMargin, maxX = std::max(p.X, q.X) + kMargin;
-  double minY = std::min(p.Y, q.Y) - kMargin, maxY = std::max(p.Y, q.Y) + kMargin;
-  for (const TCell& w : walls) {
-    if (w.X > maxX || w.X + 1 < minX || w.Y > maxY || w.Y + 1 < minY) continue;
-    if (SquareBlocks(p, q, w.X, w.Y)) return true;
+  const double minX = std::min(p.X, q.X), maxX = std::max(p.X, q.X);
+  const double minY = std::min(p.Y, q.Y), maxY = std::max(p.Y, q.Y);
+  const double dx = q.X - p.X, dy = q.Y - p.Y;
+  // A square [c, c + 1] is near [lo, hi] when c <= hi and c >= lo - 1; one more is harmless.
+  const int64_t cx0 = std::max(window.X0, static_cast<int64_t>(std::floor(minX - kMargin)) - 1);
+  const int64_t cx1 = std::min(window.X1, static_cast<int64_t>(std::floor(maxX + kMargin)));
+  for (int64_t cx = cx0; cx <= cx1; ++cx) {
+    double lo = minY, hi = maxY;
+    if (dx != 0.0) {
+      const double xa = std::max(minX, double(cx) - kMargin), xb = std::min(maxX, double(cx) + 1.0 + kMargin);
+      if (xa > xb) continue;
+      const double ya = p.Y + (xa - p.X) * dy / dx, yb = p.Y + (xb - p.X) * dy / dx;
+      lo = std::min(ya, yb);
+      hi = std::max(ya, yb);
+    }
+    const int64_t cy0 = std::max(window.Y0, static_cast<int64_t>(std::floor(lo - kMargin)) - 1);
+    const int64_t cy1 = std::min(window.Y1, static_cast<int64_t>(std::floor(hi + kMargin)));
+    for (int64_t cy = cy0; cy <= cy1; ++cy)
+      if (shot[cx][cy] == CellWall && SquareBlocks(p, q, static_cast<int32_t>(cx), static_cast<int32_t>(cy)))
+        return true;
   }
   return false;
+}
+
+// The same answer by testing every wall square of the window that comes near the line's bounding
+// box: the reference of the one above.
+bool LineBlockedByAnyWall(TPoint p, TPoint q, const TWindow& window, const int32_t (&shot)[GridSize][GridSize]) {
+  constexpr double kMargin = 1e-3;
+  const double minX = std::min(p.X, q.X) - kMargin, maxX = std::max(p.X, q.X) + kMargin;
+  const double minY = std::min(p.Y, q.Y) - kMargin, maxY = std::max(p.Y, q.Y) + kMargin;
+  for (int64_t cy = window.Y0; cy <= window.Y1; ++cy)
+    for (int64_t cx = window.X0; cx <= window.X1; ++cx) {
+      if (shot[cx][cy] != CellWall || cx > maxX || cx + 1 < minX || cy > maxY || cy + 1 < minY) continue;
+      if (SquareBlocks(p, q, static_cast<int32_t>(cx), static_cast<int32_t>(cy))) return true;
+    }
+  return false;
+}
+
+template <bool kEverySquare>
+void BuildShotMapWith(int32_t x, int32_t y, int32_t range) {
+  auto& shot = g_move.ShotMap;
+  const int32_t* walls = KeptWallSeed();
+  if (walls == nullptr) {
+    ClearGrid(shot);
+    MarkWalls(shot);
+  } else {
+    for (int32_t column = 0; column <= Registry().MapWidth; ++column)
+      std::copy(walls + (column + 1) * kPaddedSize + 1, walls + (column + 1) * kPaddedSize + Registry().MapHeight + 2,
+                shot[column]);
+  }
+  if (range < 0) return;
+  const int64_t x0 = std::max<int64_t>(0, int64_t(x) - range);
+  const int64_t x1 = std::min<int64_t>(Registry().MapWidth, int64_t(x) + range);
+  const int64_t y0 = std::max<int64_t>(0, int64_t(y) - range);
+  const int64_t y1 = std::min<int64_t>(Registry().MapHeight, int64_t(y) + range);
+  const TWindow window{x0, x1, y0, y1};
+
+  const TPoint from{x + 0.5, y + 0.5};
+  const double reach = static_cast<double>(range) + 0.3;
+  constexpr double kAimX[5] = {0.5, 0.3, 0.7, 0.3, 0.7};
+  constexpr double kAimY[5] = {0.5, 0.3, 0.3, 0.7, 0.7};
+  for (int64_t ty = y0; ty <= y1; ++ty) {
+    for (int64_t tx = x0; tx <= x1; ++tx) {
+      if (shot[tx][ty] == CellWall) continue;
+      double dx = static_cast<double>(tx - x), dy = static_cast<double>(ty - y);
+      if (std::sqrt(dx * dx + dy * dy) > reach) continue;
+      for (int k = 0; k < 5; ++k) {
+        const TPoint aim{tx + kAimX[k], ty + kAimY[k]};
+        if (!(kEverySquare ? LineBlockedByAnyWall(from, aim, window, shot) : LineBlocked(from, aim, window, shot))) {
+          shot[tx][ty] = 1;
+          break;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -178,7 +284,9 @@ void UpdateWorldPosition(int32_t index) {
 void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY) {
   auto& dm = g_move.DistanceMap;
   ClearGrid(dm);
-  SeedCells(index, [](int32_t x, int32_t y, int32_t value) { g_move.DistanceMap[x][y] = value; }, startX, startY);
+  auto setCell = [](int32_t x, int32_t y, int32_t value) { g_move.DistanceMap[x][y] = value; };
+  MarkWallsAndTouchTiles(setCell);
+  SeedCreatures(index, setCell, startX, startY);
 }
 
 void BuildDistanceMap(int32_t index, int32_t targetX, int32_t targetY) {
@@ -214,16 +322,12 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
 
   // The seed goes straight into the padded grid, whose border and everything beyond the map are
   // blocked; the distance map is written once, at the end.
-  std::fill(g_padded, g_padded + kPaddedSize * (width + 3), CellWall);
-  for (int32_t x = 0; x <= width; ++x)
-    std::fill(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, 0);
+  const int32_t* walls = WallSeed();
+  std::copy(walls, walls + kPaddedSize * (width + 3), g_padded);
   int32_t sx = 0, sy = 0;
-  SeedCells(
-      index,
-      [](int32_t x, int32_t y, int32_t value) {
-        g_padded[(x + 1) * kPaddedSize + y + 1] = value;
-      },
-      &sx, &sy);
+  SeedCreatures(
+      index, [](int32_t x, int32_t y, int32_t value) { g_padded[(x + 1) * kPaddedSize + y + 1] = value; }, &sx,
+      &sy);
   const int32_t target = hasTarget ? (targetX + 1) * kPaddedSize + targetY + 1 : -1;
 
   if (InsideMap(sx, sy)) {
@@ -233,11 +337,14 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
       const bool targetReached = hasTarget && g_padded[target] > 0;
       const size_t layerStart = head, layerEnd = tail;
       const int32_t nextValue = d + 1;
-      for (; head < layerEnd; ++head) {
-        const int32_t cell = g_wave[head];
-        // Without a branch on whether the neighbour is free: which neighbours are is unpredictable.
-        for (int32_t k = 0; k < 4; ++k) {
-          const int32_t next = cell + kStep[k];
+      // One direction at a time over the layer: two cells of a layer never share the neighbour in
+      // the same direction, so no step reads a cell the step before it has just written, which
+      // the processor would otherwise have to wait for. The order of a layer changes nothing.
+      // Without a branch on whether the neighbour is free: which neighbours are is unpredictable.
+      for (int32_t k = 0; k < 4; ++k) {
+        const int32_t step = kStep[k];
+        for (size_t i = layerStart; i < layerEnd; ++i) {
+          const int32_t next = g_wave[i] + step;
           const int32_t value = g_padded[next];
           const bool free = value == 0;
           g_padded[next] = free ? nextValue : value;
@@ -245,6 +352,7 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
           tail += free;
         }
       }
+      head = layerEnd;
       bool active = tail > layerEnd;
       if (targetReached) {
         active = false;
@@ -271,38 +379,9 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
     std::copy(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, dm[x]);
 }
 
-void BuildShotMap(int32_t x, int32_t y, int32_t range) {
-  auto& shot = g_move.ShotMap;
-  ClearGrid(shot);
-  MarkWalls(shot);
-  if (range < 0) return;
-  const int64_t x0 = std::max<int64_t>(0, int64_t(x) - range);
-  const int64_t x1 = std::min<int64_t>(Registry().MapWidth, int64_t(x) + range);
-  const int64_t y0 = std::max<int64_t>(0, int64_t(y) - range);
-  const int64_t y1 = std::min<int64_t>(Registry().MapHeight, int64_t(y) + range);
-  std::vector<TCell> walls;
-  for (int64_t ty = y0; ty <= y1; ++ty)
-    for (int64_t tx = x0; tx <= x1; ++tx)
-      if (shot[tx][ty] == CellWall) walls.push_back({int32_t(tx), int32_t(ty)});
+void BuildShotMap(int32_t x, int32_t y, int32_t range) { BuildShotMapWith<false>(x, y, range); }
 
-  const TPoint from{x + 0.5, y + 0.5};
-  const double reach = static_cast<double>(range) + 0.3;
-  constexpr double kAimX[5] = {0.5, 0.3, 0.7, 0.3, 0.7};
-  constexpr double kAimY[5] = {0.5, 0.3, 0.3, 0.7, 0.7};
-  for (int64_t ty = y0; ty <= y1; ++ty) {
-    for (int64_t tx = x0; tx <= x1; ++tx) {
-      if (shot[tx][ty] == CellWall) continue;
-      double dx = static_cast<double>(tx - x), dy = static_cast<double>(ty - y);
-      if (std::sqrt(dx * dx + dy * dy) > reach) continue;
-      for (int k = 0; k < 5; ++k) {
-        if (!LineBlocked(from, {tx + kAimX[k], ty + kAimY[k]}, walls)) {
-          shot[tx][ty] = 1;
-          break;
-        }
-      }
-    }
-  }
-}
+void BuildShotMapEverySquare(int32_t x, int32_t y, int32_t range) { BuildShotMapWith<true>(x, y, range); }
 
 void AdjustRouteTarget(int32_t* x, int32_t* y, bool allowDiagonal) {
   const auto& dm = g_move.DistanceMap;
@@ -396,6 +475,7 @@ void NextStep(int32_t index) {
 void MovementReset() {
   g_move = TMovementState{};
   g_touch.Stamp += 1;  // no tile's entry belongs to a map any more
+  g_wallSeed.Version = ~uint64_t{0};  // nor does the kept seed, whose walls filled them
 }
 
 }  // namespace game

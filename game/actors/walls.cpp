@@ -27,6 +27,8 @@ TWallLists g_walls;
 // Counts every placing and reset of walls, over the whole run (a reset does not restart it), so
 // that the picking index below knows when it no longer describes the list.
 uint64_t g_wallsGeneration = 0;
+// Counts the ghosts switched, which change what walls block but not what can be picked.
+uint64_t g_ghostsSwitched = 0;
 
 // Walls by floor cell, for picking: a wall sits in every cell that the ground-plane box of its
 // placed model, over all its frames, overlaps. A tick then tests only the walls of the cells the
@@ -364,6 +366,14 @@ void DrawWalls() {
     MeshLeavePlaced(camera, skippedLast->Matrix, skippedLast->Texture != nullptr ? skippedLast->Texture->ID : 0,
                     skippedLast->Model, skippedFrame);
   glDisable(GL_CULL_FACE);
+}
+
+uint64_t WallsBlockingVersion() { return g_wallsGeneration + g_ghostsSwitched; }
+
+void SetWallGhost(int32_t index, bool ghost) {
+  if (index < 0 || static_cast<size_t>(index) >= g_walls.Walls.size()) return;
+  g_walls.Walls[static_cast<size_t>(index)].Ghost = ghost;
+  ++g_ghostsSwitched;
 }
 
 void WallsReset() {

@@ -70,6 +70,13 @@ void PickEveryWall();
 // Draws every wall with a model, interpolating the frame of animated walls; back faces culled.
 void DrawWalls();
 
+// Changes with every change to what the walls block: a wall placed, the walls reset, a ghost
+// switched. What is built from the blocking walls (the distance map's seed) is kept while it
+// stays the same.
+uint64_t WallsBlockingVersion();
+// Makes wall `index` a ghost or not: the one way to switch it after placing.
+void SetWallGhost(int32_t index, bool ghost);
+
 // Back to the state at process start (tests). Meshes and textures stay with their owners.
 void WallsReset();
 

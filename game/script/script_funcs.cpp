@@ -150,7 +150,7 @@ const std::vector<script::TNativeEntry>& Natives() {
       {"WALL_IGNORESTANDARDSCRIPT", MakeNative([] { ScriptContext().IgnoreStandardScript = true; })},
       {"WALL_SETFRAME", MakeNative(&WallSetFrame)},
       {"WALL_SETGHOST", MakeNative([](uint16_t id, bool ghost) {
-         if (TWall* w = WallByID(id)) w->Ghost = ghost;
+         SetWallGhost(FindWall(id), ghost);
        })},
       {"WALL_PLAYANIM", MakeNative([](uint16_t id) {
          if (TWall* w = WallByID(id)) w->Animated = true;

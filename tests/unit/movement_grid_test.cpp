@@ -194,6 +194,53 @@ TEST_F(MovementGrid, AKeptFullWaveIsTheTargetedMapOrIsBuiltAgain) {
   EXPECT_GT(rebuilt, 50) << "targets the wave reaches, and other creatures' marks";
 }
 
+// The queue keeps the walls' part of its seed between maps: walls placed, ghosts switched, the
+// map resized and creatures moved in between must all show in the next map and shot map.
+TEST_F(MovementGrid, TheKeptWallSeedFollowsEveryChangeOfTheWalls) {
+  std::mt19937 random(1207);
+  auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(random); };
+  static int32_t expected[game::GridSize][game::GridSize];
+  SetMap(15, 15);
+  for (int n = 0; n < 4; ++n) Place("Unit", 2 * n, n, n % 2);
+  std::string where;
+  for (int step = 0; step < 600; ++step) {
+    const int32_t w = game::Registry().MapWidth, h = game::Registry().MapHeight;
+    const size_t walls = game::WallLists().Walls.size();
+    switch (pick(0, 4)) {
+      case 0: {
+        const int32_t x = pick(0, w), y = pick(0, h);
+        bool taken = false;
+        for (const game::TWall& wall : game::WallLists().Walls) taken = taken || (wall.X == x && wall.Y == y);
+        if (!taken) AddWall(x, y, /*ghost=*/pick(0, 3) == 0, true, pick(-1, 1), pick(-1, 1));
+        break;
+      }
+      case 1:
+        if (walls > 0) game::SetWallGhost(pick(0, static_cast<int32_t>(walls) - 1), pick(0, 1) == 1);
+        break;
+      case 2: SetMap(pick(5, 20), pick(5, 20)); break;
+      case 3: C(pick(0, 3)).TileX = pick(0, w); break;
+      default: break;
+    }
+    const int32_t cr = pick(0, 3);
+    const int32_t tx = pick(0, 2) == 0 ? -1 : pick(0, w), ty = pick(0, h);
+    ASSERT_TRUE(SameByBothBuilders(cr, tx, ty, &where)) << "step " << step << ": " << where;
+    // The touch table of the kept seed: the route target on the queue's map and on the scan's.
+    int32_t ax = pick(0, w), ay = pick(0, h), bx = ax, by = ay;
+    game::BuildDistanceMap(cr, -1, -1);
+    game::AdjustRouteTarget(&ax, &ay, true);
+    game::BuildDistanceMapPassScan(cr, -1, -1);
+    game::AdjustRouteTarget(&bx, &by, true);
+    ASSERT_EQ(std::pair(ax, ay), std::pair(bx, by)) << "step " << step;
+    const int32_t sx = pick(0, w), sy = pick(0, h), range = pick(0, 8);
+    game::BuildShotMapEverySquare(sx, sy, range);
+    std::memcpy(expected, Movement().ShotMap, sizeof expected);
+    game::BuildDistanceMap(cr, -1, -1);  // the queue's seed is kept for the shot map
+    game::BuildShotMap(sx, sy, range);
+    for (int32_t y = 0; y <= h; ++y)
+      ASSERT_EQ(Row(y, Movement().ShotMap), Row(y, expected)) << "step " << step << ", shot map row " << y;
+  }
+}
+
 TEST_F(MovementGrid, TheWaveStopsAfterPass1000InASerpentineMaze) {
   SetMap(99, 99);
   // Every odd row is a wall with one gap, at the east end and the west end in turn: the way from
@@ -261,7 +308,7 @@ TEST_F(MovementGrid, ShotMapWallsBlockGhostsAndCreaturesDoNot) {
   EXPECT_EQ(Movement().ShotMap[6][8], 1);
   game::BuildShotMap(4, 8, 4);
   EXPECT_EQ(Movement().ShotMap[4][12], 1) << "creatures never block";
-  game::WallLists().Walls[ghost].Ghost = false;
+  game::SetWallGhost(static_cast<int32_t>(ghost), false);
   game::BuildShotMap(4, 8, 4);
   EXPECT_EQ(Movement().ShotMap[4][12], 0) << "a shooter on a wall's tile is shut in by its square";
 
@@ -270,6 +317,43 @@ TEST_F(MovementGrid, ShotMapWallsBlockGhostsAndCreaturesDoNot) {
   EXPECT_EQ(Movement().ShotMap[4][2], game::CellWall);
   game::BuildShotMap(0, 0, 2000000000);
   EXPECT_EQ(Movement().ShotMap[12][12], 1) << "a huge range covers the map";
+}
+
+// The shot map looks only at the squares along each line; testing every wall of the window must
+// give the same map, also for lines that graze corners and edges of squares.
+TEST_F(MovementGrid, ShotMapEqualsTestingEveryWallOnRandomMaps) {
+  std::mt19937 random(20261207);
+  auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(random); };
+  static int32_t expected[game::GridSize][game::GridSize];
+  for (int map = 0; map < 400; ++map) {
+    ResetAll();
+    AddKind({});
+    const bool big = map % 100 == 0;
+    const int32_t w = big ? 99 : pick(0, 30), h = big ? 99 : pick(0, 30);
+    SetMap(w, h);
+    for (bool ghost : {false, true}) {
+      game::TWall kind;
+      kind.Name = ghost ? "Ghost" : "Wall";
+      kind.Ghost = ghost;
+      game::WallLists().WallKinds.push_back(kind);
+    }
+    const int density = pick(0, 60);
+    for (int32_t y = 0; y <= h; ++y)
+      for (int32_t x = 0; x <= w; ++x)
+        if (pick(0, 99) < density) game::CreateWall(pick(0, 9) == 0 ? "Ghost" : "Wall", x, y, 0.0f, 0);
+    for (int shot = 0; shot < 4; ++shot) {
+      // Also shooters on walls, on the map's edge and beyond it, and ranges past the map.
+      const int32_t x = pick(-2, w + 2), y = pick(-2, h + 2);
+      const int32_t range = pick(0, 5) == 0 && !big ? pick(-1, 200) : pick(0, 12);
+      game::BuildShotMapEverySquare(x, y, range);
+      std::memcpy(expected, Movement().ShotMap, sizeof expected);
+      game::BuildShotMap(x, y, range);
+      for (int32_t cx = 0; cx <= w; ++cx)
+        for (int32_t cy = 0; cy <= h; ++cy)
+          ASSERT_EQ(Movement().ShotMap[cx][cy], expected[cx][cy])
+              << "map " << map << ", shooter " << x << " " << y << " range " << range << ", tile " << cx << " " << cy;
+    }
+  }
 }
 
 TEST_F(MovementGrid, RouteTargetTakesTheTouchTileThenTheNearest3x3Cell) {
@@ -330,7 +414,7 @@ TEST_F(MovementGrid, NextStepCutsCornersOnlyPastFreeTiles) {
   EXPECT_EQ(next(3, 0), std::pair(1, 0));
   size_t wall = AddWall(1, 0);
   EXPECT_EQ(next(1, 1), std::pair(0, 1)) << "a wall beside the corner: around it";
-  game::WallLists().Walls[wall].Ghost = true;
+  game::SetWallGhost(static_cast<int32_t>(wall), true);
   int32_t friendOnCorner = Place("Unit", 0, 1, 0);
   EXPECT_EQ(next(1, 1), std::pair(1, 0)) << "a creature beside the corner blocks it too";
   C(friendOnCorner).Alive = false;
