@@ -2,7 +2,9 @@
 #include "game/actors/actors.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -148,6 +150,68 @@ float DrawFraction() {
   return static_cast<float>(core.FramesThisTick) / static_cast<float>(core.FramesPerTick);
 }
 
+namespace {
+
+// The nearest triangle hit of frame `f` of a mesh placed by `matrix` on the line from `eye` through
+// `farPoint`; infinity when the line misses.
+float NearestTriangleHit(const TGmMesh& mesh, const TGmMeshFrame& f, const float lo[3], const float hi[3],
+                         const eng::TMatrix4& matrix, eng::TVec3 eye, eng::TVec3 farPoint) {
+  constexpr float kNone = std::numeric_limits<float>::infinity();
+  // The box test in the model's own space: the line brought back through the inverse matrix.
+  eng::TMatrix4 inverse;
+  if (!eng::MatrixInverse(matrix, &inverse)) return kNone;
+  if (!LineMeetsBox(eng::MatrixTransformPoint(inverse, eye), eng::MatrixTransformPoint(inverse, farPoint), lo, hi))
+    return kNone;
+  // Each vertex placed once, not once for every triangle that shares it: the same values.
+  static std::vector<eng::TVec3> placed;
+  placed.resize(f.Vertices.size());
+  for (size_t i = 0; i < f.Vertices.size(); ++i) {
+    const TGmVector& v = f.Vertices[i];
+    placed[i] = eng::MatrixTransformPoint(matrix, {v.X, v.Y, v.Z});
+  }
+  float nearest = kNone;
+  for (const TGmTriangle& tri : mesh.Triangles) {
+    eng::TVec3 at;
+    if (!RayTriangleHit(eye, farPoint, placed[tri.VertexA], placed[tri.VertexB], placed[tri.VertexC], &at)) continue;
+    float d = eng::Length(eye - at);
+    if (d < nearest) nearest = d;
+  }
+  return nearest;
+}
+
+// The nearest hits of the last few placed meshes tested, with all they depend on. While the
+// cursor, the camera and an actor's placement and key frame stay the same, as they do for most
+// actors from one tick to the next, its triangles are not tested again. A mesh's frames and
+// triangles do not change once it is loaded; its serial tells a mesh made later at the same
+// address apart. Values are compared bit for bit: equal bits give equal results.
+struct TNearestHit {
+  const TGmMesh* Mesh = nullptr;
+  uint64_t Serial = 0;
+  uint32_t Frame = 0;
+  eng::TMatrix4 Matrix{};
+  eng::TVec3 Eye{};
+  eng::TVec3 Far{};
+  float Nearest = 0.0f;
+};
+struct TNearestHits {
+  std::array<TNearestHit, 8> Hits{};
+  size_t Next = 0;
+};
+TNearestHits g_nearestHits;
+
+bool SameBits(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
+
+TNearestHit* KeptNearestHit(const TNearestHit& key) {
+  for (TNearestHit& hit : g_nearestHits.Hits)
+    if (hit.Mesh == key.Mesh && hit.Serial == key.Serial && hit.Frame == key.Frame &&
+        SameBits(&hit.Matrix, &key.Matrix, sizeof key.Matrix) && SameBits(&hit.Eye, &key.Eye, sizeof key.Eye) &&
+        SameBits(&hit.Far, &key.Far, sizeof key.Far))
+      return &hit;
+  return nullptr;
+}
+
+}  // namespace
+
 bool MeshRayHit(const TGmMesh& mesh, uint32_t frame, const eng::TMatrix4& matrix, eng::TVec3 eye,
                 eng::TVec3 farPoint, float* distance) {
   if (mesh.FrameCount == 0 || mesh.Frames.empty() || mesh.TriangleCount == 0) return false;
@@ -158,31 +222,25 @@ bool MeshRayHit(const TGmMesh& mesh, uint32_t frame, const eng::TMatrix4& matrix
   const float lo[3] = {f.MinX, f.MinY, f.MinZ};
   const float hi[3] = {f.MaxX, f.MaxY, f.MaxZ};
   if (!LineNearPlacedBox(eye, farPoint, lo, hi, matrix)) return false;
-  // The box test in the model's own space: the line brought back through the inverse matrix.
-  eng::TMatrix4 inverse;
-  if (!eng::MatrixInverse(matrix, &inverse)) return false;
-  if (!LineMeetsBox(eng::MatrixTransformPoint(inverse, eye), eng::MatrixTransformPoint(inverse, farPoint),
-                    lo, hi))
-    return false;
-
-  // Each vertex placed once, not once for every triangle that shares it: the same values.
-  static std::vector<eng::TVec3> placed;
-  placed.resize(f.Vertices.size());
-  for (size_t i = 0; i < f.Vertices.size(); ++i) {
-    const TGmVector& v = f.Vertices[i];
-    placed[i] = eng::MatrixTransformPoint(matrix, {v.X, v.Y, v.Z});
+  TNearestHit key;
+  key.Mesh = &mesh;
+  key.Serial = mesh.Serial;
+  key.Frame = frame;
+  key.Matrix = matrix;
+  key.Eye = eye;
+  key.Far = farPoint;
+  TNearestHit* kept = KeptNearestHit(key);
+  if (kept == nullptr) {
+    kept = &g_nearestHits.Hits[g_nearestHits.Next];
+    g_nearestHits.Next = (g_nearestHits.Next + 1) % g_nearestHits.Hits.size();
+    key.Nearest = NearestTriangleHit(mesh, f, lo, hi, matrix, eye, farPoint);
+    *kept = key;
   }
-  bool hit = false;
-  for (const TGmTriangle& tri : mesh.Triangles) {
-    eng::TVec3 at;
-    if (!RayTriangleHit(eye, farPoint, placed[tri.VertexA], placed[tri.VertexB], placed[tri.VertexC], &at)) continue;
-    float d = eng::Length(eye - at);
-    if (d < *distance) {
-      *distance = d;
-      hit = true;
-    }
-  }
-  return hit;
+  // The nearest of all hits, taken only when nearer than what was picked before: what taking
+  // each hit that is nearer than the one before gives.
+  if (!(kept->Nearest < *distance)) return false;
+  *distance = kept->Nearest;
+  return true;
 }
 
 bool PickActorModel(const TGmMesh* mesh, float frame, const eng::TMatrix4& matrix, int32_t tileX,

@@ -34,7 +34,8 @@ float DrawFraction();
 // Whether the line from `eye` through `farPoint` meets key frame `frame` (clamped to the last) of
 // the mesh placed by `matrix`: only when it meets the frame's bounding box so placed are the
 // triangles tested. On a hit nearer than *distance, *distance becomes the nearest hit's distance
-// from the eye and the result is true. Empty meshes and singular matrices never hit.
+// from the eye and the result is true. Empty meshes and singular matrices never hit. The nearest
+// hits of the last few meshes tested are kept, by everything they depend on, and not tested again.
 bool MeshRayHit(const TGmMesh& mesh, uint32_t frame, const eng::TMatrix4& matrix, eng::TVec3 eye,
                 eng::TVec3 farPoint, float* distance);
 

@@ -177,23 +177,27 @@ struct TWindow {
 // keeps borderline squares for the exact test.
 bool LineBlocked(TPoint p, TPoint q, const TWindow& window, const int32_t (&shot)[GridSize][GridSize]) {
   constexpr double kMargin = 1e-3;
+  // Tiles lie at 0 .. 99 and the line within a tile of them: floor by truncation past an offset.
+  auto floorOf = [](double v) { return static_cast<int64_t>(v + 16.0) - 16; };
   const double minX = std::min(p.X, q.X), maxX = std::max(p.X, q.X);
   const double minY = std::min(p.Y, q.Y), maxY = std::max(p.Y, q.Y);
-  const double dx = q.X - p.X, dy = q.Y - p.Y;
-  // A square [c, c + 1] is near [lo, hi] when c <= hi and c >= lo - 1; one more is harmless.
-  const int64_t cx0 = std::max(window.X0, static_cast<int64_t>(std::floor(minX - kMargin)) - 1);
-  const int64_t cx1 = std::min(window.X1, static_cast<int64_t>(std::floor(maxX + kMargin)));
+  const double dx = q.X - p.X;
+  const double slope = dx != 0.0 ? (q.Y - p.Y) / dx : 0.0;
+  // The squares [c, c + 1] that meet [lo - margin, hi + margin]; one that only touches it lies a
+  // margin away, where no rounding of the exact test reaches.
+  const int64_t cx0 = std::max(window.X0, floorOf(minX - kMargin));
+  const int64_t cx1 = std::min(window.X1, floorOf(maxX + kMargin));
   for (int64_t cx = cx0; cx <= cx1; ++cx) {
     double lo = minY, hi = maxY;
     if (dx != 0.0) {
       const double xa = std::max(minX, double(cx) - kMargin), xb = std::min(maxX, double(cx) + 1.0 + kMargin);
       if (xa > xb) continue;
-      const double ya = p.Y + (xa - p.X) * dy / dx, yb = p.Y + (xb - p.X) * dy / dx;
+      const double ya = p.Y + (xa - p.X) * slope, yb = p.Y + (xb - p.X) * slope;
       lo = std::min(ya, yb);
       hi = std::max(ya, yb);
     }
-    const int64_t cy0 = std::max(window.Y0, static_cast<int64_t>(std::floor(lo - kMargin)) - 1);
-    const int64_t cy1 = std::min(window.Y1, static_cast<int64_t>(std::floor(hi + kMargin)));
+    const int64_t cy0 = std::max(window.Y0, floorOf(lo - kMargin));
+    const int64_t cy1 = std::min(window.Y1, floorOf(hi + kMargin));
     for (int64_t cy = cy0; cy <= cy1; ++cy)
       if (shot[cx][cy] == CellWall && SquareBlocks(p, q, static_cast<int32_t>(cx), static_cast<int32_t>(cy)))
         return true;

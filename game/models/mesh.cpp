@@ -305,6 +305,11 @@ TGmMesh* MeshLoadFromMemory(const std::string& fileName, const uint8_t* data, si
 
 const std::string& MeshLoadFailure() { return g_meshes.Failure; }
 
+uint64_t NewMeshSerial() {
+  static uint64_t last = 0;
+  return ++last;
+}
+
 TGmMesh* MeshNew() {
   auto* mesh = new TGmMesh;
   mesh->Next = g_meshes.Head;

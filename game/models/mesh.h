@@ -46,10 +46,15 @@ struct TGmMeshFrame {
   float MaxZ = 0.0f;
 };
 
+// A number no mesh made before has had, for telling meshes apart by more than their address.
+uint64_t NewMeshSerial();
+
 // Invariants: every vertex index is below VertexCount, every texture index below TexCoordCount
 // when TexCoordCount > 0, and every frame holds VertexCount vertices and normals and
-// TriangleCount face normals.
+// TriangleCount face normals. Frames and triangles do not change once the mesh is loaded:
+// picking keeps its results by the mesh's address and serial.
 struct TGmMesh {
+  uint64_t Serial = NewMeshSerial();  // a mesh cleared for loading gets a new one
   uint32_t VertexCount = 0;
   uint32_t TriangleCount = 0;
   uint32_t TexCoordCount = 0;  // 0: the mesh is drawn without texture coordinates

@@ -232,6 +232,55 @@ TEST_F(ActorPicking, MeshRayHitUsesTheFrameBoxAndTheNearestTriangle) {
   EXPECT_FALSE(game::PickActorModel(nullptr, 0, at, 1, 1));
 }
 
+// Hits are kept from one test to the next while nothing they depend on changes. Whatever was asked
+// before, each answer must be the one a mesh never tested before gives, also for placements,
+// eyes and cursor points one float step apart, and for a mesh made again at the same address.
+TEST_F(ActorPicking, KeptHitsAnswerAsAFreshTestWould) {
+  auto makeBox = [](float top) {
+    game::TGmMesh* box = testsupport::BoxMesh({-1, 0, -1}, {1, top, 1}, 2);
+    for (game::TGmVector& v : box->Frames[1].Vertices) v.Y += 0.5f;
+    game::MeshCalcBounds(&box->Frames[1]);
+    return box;
+  };
+  game::TGmMesh* box = makeBox(2.0f);
+  const eng::TMatrix4 placements[3] = {game::ActorMatrix(10, 10, 30, 0, 0, 0, 1),
+                                       game::ActorMatrix(std::nextafter(10.0f, 11.0f), 10, 30, 0, 0, 0, 1),
+                                       game::ActorMatrix(10, 10, 75, 0, 0, 0, 1.5f)};
+  const TVec3 eyes[2] = {{10.4f, 20, 9.7f}, {std::nextafter(10.4f, 11.0f), 20, 9.7f}};
+  const TVec3 cursors[3] = {{10.4f, -20, 9.7f}, {11.9f, -20, 9.0f}, {10.4f, -20, std::nextafter(9.7f, 0.0f)}};
+  std::mt19937 random(5);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  int hits = 0;
+  for (int query = 0; query < 600; ++query) {
+    const uint32_t frame = static_cast<uint32_t>(pick(2));
+    const eng::TMatrix4& at = placements[pick(3)];
+    const TVec3 eye = eyes[pick(2)], cursor = cursors[pick(3)];
+    const float before = pick(3) == 0 ? 18.3f : 1000.0f;
+    float kept = before, fresh = before;
+    const bool keptHit = game::MeshRayHit(*box, frame, at, eye, cursor, &kept);
+    const bool freshHit = game::MeshRayHit(*makeBox(2.0f), frame, at, eye, cursor, &fresh);
+    ASSERT_EQ(keptHit, freshHit) << "query " << query;
+    ASSERT_EQ(kept, fresh) << "query " << query;
+    hits += keptHit;
+  }
+  EXPECT_GT(hits, 100);
+  // The same address, made again: a taller box is met higher up.
+  const eng::TMatrix4 at = game::ActorMatrix(10, 10, 30, 0, 0, 0, 1);
+  float d = 1000.0f;
+  ASSERT_TRUE(game::MeshRayHit(*box, 0, at, eyes[0], cursors[0], &d));
+  EXPECT_NEAR(d, 18.0f, 1e-4);
+  game::TGmMesh* taller = makeBox(3.0f);
+  game::TGmMesh* prev = box->Prev;
+  game::TGmMesh* next = box->Next;
+  *box = std::move(*taller);
+  box->Prev = prev;
+  box->Next = next;
+  taller->Triangles.clear();
+  d = 1000.0f;
+  ASSERT_TRUE(game::MeshRayHit(*box, 0, at, eyes[0], cursors[0], &d));
+  EXPECT_NEAR(d, 17.0f, 1e-4);
+}
+
 // The quick rejection before the matrix is inverted must never turn a hit away: lines through a
 // point inside a box placed anywhere, turned, tilted and scaled, always meet its faces.
 TEST_F(ActorPicking, EveryLineThroughAPlacedBoxHitsIt) {
