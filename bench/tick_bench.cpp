@@ -77,7 +77,7 @@ void BuildWorld() {
     bool human = placed < kCreatures / 2;
     int32_t x = human ? tile(random) / 2 : 50 + tile(random) / 2, y = tile(random);
     bool onWall = false;
-    for (const game::TWall& w : game::WallLists().Walls) onWall = onWall || (w.X == x && w.Y == y);
+    for (const game::TWall& w : game::ReadWallLists().Walls) onWall = onWall || (w.X == x && w.Y == y);
     if (onWall) continue;
     uint16_t id = game::CreateCreature(kinds[human ? 0 : 1 + placed % 2], x, y, 0.0f);
     if (id == 0) continue;

@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(message == "Map size exceeds 100 x 100 tiles." || message.rfind("Wall \"", 0) == 0 ||
           message.rfind("Creature \"", 0) == 0,
           "a load reports only the size or a placement");
-  for (const game::TWall& w : game::WallLists().Walls)
+  for (const game::TWall& w : game::ReadWallLists().Walls)
     Check(w.X >= 0 && w.Y >= 0 && w.X <= game::Registry().MapWidth && w.Y <= game::Registry().MapHeight,
           "walls stand inside the map");
   for (const game::TCreature& c : game::CreatureLists().Creatures)

@@ -42,7 +42,7 @@ void ClearGrid(int32_t (&grid)[GridSize][GridSize]) {
 }
 
 void MarkWalls(int32_t (&grid)[GridSize][GridSize]) {
-  for (const TWall& w : WallLists().Walls)
+  for (const TWall& w : ReadWallLists().Walls)
     if (!w.Ghost && InsideMap(w.X, w.Y)) grid[w.X][w.Y] = CellWall;
 }
 
@@ -63,7 +63,7 @@ TTouchWalls g_touch;
 template <typename TSetCell>
 void MarkWallsAndTouchTiles(TSetCell setCell) {
   ++g_touch.Stamp;
-  const std::vector<TWall>& walls = WallLists().Walls;
+  const std::vector<TWall>& walls = ReadWallLists().Walls;
   for (size_t i = 0; i < walls.size(); ++i) {
     const TWall& w = walls[i];
     if (w.Ghost || !InsideMap(w.X, w.Y)) continue;
@@ -398,7 +398,7 @@ void AdjustRouteTarget(int32_t* x, int32_t* y, bool allowDiagonal) {
     *y = static_cast<int32_t>(ty);
     return true;
   };
-  const std::vector<TWall>& walls = WallLists().Walls;
+  const std::vector<TWall>& walls = ReadWallLists().Walls;
   if (InsideMap(*x, *y) && g_touch.TileStamp[*x][*y] == g_touch.Stamp) {
     int32_t wall = g_touch.Wall[*x][*y];
     if (wall != kSeveralWalls) {

@@ -55,8 +55,8 @@ void TouchWallsOfOrder(int32_t index) {
   const int32_t ox = Cr(index).OrderX, oy = Cr(index).OrderY;
   if (std::llabs(int64_t(Cr(index).TileX) - ox) > 1 || std::llabs(int64_t(Cr(index).TileY) - oy) > 1) return;
   // By index, and every test again after each touch: the scripts may turn walls into ghosts.
-  for (size_t w = 0; w < WallLists().Walls.size(); ++w) {
-    const TWall& wall = WallLists().Walls[w];
+  for (size_t w = 0; w < ReadWallLists().Walls.size(); ++w) {
+    const TWall& wall = ReadWallLists().Walls[w];
     if (wall.X != ox || wall.Y != oy || wall.Ghost) continue;
     const TCreature& c = Cr(index);
     bool hasTouchTile = wall.TouchTileX != 0 || wall.TouchTileY != 0;
@@ -278,7 +278,7 @@ void OrderCreature(int32_t index, int32_t x, int32_t y) {
     }
     break;
   }
-  for (const TWall& w : WallLists().Walls)
+  for (const TWall& w : ReadWallLists().Walls)
     if (!w.Ghost && w.X == x && w.Y == y && !w.DiagonalTouch) allowDiagonal = false;
   // Without move points the order stays pending: an adjacent enemy or wall is still reached.
   if (PlayerTable().TurnBased && c.MovePoints <= 0) return;

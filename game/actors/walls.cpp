@@ -53,6 +53,18 @@ struct TWallPickIndex {
 };
 TWallPickIndex g_pick;
 
+// The walls a tick must animate: those with a model that are animated or past their last frame.
+// The others keep their frame, and on big maps they are nearly all of them.
+struct TAnimatedWalls {
+  bool Stale = true;  // made again before the next tick's animation
+  std::vector<int32_t> Walls;
+};
+TAnimatedWalls g_animated;
+
+bool ChangesItsFrame(const TWall& w) {
+  return w.Model != nullptr && (w.Animated || w.Frame > static_cast<float>(w.Model->FrameCount));
+}
+
 // The cell of a world coordinate; far outside the index, one cell beyond its edge.
 int32_t PickCell(double world) {
   const double cell = std::floor((world + 1.0) / 2.0) + kPickPad;
@@ -262,7 +274,12 @@ uint16_t FreeWallId() {
 
 }  // namespace
 
-TWallLists& WallLists() { return g_walls; }
+TWallLists& WallLists() {
+  g_animated.Stale = true;
+  return g_walls;
+}
+
+const TWallLists& ReadWallLists() { return g_walls; }
 
 void LoadWallKind(const std::string& fileName) {
   LoadDefinitionKind(fileName, WallFormat(), g_walls.WallKinds);
@@ -301,6 +318,7 @@ uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float ang
                             wall.RotateY, wall.RotateZ, wall.Scale);
   g_walls.Walls.push_back(std::move(wall));
   ++g_wallsGeneration;
+  g_animated.Stale = true;
   return id;
 }
 
@@ -311,8 +329,16 @@ int32_t FindWall(uint16_t id) {
 }
 
 void UpdateWalls() {
-  for (TWall& w : g_walls.Walls) {
-    if (w.Model == nullptr) continue;
+  TAnimatedWalls& animated = g_animated;
+  if (animated.Stale) {
+    animated.Walls.clear();
+    for (size_t i = 0; i < g_walls.Walls.size(); ++i)
+      if (ChangesItsFrame(g_walls.Walls[i])) animated.Walls.push_back(static_cast<int32_t>(i));
+    animated.Stale = false;
+  }
+  size_t kept = 0;
+  for (int32_t i : animated.Walls) {
+    TWall& w = g_walls.Walls[static_cast<size_t>(i)];
     float frames = static_cast<float>(w.Model->FrameCount);
     if (w.Animated) {
       if (w.Model->FrameCount > 1) w.Frame += w.AnimSpeed;
@@ -323,7 +349,9 @@ void UpdateWalls() {
     }
     // Looping walls wrap only past the frame count, so the last key frame blends toward the first.
     if (w.Frame > frames) w.Frame = 0.0f;
+    if (ChangesItsFrame(w)) animated.Walls[kept++] = i;
   }
+  animated.Walls.resize(kept);
   // Picking after all frames are set gives what picking each wall after its own frame gave: a
   // wall's pick reads only its own frame.
   for (int32_t i : WallPickCandidates()) {
@@ -379,6 +407,7 @@ void SetWallGhost(int32_t index, bool ghost) {
 void WallsReset() {
   g_walls = TWallLists{};
   ++g_wallsGeneration;
+  g_animated.Stale = true;
 }
 
 }  // namespace game

@@ -47,7 +47,11 @@ struct TWallLists {
   std::vector<TWall> Walls;      // the walls of the map, in placing order, never removed
 };
 
+// The walls to change: whoever asks for them this way may change any of them, so the tick looks
+// again at which walls it must animate.
 TWallLists& WallLists();
+// The walls to read.
+const TWallLists& ReadWallLists();
 
 // Reads one wall kind file into WallKinds (the registry's loader for Data/Walls/). Throws
 // FatalError for a number that does not convert.
@@ -60,7 +64,9 @@ uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float ang
 int32_t FindWall(uint16_t id);
 // The touch tile offset of a wall at Angle 0 turned for `angle` degrees in quarter turns.
 void TurnTouchOffset(float angle, int32_t* touchX, int32_t* touchY);
-// One tick: animation of every wall with a model, then picking of those that are not ghosts. The
+// One tick: animation of every wall with a model, then picking of those that are not ghosts. Only
+// the walls that are animated or past their last frame change, and they are kept in a list, made
+// again after the walls were placed, reset or handed out to change (WallLists). The
 // picking tests only the walls near the cursor line, through an index of the walls by tile that
 // is rebuilt when walls are placed or reset (a wall's tile, model and matrix never change after).
 void UpdateWalls();

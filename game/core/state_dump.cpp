@@ -125,7 +125,7 @@ void WriteCreatures(TStateDumpWriter& w) {
 }
 
 void WriteWalls(TStateDumpWriter& w) {
-  const std::vector<TWall>& all = WallLists().Walls;
+  const std::vector<TWall>& all = ReadWallLists().Walls;
   w.Int("count", static_cast<int64_t>(all.size()));
   for (size_t i = 0; i < all.size(); ++i) {
     const TWall& wall = all[i];

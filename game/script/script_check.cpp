@@ -72,7 +72,7 @@ std::vector<TContentScript> ContentScripts() {
     script.Source = ScriptBlockSource(block, &script.Origin);
     scripts.push_back(std::move(script));
   }
-  for (const TWall& kind : WallLists().WallKinds)
+  for (const TWall& kind : ReadWallLists().WallKinds)
     if (!kind.TouchScript.empty())
       scripts.push_back({kind.TouchScript, ScriptOriginOf("touch script of wall kind \"" + kind.Name + "\"",
                                                           kind.TouchScriptLines)});

@@ -207,7 +207,7 @@ void Script_ResumeAll() {
 void Script_FreeAll() { g_host.Pool.clear(); }
 
 void Script_TouchWall(int32_t wallIndex, int32_t creatureIndex) {
-  const std::vector<TWall>& walls = WallLists().Walls;
+  const std::vector<TWall>& walls = ReadWallLists().Walls;
   const std::vector<TCreature>& creatures = CreatureLists().Creatures;
   if (wallIndex < 0 || static_cast<size_t>(wallIndex) >= walls.size()) return;
   if (creatureIndex < 0 || static_cast<size_t>(creatureIndex) >= creatures.size()) return;
@@ -218,7 +218,7 @@ void Script_TouchWall(int32_t wallIndex, int32_t creatureIndex) {
   Script_RunBlock("Touch Wall");
   // Read when the blocks' runs return: at their end or at their first pause.
   if (context.IgnoreStandardScript) return;
-  const TWall& wall = WallLists().Walls[static_cast<size_t>(wallIndex)];
+  const TWall& wall = ReadWallLists().Walls[static_cast<size_t>(wallIndex)];
   if (wall.TouchScript.empty()) return;
   std::string source = wall.TouchScript;
   Script_RunSource(source, ScriptOriginOf("touch script of wall kind \"" + wall.Name + "\"", wall.TouchScriptLines));

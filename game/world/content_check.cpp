@@ -38,7 +38,7 @@ std::vector<std::string> KindNamesOf(TKindFolder folder) {
   std::vector<std::string> names;
   AddNames(Registry().NamedKinds[folder], &names);
   switch (folder) {
-    case KindWalls: AddNames(WallLists().WallKinds, &names); break;
+    case KindWalls: AddNames(ReadWallLists().WallKinds, &names); break;
     case KindCreatures: AddNames(CreatureLists().CreatureKinds, &names); break;
     case KindBullets: AddNames(BulletLists().BulletKinds, &names); break;
     case KindEffects: AddNames(EffectLists().EffectKinds, &names); break;

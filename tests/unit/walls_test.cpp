@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 
 #include "game/core/fatal.h"
 #include "game/core/game_core.h"
@@ -271,6 +272,58 @@ TEST_F(WallsTest, AnimationPlaysOnceOrLoops) {
   EXPECT_FLOAT_EQ(still.Frame, 0.0f) << "one key frame: nothing to advance";
   EXPECT_FLOAT_EQ(empty.Frame, 0.0f) << "no model: no animation";
   EXPECT_TRUE(empty.Animated);
+}
+
+// The tick animates only the walls that can change; whatever was changed through WallLists() in
+// between, every wall's frame must be what animating every wall gives.
+TEST_F(WallsTest, AnimatingTheChangingWallsIsAnimatingEveryWall) {
+  game::TGmMesh* models[3] = {testsupport::BoxMesh({-1, 0, -1}, {1, 2, 1}, 6),
+                              testsupport::BoxMesh({-1, 0, -1}, {1, 2, 1}, 1), nullptr};
+  for (int kind = 0; kind < 6; ++kind) {
+    AddKind("Kind" + std::to_string(kind), models[kind % 3]);
+    WallLists().WallKinds.back().AnimType = kind < 3 ? 1 : 0;
+    WallLists().WallKinds.back().Animated = kind % 2 == 0;
+  }
+  std::mt19937 random(9);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  for (int32_t y = 0; y <= 19; ++y)
+    for (int32_t x = 0; x <= 19; ++x)
+      if (pick(0, 2) == 0) game::CreateWall("Kind" + std::to_string(pick(0, 5)), x, y, 0, 0);
+  // The rule, on a copy: every wall with a model, one by one.
+  auto animateEvery = [](std::vector<game::TWall> walls) {
+    for (game::TWall& w : walls) {
+      if (w.Model == nullptr) continue;
+      float frames = static_cast<float>(w.Model->FrameCount);
+      if (w.Animated) {
+        if (w.Model->FrameCount > 1) w.Frame += w.AnimSpeed;
+        if (w.AnimType == 1 && w.Frame >= frames - 1.0f) {
+          w.Frame = frames - 1.0f;
+          w.Animated = false;
+        }
+      }
+      if (w.Frame > frames) w.Frame = 0.0f;
+    }
+    return walls;
+  };
+  for (int tick = 0; tick < 300; ++tick) {
+    if (pick(0, 3) == 0) {
+      // Changes between ticks: an animation played, a frame set (also past the end), or a new wall.
+      game::TWall& w = WallLists().Walls[static_cast<size_t>(pick(0, static_cast<int>(WallLists().Walls.size()) - 1))];
+      switch (pick(0, 2)) {
+        case 0: w.Animated = true; break;
+        case 1: w.Frame = 0.75f * static_cast<float>(pick(0, 10)); break;
+        default: game::CreateWall("Kind" + std::to_string(pick(0, 5)), pick(0, 19), pick(0, 19), 0, 0); break;
+      }
+    }
+    const std::vector<game::TWall> expected = animateEvery(game::ReadWallLists().Walls);
+    game::UpdateWalls();
+    const std::vector<game::TWall>& got = game::ReadWallLists().Walls;
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      ASSERT_EQ(got[i].Frame, expected[i].Frame) << "tick " << tick << ", wall " << i;
+      ASSERT_EQ(got[i].Animated, expected[i].Animated) << "tick " << tick << ", wall " << i;
+    }
+  }
 }
 
 }  // namespace

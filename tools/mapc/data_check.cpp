@@ -68,7 +68,7 @@ TDataCheck CheckAgainstGameData(const std::string& gameDir, const game::TMapFile
     check.Errors.push_back({e.file(), e.line(), 0, e.what()});
     return check;
   }
-  CheckRecords(map.Walls, map.WallKindNames, notes.Walls, game::WallLists().WallKinds, "wall",
+  CheckRecords(map.Walls, map.WallKindNames, notes.Walls, game::ReadWallLists().WallKinds, "wall",
                dir + game::KindFolderPaths[game::KindWalls], textFile, &check);
   CheckRecords(map.Creatures, map.CreatureKindNames, notes.Creatures, game::CreatureLists().CreatureKinds,
                "creature", dir + game::KindFolderPaths[game::KindCreatures], textFile, &check);
@@ -95,7 +95,7 @@ TDataCheck CheckAgainstGameData(const std::string& gameDir, const game::TMapFile
     stop = e.what();
   }
   if (!stop.empty()) {
-    size_t placedWalls = game::WallLists().Walls.size();
+    size_t placedWalls = game::ReadWallLists().Walls.size();
     size_t placedCreatures = game::CreatureLists().Creatures.size();
     game::TMapTextPlace at;
     if (placedWalls < notes.Walls.size())
