@@ -328,6 +328,20 @@ int32_t FindWall(uint16_t id) {
   return -1;
 }
 
+void AnimateWall(TWall& w) {
+  if (w.Model == nullptr) return;
+  float frames = static_cast<float>(w.Model->FrameCount);
+  if (w.Animated) {
+    if (w.Model->FrameCount > 1) w.Frame += w.AnimSpeed;
+    if (w.AnimType == 1 && w.Frame >= frames - 1.0f) {
+      w.Frame = frames - 1.0f;
+      w.Animated = false;
+    }
+  }
+  // Looping walls wrap only past the frame count, so the last key frame blends toward the first.
+  if (w.Frame > frames) w.Frame = 0.0f;
+}
+
 void UpdateWalls() {
   TAnimatedWalls& animated = g_animated;
   if (animated.Stale) {
@@ -339,16 +353,7 @@ void UpdateWalls() {
   size_t kept = 0;
   for (int32_t i : animated.Walls) {
     TWall& w = g_walls.Walls[static_cast<size_t>(i)];
-    float frames = static_cast<float>(w.Model->FrameCount);
-    if (w.Animated) {
-      if (w.Model->FrameCount > 1) w.Frame += w.AnimSpeed;
-      if (w.AnimType == 1 && w.Frame >= frames - 1.0f) {
-        w.Frame = frames - 1.0f;
-        w.Animated = false;
-      }
-    }
-    // Looping walls wrap only past the frame count, so the last key frame blends toward the first.
-    if (w.Frame > frames) w.Frame = 0.0f;
+    AnimateWall(w);
     if (ChangesItsFrame(w)) animated.Walls[kept++] = i;
   }
   animated.Walls.resize(kept);

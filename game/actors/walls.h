@@ -70,6 +70,8 @@ void TurnTouchOffset(float angle, int32_t* touchX, int32_t* touchY);
 // picking tests only the walls near the cursor line, through an index of the walls by tile that
 // is rebuilt when walls are placed or reset (a wall's tile, model and matrix never change after).
 void UpdateWalls();
+// One wall's animation step of a tick (nothing without a model).
+void AnimateWall(TWall& wall);
 // Picking of every wall that is not a ghost, one by one in list order, without the index: what
 // the tick's picking must equal (tests).
 void PickEveryWall();

@@ -37,6 +37,19 @@ class MovementGrid : public testsupport::WorldTest {
         }
     return true;
   }
+  // Walls on `density` percent of the map's tiles, one in ten a ghost.
+  template <typename TPick>
+  static void ScatterWalls(int density, TPick& pick) {
+    for (bool ghost : {false, true}) {
+      game::TWall kind;
+      kind.Name = ghost ? "Ghost" : "Wall";
+      kind.Ghost = ghost;
+      game::WallLists().WallKinds.push_back(kind);
+    }
+    for (int32_t y = 0; y <= game::Registry().MapHeight; ++y)
+      for (int32_t x = 0; x <= game::Registry().MapWidth; ++x)
+        if (pick(0, 99) < density) game::CreateWall(pick(0, 9) == 0 ? "Ghost" : "Wall", x, y, 0.0f, 0);
+  }
   static std::string Row(int32_t y, const int32_t (&grid)[game::GridSize][game::GridSize]) {
     std::string row;
     for (int32_t x = 0; x <= game::Registry().MapWidth; ++x) row += (x ? " " : "") + std::to_string(grid[x][y]);
@@ -96,16 +109,7 @@ TEST_F(MovementGrid, QueueEqualsThePassScanOnRandomMaps) {
     // Mostly small maps, where every stop rule is met often; every 100th the full 100 x 100.
     int32_t w = map % 100 == 0 ? 99 : pick(0, 20), h = map % 100 == 0 ? 99 : pick(0, 20);
     SetMap(w, h);
-    for (bool ghost : {false, true}) {
-      game::TWall kind;
-      kind.Name = ghost ? "Ghost" : "Wall";
-      kind.Ghost = ghost;
-      game::WallLists().WallKinds.push_back(kind);
-    }
-    const int density = pick(0, 45);
-    for (int32_t y = 0; y <= h; ++y)
-      for (int32_t x = 0; x <= w; ++x)
-        if (pick(0, 99) < density) game::CreateWall(pick(0, 9) == 0 ? "Ghost" : "Wall", x, y, 0.0f, 0);
+    ScatterWalls(pick(0, 45), pick);
     const int32_t creatures = pick(1, 12);
     for (int32_t n = 0; n < creatures; ++n) {
       uint16_t id = game::CreateCreature("Unit", pick(0, w), pick(0, h), 0.0f);
@@ -331,16 +335,7 @@ TEST_F(MovementGrid, ShotMapEqualsTestingEveryWallOnRandomMaps) {
     const bool big = map % 100 == 0;
     const int32_t w = big ? 99 : pick(0, 30), h = big ? 99 : pick(0, 30);
     SetMap(w, h);
-    for (bool ghost : {false, true}) {
-      game::TWall kind;
-      kind.Name = ghost ? "Ghost" : "Wall";
-      kind.Ghost = ghost;
-      game::WallLists().WallKinds.push_back(kind);
-    }
-    const int density = pick(0, 60);
-    for (int32_t y = 0; y <= h; ++y)
-      for (int32_t x = 0; x <= w; ++x)
-        if (pick(0, 99) < density) game::CreateWall(pick(0, 9) == 0 ? "Ghost" : "Wall", x, y, 0.0f, 0);
+    ScatterWalls(pick(0, 60), pick);
     for (int shot = 0; shot < 4; ++shot) {
       // Also shooters on walls, on the map's edge and beyond it, and ranges past the map.
       const int32_t x = pick(-2, w + 2), y = pick(-2, h + 2);

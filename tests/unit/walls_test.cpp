@@ -289,20 +289,9 @@ TEST_F(WallsTest, AnimatingTheChangingWallsIsAnimatingEveryWall) {
   for (int32_t y = 0; y <= 19; ++y)
     for (int32_t x = 0; x <= 19; ++x)
       if (pick(0, 2) == 0) game::CreateWall("Kind" + std::to_string(pick(0, 5)), x, y, 0, 0);
-  // The rule, on a copy: every wall with a model, one by one.
+  // Every wall, one by one, on a copy.
   auto animateEvery = [](std::vector<game::TWall> walls) {
-    for (game::TWall& w : walls) {
-      if (w.Model == nullptr) continue;
-      float frames = static_cast<float>(w.Model->FrameCount);
-      if (w.Animated) {
-        if (w.Model->FrameCount > 1) w.Frame += w.AnimSpeed;
-        if (w.AnimType == 1 && w.Frame >= frames - 1.0f) {
-          w.Frame = frames - 1.0f;
-          w.Animated = false;
-        }
-      }
-      if (w.Frame > frames) w.Frame = 0.0f;
-    }
+    for (game::TWall& w : walls) game::AnimateWall(w);
     return walls;
   };
   for (int tick = 0; tick < 300; ++tick) {
