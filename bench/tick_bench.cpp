@@ -5,8 +5,9 @@
 // ticks, of the ticks in which the AI decides (where the distance maps are built), of the deciding
 // ticks that end a turn of spent move points and of the ticks that build no distance map at all
 // (which both builders play alike), their ratios, and the ratio of the distance map alone. The
-// pass-scan tick is the tick as first written: it builds every map it asks for, while ours keeps
-// the AI's full wave for the order that follows it where the target cannot change it.
+// pass-scan tick is the tick as first written: it builds every map it asks for in full, while
+// ours stops the AI's wave beside the nearest enemy and keeps it for the order that follows it
+// where the target cannot change it.
 #include <benchmark/benchmark.h>
 
 #include <time.h>

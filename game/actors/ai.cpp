@@ -95,7 +95,7 @@ void AiTick() {
     // Without move points only a blow or a shot at an enemy beside it remains; at the end of a
     // turn most creatures are here, and a wave for each would make that tick the slowest of all.
     if (cr.MovePoints <= 0 && !EnemyBeside(index)) continue;
-    BuildDistanceMap(index, -1, -1);
+    BuildDistanceMapToNearestEnemy(index);
     int32_t goalX = 0, goalY = 0;
     int32_t best = NearestEnemy(index, &goalX, &goalY);
     if (best == 10000 || (best == 1 && cr.AtackPoints == 0) || (best > 1 && cr.MovePoints <= 0)) continue;

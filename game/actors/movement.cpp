@@ -298,8 +298,13 @@ void BuildDistanceMap(int32_t index, int32_t targetX, int32_t targetY) {
   g_move.KeptWaveOf = -1;
   // Until the wave reaches the target, a pass with a target is the same pass as without one; a
   // wave that never reaches it is the full wave.
-  if (kept && (!InsideMap(targetX, targetY) || g_move.DistanceMap[targetX][targetY] <= 0)) return;
+  // A wave stopped beside an enemy has left cells it would still reach at 0: only the cells that
+  // hold a wall or a creature say for certain that the target was not reached.
+  if (kept && (!InsideMap(targetX, targetY) || g_move.DistanceMap[targetX][targetY] < 0 ||
+               (g_move.DistanceMap[targetX][targetY] == 0 && !g_move.WaveStopped)))
+    return;
   ++g_move.DistanceMapsBuilt;
+  g_move.WaveStopped = false;
   if (g_move.Builder != nullptr)
     g_move.Builder(index, targetX, targetY);
   else
@@ -317,7 +322,41 @@ void KeepDistanceMapFor(int32_t index) { g_move.KeptWaveOf = index; }
 // reaches the target that depends on the scan order: the pass stays active when an assignment
 // came before the target's in row order (source cell first, then the neighbour's rank), which the
 // queue finds out once that pass is done, from the cells it made.
-void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
+namespace {
+
+// The tiles straight beside a living enemy of the creature a wave is built for: with a stamp per
+// padded cell, so that marking them needs no clearing.
+struct TEnemySides {
+  uint32_t Stamp = 0;
+  uint32_t Cell[kPaddedSize * kPaddedSize] = {};
+};
+TEnemySides g_sides;
+
+// Marks the tiles straight beside the living enemies of creature `index` (by their tiles, as the
+// AI weighs them); false when an enemy stands where a wall with a touch tile stands too, for then
+// the route target beside it may lie anywhere.
+bool MarkEnemySides(int32_t index) {
+  const std::vector<TCreature>& all = CreatureLists().Creatures;
+  const TCreature& cr = all[static_cast<size_t>(index)];
+  if (++g_sides.Stamp == 0) {
+    std::fill(std::begin(g_sides.Cell), std::end(g_sides.Cell), 0u);
+    g_sides.Stamp = 1;
+  }
+  for (const TCreature& enemy : all) {
+    if (!enemy.Alive || AreAllies(cr.Owner, enemy.Owner)) continue;
+    const int64_t ex = enemy.TileX, ey = enemy.TileY;
+    if (InsideMap(ex, ey) && g_touch.TileStamp[ex][ey] == g_touch.Stamp) return false;
+    for (int32_t k = 0; k < 4; ++k) {
+      const int64_t x = ex + kStraightX[k], y = ey + kStraightY[k];
+      if (InsideMap(x, y)) g_sides.Cell[(x + 1) * kPaddedSize + y + 1] = g_sides.Stamp;
+    }
+  }
+  return true;
+}
+
+// The breadth-first wave of BuildDistanceMapQueue. With `toNearestEnemy` and no target it may stop
+// after the pass that first reaches a tile beside an enemy; returns whether it did.
+bool RunWave(int32_t index, int32_t targetX, int32_t targetY, bool toNearestEnemy) {
   auto& dm = g_move.DistanceMap;
   const int32_t width = Registry().MapWidth;
   const int32_t height = Registry().MapHeight;
@@ -333,11 +372,15 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
       index, [](int32_t x, int32_t y, int32_t value) { g_padded[(x + 1) * kPaddedSize + y + 1] = value; }, &sx,
       &sy);
   const int32_t target = hasTarget ? (targetX + 1) * kPaddedSize + targetY + 1 : -1;
+  const bool stopBesideEnemy = toNearestEnemy && !hasTarget && MarkEnemySides(index);
+  bool stopped = false;
 
   if (InsideMap(sx, sy)) {
     size_t head = 0, tail = 0;
     g_wave[tail++] = (sx + 1) * kPaddedSize + sy + 1;
-    for (int32_t d = 1; d <= DistanceMapPassLimit; ++d) {
+    // A start beside an enemy is the nearest tile beside one already.
+    stopped = stopBesideEnemy && g_sides.Cell[g_wave[0]] == g_sides.Stamp;
+    for (int32_t d = 1; d <= DistanceMapPassLimit && !stopped; ++d) {
       const bool targetReached = hasTarget && g_padded[target] > 0;
       const size_t layerStart = head, layerEnd = tail;
       const int32_t nextValue = d + 1;
@@ -377,10 +420,30 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
         active = firstKey < targetKey;
       }
       if (!active) break;
+      if (stopBesideEnemy)
+        for (size_t i = layerEnd; i < tail && !stopped; ++i) stopped = g_sides.Cell[g_wave[i]] == g_sides.Stamp;
     }
   }
   for (int32_t x = 0; x <= width; ++x)
     std::copy(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, dm[x]);
+  return stopped;
+}
+
+}  // namespace
+
+void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY) {
+  RunWave(index, targetX, targetY, false);
+}
+
+void BuildDistanceMapToNearestEnemy(int32_t index) {
+  g_move.KeptWaveOf = -1;
+  ++g_move.DistanceMapsBuilt;
+  if (g_move.Builder != nullptr) {
+    g_move.Builder(index, -1, -1);
+    g_move.WaveStopped = false;
+  } else {
+    g_move.WaveStopped = RunWave(index, -1, -1, true);
+  }
 }
 
 void BuildShotMap(int32_t x, int32_t y, int32_t range) { BuildShotMapWith<false>(x, y, range); }

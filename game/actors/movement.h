@@ -35,6 +35,7 @@ struct TMovementState {
   TDistanceMapBuilder Builder = nullptr;         // null: the breadth-first queue
   int32_t KeptWaveOf = -1;                       // see KeepDistanceMapFor; -1 none
   uint64_t DistanceMapsBuilt = 0;                // by BuildDistanceMap, kept waves not counted
+  bool WaveStopped = false;  // the last map stopped beside an enemy (BuildDistanceMapToNearestEnemy)
 };
 
 TMovementState& Movement();
@@ -56,6 +57,13 @@ void UpdateWorldPosition(int32_t index);
 void BuildDistanceMap(int32_t index, int32_t targetX, int32_t targetY);
 // The breadth-first implementation of BuildDistanceMap, whatever builder is set.
 void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY);
+// The full wave (no target) for the AI's weighing of creature `index`. The queue may stop it after
+// the pass that first reaches a tile straight beside a living enemy (the enemy's TileX, TileY), or
+// start it on one, unless an enemy stands on a tile that also holds a wall with a touch tile:
+// every cell up to that pass holds what the full wave gives, the cells beyond it 0, and nothing
+// the AI reads of the map from its weighing to the order's walk back lies beyond it. Another
+// builder builds the whole wave.
+void BuildDistanceMapToNearestEnemy(int32_t index);
 // Swaps the builder BuildDistanceMap uses (null: the queue).
 void SetDistanceMapBuilder(TDistanceMapBuilder builder);
 // Says that the distance map is the full wave (no target) just built by the queue for creature

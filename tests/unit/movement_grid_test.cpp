@@ -245,6 +245,41 @@ TEST_F(MovementGrid, TheKeptWallSeedFollowsEveryChangeOfTheWalls) {
   }
 }
 
+// The AI's wave stops after the pass that reaches a tile beside the nearest enemy: the cells it
+// set are the full wave's, the rest 0, and a target it may not have reached yet is built anew.
+TEST_F(MovementGrid, TheAIsWaveStopsBesideTheNearestEnemy) {
+  SetMap(20, 3);
+  int32_t cr = Place("Unit", 0, 0, 0);
+  Place("Unit", 6, 0, 1);
+  Place("Unit", 19, 3, 1);
+  game::BuildDistanceMapToNearestEnemy(cr);
+  EXPECT_TRUE(Movement().WaveStopped);
+  EXPECT_EQ(Row(0, Movement().DistanceMap), "1 2 3 4 5 6 -3 0 0 0 0 0 0 0 0 0 0 0 0 0 0")
+      << "the pass that sets 6 beside the enemy is the last";
+  EXPECT_EQ(Row(1, Movement().DistanceMap), "2 3 4 5 6 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0");
+  game::KeepDistanceMapFor(cr);
+  const uint64_t built = Movement().DistanceMapsBuilt;
+  game::BuildDistanceMap(cr, 6, 0);
+  EXPECT_EQ(Movement().DistanceMapsBuilt, built) << "an enemy's tile: the stopped wave serves";
+  game::KeepDistanceMapFor(cr);
+  game::BuildDistanceMap(cr, 12, 2);
+  EXPECT_EQ(Movement().DistanceMapsBuilt, built + 1) << "a tile the stopped wave left at 0";
+  EXPECT_FALSE(Movement().WaveStopped);
+  EXPECT_EQ(Movement().DistanceMap[12][2], 15);
+
+  // Beside an enemy from the start: only the start.
+  int32_t beside = Place("Unit", 5, 0, 0);
+  game::BuildDistanceMapToNearestEnemy(beside);
+  EXPECT_TRUE(Movement().WaveStopped);
+  EXPECT_EQ(Movement().DistanceMap[5][0], 1);
+  EXPECT_EQ(Movement().DistanceMap[5][1], 0);
+  // An enemy on a tile that also holds a wall with a touch tile: the whole wave.
+  AddWall(19, 3, false, true, -1, 0);
+  game::BuildDistanceMapToNearestEnemy(cr);
+  EXPECT_FALSE(Movement().WaveStopped);
+  EXPECT_EQ(Movement().DistanceMap[20][0], 23) << "around the enemy on (6, 0)";
+}
+
 TEST_F(MovementGrid, TheWaveStopsAfterPass1000InASerpentineMaze) {
   SetMap(99, 99);
   // Every odd row is a wall with one gap, at the east end and the west end in turn: the way from
