@@ -61,6 +61,20 @@ struct TAnimatedWalls {
 };
 TAnimatedWalls g_animated;
 
+// The wall on each tile of the largest map: CreateWall places one to a tile; a tile that holds
+// several all the same (walls pushed straight into the list) is marked so.
+struct TTileWalls {
+  bool Stale = true;  // made again before the next lookup
+  int32_t Wall[100][100];
+};
+TTileWalls g_tileWalls;
+
+// Whatever the walls kept about them must be looked at again.
+void WallsMayHaveChanged() {
+  g_animated.Stale = true;
+  g_tileWalls.Stale = true;
+}
+
 bool ChangesItsFrame(const TWall& w) {
   return w.Model != nullptr && (w.Animated || w.Frame > static_cast<float>(w.Model->FrameCount));
 }
@@ -275,11 +289,28 @@ uint16_t FreeWallId() {
 }  // namespace
 
 TWallLists& WallLists() {
-  g_animated.Stale = true;
+  WallsMayHaveChanged();
   return g_walls;
 }
 
 const TWallLists& ReadWallLists() { return g_walls; }
+
+int32_t WallOnTile(int32_t x, int32_t y) {
+  constexpr int32_t kTiles = 100;
+  if (x < 0 || y < 0 || x >= kTiles || y >= kTiles) return SeveralWalls;
+  TTileWalls& tiles = g_tileWalls;
+  if (tiles.Stale) {
+    for (auto& column : tiles.Wall) std::fill(std::begin(column), std::end(column), -1);
+    for (size_t i = 0; i < g_walls.Walls.size(); ++i) {
+      const TWall& w = g_walls.Walls[i];
+      if (w.X < 0 || w.Y < 0 || w.X >= kTiles || w.Y >= kTiles) continue;
+      int32_t& cell = tiles.Wall[w.X][w.Y];
+      cell = cell == -1 ? static_cast<int32_t>(i) : SeveralWalls;
+    }
+    tiles.Stale = false;
+  }
+  return tiles.Wall[x][y];
+}
 
 void LoadWallKind(const std::string& fileName) {
   LoadDefinitionKind(fileName, WallFormat(), g_walls.WallKinds);
@@ -318,7 +349,7 @@ uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float ang
                             wall.RotateY, wall.RotateZ, wall.Scale);
   g_walls.Walls.push_back(std::move(wall));
   ++g_wallsGeneration;
-  g_animated.Stale = true;
+  WallsMayHaveChanged();
   return id;
 }
 
@@ -412,7 +443,7 @@ void SetWallGhost(int32_t index, bool ghost) {
 void WallsReset() {
   g_walls = TWallLists{};
   ++g_wallsGeneration;
-  g_animated.Stale = true;
+  WallsMayHaveChanged();
 }
 
 }  // namespace game

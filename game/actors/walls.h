@@ -60,6 +60,11 @@ void LoadWallKind(const std::string& fileName);
 // degrees, with `id` (0: the smallest ID no wall carries). Returns its ID, or 0 when the tile is
 // outside the map, any wall (ghost or not) stands there, or no kind has the name.
 uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float angle, uint16_t id);
+// What WallOnTile answers for a tile that may hold several walls (also any tile beyond the
+// largest map): the caller looks through the list.
+constexpr int32_t SeveralWalls = -2;
+// The index of the wall on tile (x, y), -1 when none stands there, or SeveralWalls.
+int32_t WallOnTile(int32_t x, int32_t y);
 // Index of the first wall with this ID, or -1.
 int32_t FindWall(uint16_t id);
 // The touch tile offset of a wall at Angle 0 turned for `angle` degrees in quarter turns.

@@ -315,4 +315,23 @@ TEST_F(WallsTest, AnimatingTheChangingWallsIsAnimatingEveryWall) {
   }
 }
 
+TEST_F(WallsTest, WallOnTileFollowsPlacingResetsAndWallsPushedStraightIn) {
+  AddKind("Stone");
+  EXPECT_EQ(game::WallOnTile(3, 4), -1);
+  ASSERT_NE(game::CreateWall("Stone", 3, 4, 0, 0), 0);
+  ASSERT_NE(game::CreateWall("Stone", 19, 0, 0, 0), 0);
+  EXPECT_EQ(game::WallOnTile(3, 4), 0) << "placed after the last lookup";
+  EXPECT_EQ(game::WallOnTile(19, 0), 1);
+  EXPECT_EQ(game::WallOnTile(4, 3), -1);
+  EXPECT_EQ(game::WallOnTile(-1, 0), game::SeveralWalls) << "beyond the largest map: look through the list";
+  EXPECT_EQ(game::WallOnTile(0, 100), game::SeveralWalls);
+  // A second wall on a taken tile, pushed into the list past CreateWall.
+  game::TWall extra = WallLists().Walls[0];
+  WallLists().Walls.push_back(extra);
+  EXPECT_EQ(game::WallOnTile(3, 4), game::SeveralWalls);
+  EXPECT_EQ(game::WallOnTile(19, 0), 1);
+  game::WallsReset();
+  EXPECT_EQ(game::WallOnTile(3, 4), -1);
+}
+
 }  // namespace
