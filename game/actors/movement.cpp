@@ -315,13 +315,6 @@ void SetDistanceMapBuilder(TDistanceMapBuilder builder) { g_move.Builder = build
 
 void KeepDistanceMapFor(int32_t index) { g_move.KeptWaveOf = index; }
 
-// The pass scan visits the cells of value d row by row and stops after a pass that marked itself
-// inactive: with a target, an assignment marks the pass active only while the target's cell is not
-// yet above 0. Every pass fills exactly the next layer of the breadth-first wave, so the queue
-// fills the same layers; what it must reproduce is only which pass is the last. In the pass that
-// reaches the target that depends on the scan order: the pass stays active when an assignment
-// came before the target's in row order (source cell first, then the neighbour's rank), which the
-// queue finds out once that pass is done, from the cells it made.
 namespace {
 
 // The tiles straight beside a living enemy of the creature a wave is built for: with a stamp per
@@ -354,8 +347,15 @@ bool MarkEnemySides(int32_t index) {
   return true;
 }
 
-// The breadth-first wave of BuildDistanceMapQueue. With `toNearestEnemy` and no target it may stop
-// after the pass that first reaches a tile beside an enemy; returns whether it did.
+// The pass scan visits the cells of value d row by row and stops after a pass that marked itself
+// inactive: with a target, an assignment marks the pass active only while the target's cell is not
+// yet above 0. Every pass fills exactly the next layer of the breadth-first wave, so the queue
+// fills the same layers; what it must reproduce is only which pass is the last. In the pass that
+// reaches the target that depends on the scan order: the pass stays active when an assignment
+// came before the target's in row order (source cell first, then the neighbour's rank), which the
+// queue finds out once that pass is done, from the cells it made.
+// With `toNearestEnemy` and no target the wave may stop after the pass that first reaches a tile
+// beside an enemy; returns whether it did.
 bool RunWave(int32_t index, int32_t targetX, int32_t targetY, bool toNearestEnemy) {
   auto& dm = g_move.DistanceMap;
   const int32_t width = Registry().MapWidth;

@@ -27,8 +27,9 @@ TWallLists g_walls;
 // Counts every placing and reset of walls, over the whole run (a reset does not restart it), so
 // that the picking index below knows when it no longer describes the list.
 uint64_t g_wallsGeneration = 0;
-// Counts the ghosts switched, which change what walls block but not what can be picked.
-uint64_t g_ghostsSwitched = 0;
+// Counts the ghosts switched and the times the walls were handed out to change (WallLists), which
+// may change what walls block but not where they stand.
+uint64_t g_blockingChanges = 0;
 
 // Walls by floor cell, for picking: a wall sits in every cell that the ground-plane box of its
 // placed model, over all its frames, overlaps. A tick then tests only the walls of the cells the
@@ -69,8 +70,9 @@ struct TTileWalls {
 };
 TTileWalls g_tileWalls;
 
-// Whatever the walls kept about them must be looked at again.
+// Whatever was kept about the walls must be looked at again.
 void WallsMayHaveChanged() {
+  ++g_blockingChanges;
   g_animated.Stale = true;
   g_tileWalls.Stale = true;
 }
@@ -432,12 +434,12 @@ void DrawWalls() {
   glDisable(GL_CULL_FACE);
 }
 
-uint64_t WallsBlockingVersion() { return g_wallsGeneration + g_ghostsSwitched; }
+uint64_t WallsBlockingVersion() { return g_wallsGeneration + g_blockingChanges; }
 
 void SetWallGhost(int32_t index, bool ghost) {
   if (index < 0 || static_cast<size_t>(index) >= g_walls.Walls.size()) return;
   g_walls.Walls[static_cast<size_t>(index)].Ghost = ghost;
-  ++g_ghostsSwitched;
+  ++g_blockingChanges;
 }
 
 void WallsReset() {

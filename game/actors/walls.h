@@ -47,8 +47,9 @@ struct TWallLists {
   std::vector<TWall> Walls;      // the walls of the map, in placing order, never removed
 };
 
-// The walls to change: whoever asks for them this way may change any of them, so the tick looks
-// again at which walls it must animate.
+// The walls to change: whoever asks for them this way may change any of them, so what was kept
+// about them (the walls to animate, the wall on each tile, the distance map's wall seed) is made
+// again before it is next used. Code that only reads takes ReadWallLists.
 TWallLists& WallLists();
 // The walls to read.
 const TWallLists& ReadWallLists();
@@ -84,7 +85,7 @@ void PickEveryWall();
 void DrawWalls();
 
 // Changes with every change to what the walls block: a wall placed, the walls reset, a ghost
-// switched. What is built from the blocking walls (the distance map's seed) is kept while it
+// switched, the walls handed out to change. What is built from the blocking walls (the distance map's seed) is kept while it
 // stays the same.
 uint64_t WallsBlockingVersion();
 // Makes wall `index` a ghost or not: the one way to switch it after placing.
