@@ -66,11 +66,12 @@ void BuildDistanceMapQueue(int32_t index, int32_t targetX, int32_t targetY);
 void BuildDistanceMapToNearestEnemy(int32_t index);
 // Swaps the builder BuildDistanceMap uses (null: the queue).
 void SetDistanceMapBuilder(TDistanceMapBuilder builder);
-// Says that the distance map is the full wave (no target) just built by the queue for creature
-// `index`, and that nothing it depends on has changed since: the next BuildDistanceMap for that
-// creature then keeps it whenever a target could not have stopped the wave earlier (a target
-// outside the map, or on a cell the wave did not reach or that holds a wall or a creature). The
-// AI orders a creature right after weighing its wave. Any build forgets the mark.
+// Says that the distance map is the wave without a target just built by the queue for creature
+// `index` (whole, or stopped beside the nearest enemy), and that nothing it depends on has changed
+// since: the next BuildDistanceMap for that creature then keeps it whenever a target could not
+// have stopped the wave earlier (a target outside the map, on a cell that holds a wall or a
+// creature, or on a cell a whole wave did not reach). The AI orders a creature right after
+// weighing its wave. Any build forgets the mark.
 void KeepDistanceMapFor(int32_t index);
 // The distance map before the wave: cleared, walls, other creatures and the creature itself;
 // returns the creature's held tile, where the wave starts.
