@@ -41,38 +41,12 @@ void ClearGrid(int32_t (&grid)[GridSize][GridSize]) {
     std::fill(grid[x], grid[x] + Registry().MapHeight + 1, 0);
 }
 
-void MarkWalls(int32_t (&grid)[GridSize][GridSize]) {
-  for (const TWall& w : ReadWallLists().Walls)
-    if (!w.Ghost && InsideMap(w.X, w.Y)) grid[w.X][w.Y] = CellWall;
-}
-
-// The walls with a touch tile, by tile, as of the last distance map: AdjustRouteTarget looks at
-// the walls of one tile, and the AI asks it for every enemy of every creature it weighs. A stamp
-// per tile says whether the entry belongs to the last map; a tile that holds several such walls
-// (the map loader never places two walls on a tile) sends the lookup through the whole list.
-constexpr int32_t kSeveralWalls = -2;
-struct TTouchWalls {
-  uint64_t Stamp = 0;
-  uint64_t TileStamp[GridSize][GridSize] = {};
-  int32_t Wall[GridSize][GridSize] = {};
-};
-TTouchWalls g_touch;
-
-// The walls of the distance map: -1 on every wall that is not a ghost, and the index of those
-// with a touch tile; one pass over the list, which is long on big maps.
+// The walls of the distance map through `setCell`: -1 on every wall that is not a ghost; one
+// pass over the list, which is long on big maps.
 template <typename TSetCell>
-void MarkWallsAndTouchTiles(TSetCell setCell) {
-  ++g_touch.Stamp;
-  const std::vector<TWall>& walls = ReadWallLists().Walls;
-  for (size_t i = 0; i < walls.size(); ++i) {
-    const TWall& w = walls[i];
-    if (w.Ghost || !InsideMap(w.X, w.Y)) continue;
-    setCell(w.X, w.Y, CellWall);
-    if (w.TouchTileX == 0 && w.TouchTileY == 0) continue;
-    bool taken = g_touch.TileStamp[w.X][w.Y] == g_touch.Stamp;
-    g_touch.TileStamp[w.X][w.Y] = g_touch.Stamp;
-    g_touch.Wall[w.X][w.Y] = taken ? kSeveralWalls : static_cast<int32_t>(i);
-  }
+void MarkWalls(TSetCell setCell) {
+  for (const TWall& w : ReadWallLists().Walls)
+    if (!w.Ghost && InsideMap(w.X, w.Y)) setCell(w.X, w.Y, CellWall);
 }
 
 // The creatures' part of the distance map's seed through `setCell` (x, y, value), after the walls:
@@ -95,8 +69,7 @@ void SeedCreatures(int32_t index, TSetCell setCell, int32_t* startX, int32_t* st
 
 // The walls' part of the queue's padded grid: its blocked border and everything beyond the map,
 // the walls that are not ghosts, 0 elsewhere. Marking them walks the whole wall list, which is
-// long on big maps, so it is kept, with the touch table the marking filled, while the blocking
-// walls and the map's size stay as they were.
+// long on big maps, so it is kept while the walls and the map's size stay as they were. The shot map takes its walls from it too.
 struct TWallSeed {
   uint64_t Version = ~uint64_t{0};
   int32_t Width = -1;
@@ -105,28 +78,25 @@ struct TWallSeed {
 };
 TWallSeed g_wallSeed;
 
-// The kept seed, or null when it no longer describes the walls.
-const int32_t* KeptWallSeed() {
-  const TWallSeed& seed = g_wallSeed;
-  const bool kept = seed.Version == WallsBlockingVersion() && seed.Width == Registry().MapWidth &&
-                    seed.Height == Registry().MapHeight;
-  return kept ? seed.Padded : nullptr;
-}
-
 const int32_t* WallSeed() {
-  if (const int32_t* kept = KeptWallSeed()) return kept;
   const int32_t width = Registry().MapWidth;
   const int32_t height = Registry().MapHeight;
   TWallSeed& seed = g_wallSeed;
+  if (seed.Version == WallsChanges() && seed.Width == width && seed.Height == height) return seed.Padded;
   std::fill(seed.Padded, seed.Padded + kPaddedSize * (width + 3), CellWall);
   for (int32_t x = 0; x <= width; ++x)
     std::fill(seed.Padded + (x + 1) * kPaddedSize + 1, seed.Padded + (x + 1) * kPaddedSize + height + 2, 0);
-  MarkWallsAndTouchTiles(
-      [](int32_t x, int32_t y, int32_t value) { g_wallSeed.Padded[(x + 1) * kPaddedSize + y + 1] = value; });
-  seed.Version = WallsBlockingVersion();
+  MarkWalls([](int32_t x, int32_t y, int32_t value) { g_wallSeed.Padded[(x + 1) * kPaddedSize + y + 1] = value; });
+  seed.Version = WallsChanges();
   seed.Width = width;
   seed.Height = height;
   return seed.Padded;
+}
+
+// The map's cells of a padded grid into `grid`.
+void CopyPaddedMap(const int32_t* padded, int32_t (&grid)[GridSize][GridSize]) {
+  for (int32_t x = 0; x <= Registry().MapWidth; ++x)
+    std::copy(padded + (x + 1) * kPaddedSize + 1, padded + (x + 1) * kPaddedSize + Registry().MapHeight + 2, grid[x]);
 }
 
 // The straight neighbours in the order the wave visits them.
@@ -222,15 +192,7 @@ bool LineBlockedByAnyWall(TPoint p, TPoint q, const TWindow& window, const int32
 template <bool kEverySquare>
 void BuildShotMapWith(int32_t x, int32_t y, int32_t range) {
   auto& shot = g_move.ShotMap;
-  const int32_t* walls = KeptWallSeed();
-  if (walls == nullptr) {
-    ClearGrid(shot);
-    MarkWalls(shot);
-  } else {
-    for (int32_t column = 0; column <= Registry().MapWidth; ++column)
-      std::copy(walls + (column + 1) * kPaddedSize + 1, walls + (column + 1) * kPaddedSize + Registry().MapHeight + 2,
-                shot[column]);
-  }
+  CopyPaddedMap(WallSeed(), shot);
   if (range < 0) return;
   const int64_t x0 = std::max<int64_t>(0, int64_t(x) - range);
   const int64_t x1 = std::min<int64_t>(Registry().MapWidth, int64_t(x) + range);
@@ -289,7 +251,7 @@ void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY) {
   auto& dm = g_move.DistanceMap;
   ClearGrid(dm);
   auto setCell = [](int32_t x, int32_t y, int32_t value) { g_move.DistanceMap[x][y] = value; };
-  MarkWallsAndTouchTiles(setCell);
+  MarkWalls(setCell);
   SeedCreatures(index, setCell, startX, startY);
 }
 
@@ -338,7 +300,10 @@ bool MarkEnemySides(int32_t index) {
   for (const TCreature& enemy : all) {
     if (!enemy.Alive || AreAllies(cr.Owner, enemy.Owner)) continue;
     const int64_t ex = enemy.TileX, ey = enemy.TileY;
-    if (InsideMap(ex, ey) && g_touch.TileStamp[ex][ey] == g_touch.Stamp) return false;
+    auto touchWall = [&](const TWall& w) {
+      return !w.Ghost && w.X == ex && w.Y == ey && (w.TouchTileX != 0 || w.TouchTileY != 0);
+    };
+    if (InsideMap(ex, ey) && AnyWallOn(enemy.TileX, enemy.TileY, touchWall)) return false;
     for (int32_t k = 0; k < 4; ++k) {
       const int64_t x = ex + kStraightX[k], y = ey + kStraightY[k];
       if (InsideMap(x, y)) g_sides.Cell[(x + 1) * kPaddedSize + y + 1] = g_sides.Stamp;
@@ -359,7 +324,6 @@ bool MarkEnemySides(int32_t index) {
 bool RunWave(int32_t index, int32_t targetX, int32_t targetY, bool toNearestEnemy) {
   auto& dm = g_move.DistanceMap;
   const int32_t width = Registry().MapWidth;
-  const int32_t height = Registry().MapHeight;
   const bool hasTarget = InsideMap(targetX, targetY);
   constexpr int32_t kStep[4] = {-kPaddedSize, -1, kPaddedSize, 1};  // the straight neighbours' order
 
@@ -424,8 +388,7 @@ bool RunWave(int32_t index, int32_t targetX, int32_t targetY, bool toNearestEnem
         for (size_t i = layerEnd; i < tail && !stopped; ++i) stopped = g_sides.Cell[g_wave[i]] == g_sides.Stamp;
     }
   }
-  for (int32_t x = 0; x <= width; ++x)
-    std::copy(g_padded + (x + 1) * kPaddedSize + 1, g_padded + (x + 1) * kPaddedSize + height + 2, dm[x]);
+  CopyPaddedMap(g_padded, dm);
   return stopped;
 }
 
@@ -461,16 +424,7 @@ void AdjustRouteTarget(int32_t* x, int32_t* y, bool allowDiagonal) {
     *y = static_cast<int32_t>(ty);
     return true;
   };
-  const std::vector<TWall>& walls = ReadWallLists().Walls;
-  if (InsideMap(*x, *y) && g_touch.TileStamp[*x][*y] == g_touch.Stamp) {
-    int32_t wall = g_touch.Wall[*x][*y];
-    if (wall != kSeveralWalls) {
-      if (static_cast<size_t>(wall) < walls.size() && touchTile(walls[static_cast<size_t>(wall)])) return;
-    } else {
-      for (const TWall& w : walls)
-        if (touchTile(w)) return;
-    }
-  }
+  if (InsideMap(*x, *y) && AnyWallOn(*x, *y, touchTile)) return;
   int32_t best = std::numeric_limits<int32_t>::max();
   int32_t bestX = *x, bestY = *y;
   for (int32_t dy = -1; dy <= 1; ++dy) {
@@ -541,8 +495,6 @@ void NextStep(int32_t index) {
 
 void MovementReset() {
   g_move = TMovementState{};
-  g_touch.Stamp += 1;  // no tile's entry belongs to a map any more
-  g_wallSeed.Version = ~uint64_t{0};  // nor does the kept seed, whose walls filled them
 }
 
 }  // namespace game

@@ -83,9 +83,8 @@ void SeedDistanceMap(int32_t index, int32_t* startX, int32_t* startY);
 // block; a negative range marks nothing.
 void BuildShotMap(int32_t x, int32_t y, int32_t range);
 
-// Where to go instead of a blocked ordered tile, from the current distance map (and the walls as
-// it found them): the touch tile of a wall standing there when the wave reached beyond the
-// walker's own tile there; else the
+// Where to go instead of a blocked ordered tile, from the current distance map: the touch tile
+// of a wall standing there when the wave reached beyond the walker's own tile there; else the
 // cell of the 3 x 3 block around (x, y) (rows before columns, diagonals only with
 // `allowDiagonal`) with the smallest value of at least 1, the first of equals. Unchanged when
 // none qualifies.

@@ -278,14 +278,8 @@ void OrderCreature(int32_t index, int32_t x, int32_t y) {
     }
     break;
   }
-  auto blocksDiagonals = [&](const TWall& w) { return !w.Ghost && w.X == x && w.Y == y && !w.DiagonalTouch; };
-  const std::vector<TWall>& walls = ReadWallLists().Walls;
-  if (int32_t on = WallOnTile(x, y); on == SeveralWalls) {
-    for (const TWall& w : walls)
-      if (blocksDiagonals(w)) allowDiagonal = false;
-  } else if (on >= 0 && blocksDiagonals(walls[static_cast<size_t>(on)])) {
+  if (AnyWallOn(x, y, [&](const TWall& w) { return !w.Ghost && w.X == x && w.Y == y && !w.DiagonalTouch; }))
     allowDiagonal = false;
-  }
   // Without move points the order stays pending: an adjacent enemy or wall is still reached.
   if (PlayerTable().TurnBased && c.MovePoints <= 0) return;
   BuildDistanceMap(index, x, y);

@@ -24,12 +24,15 @@ constexpr int kIdCount = 65536;
 
 TWallLists g_walls;
 
+// The largest map's tiles a side.
+constexpr int32_t kTiles = 100;
+
 // Counts every placing and reset of walls, over the whole run (a reset does not restart it), so
 // that the picking index below knows when it no longer describes the list.
 uint64_t g_wallsGeneration = 0;
-// Counts the ghosts switched and the times the walls were handed out to change (WallLists), which
-// may change what walls block but not where they stand.
-uint64_t g_blockingChanges = 0;
+// Counts those and every other change the walls may have had: a ghost switched, the walls handed
+// out to change (WallLists). What is kept about the walls is kept for one count.
+uint64_t g_wallsChanges = 0;
 
 // Walls by floor cell, for picking: a wall sits in every cell that the ground-plane box of its
 // placed model, over all its frames, overlaps. A tick then tests only the walls of the cells the
@@ -37,7 +40,7 @@ uint64_t g_blockingChanges = 0;
 // tiles: cell (cx, cz) spans world X 2cx - 1 .. 2cx + 1 (and Z alike); the index covers a border
 // of kPickPad cells around the largest map, and a wall reaching beyond it is tested always.
 constexpr int32_t kPickPad = 4;
-constexpr int32_t kPickCells = 100 + 2 * kPickPad;
+constexpr int32_t kPickCells = kTiles + 2 * kPickPad;
 // Generous: the index only chooses whom to test; the exact test decides.
 constexpr double kPickMargin = 0.1;
 
@@ -57,7 +60,7 @@ TWallPickIndex g_pick;
 // The walls a tick must animate: those with a model that are animated or past their last frame.
 // The others keep their frame, and on big maps they are nearly all of them.
 struct TAnimatedWalls {
-  bool Stale = true;  // made again before the next tick's animation
+  uint64_t Changes = ~uint64_t{0};  // the count of changes it was made at
   std::vector<int32_t> Walls;
 };
 TAnimatedWalls g_animated;
@@ -65,17 +68,10 @@ TAnimatedWalls g_animated;
 // The wall on each tile of the largest map: CreateWall places one to a tile; a tile that holds
 // several all the same (walls pushed straight into the list) is marked so.
 struct TTileWalls {
-  bool Stale = true;  // made again before the next lookup
-  int32_t Wall[100][100];
+  uint64_t Changes = ~uint64_t{0};  // the count of changes it was made at
+  int32_t Wall[kTiles][kTiles];
 };
 TTileWalls g_tileWalls;
-
-// Whatever was kept about the walls must be looked at again.
-void WallsMayHaveChanged() {
-  ++g_blockingChanges;
-  g_animated.Stale = true;
-  g_tileWalls.Stale = true;
-}
 
 bool ChangesItsFrame(const TWall& w) {
   return w.Model != nullptr && (w.Animated || w.Frame > static_cast<float>(w.Model->FrameCount));
@@ -291,17 +287,16 @@ uint16_t FreeWallId() {
 }  // namespace
 
 TWallLists& WallLists() {
-  WallsMayHaveChanged();
+  ++g_wallsChanges;
   return g_walls;
 }
 
 const TWallLists& ReadWallLists() { return g_walls; }
 
 int32_t WallOnTile(int32_t x, int32_t y) {
-  constexpr int32_t kTiles = 100;
   if (x < 0 || y < 0 || x >= kTiles || y >= kTiles) return SeveralWalls;
   TTileWalls& tiles = g_tileWalls;
-  if (tiles.Stale) {
+  if (tiles.Changes != g_wallsChanges) {
     for (auto& column : tiles.Wall) std::fill(std::begin(column), std::end(column), -1);
     for (size_t i = 0; i < g_walls.Walls.size(); ++i) {
       const TWall& w = g_walls.Walls[i];
@@ -309,7 +304,7 @@ int32_t WallOnTile(int32_t x, int32_t y) {
       int32_t& cell = tiles.Wall[w.X][w.Y];
       cell = cell == -1 ? static_cast<int32_t>(i) : SeveralWalls;
     }
-    tiles.Stale = false;
+    tiles.Changes = g_wallsChanges;
   }
   return tiles.Wall[x][y];
 }
@@ -351,7 +346,7 @@ uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float ang
                             wall.RotateY, wall.RotateZ, wall.Scale);
   g_walls.Walls.push_back(std::move(wall));
   ++g_wallsGeneration;
-  WallsMayHaveChanged();
+  ++g_wallsChanges;
   return id;
 }
 
@@ -377,11 +372,11 @@ void AnimateWall(TWall& w) {
 
 void UpdateWalls() {
   TAnimatedWalls& animated = g_animated;
-  if (animated.Stale) {
+  if (animated.Changes != g_wallsChanges) {
     animated.Walls.clear();
     for (size_t i = 0; i < g_walls.Walls.size(); ++i)
       if (ChangesItsFrame(g_walls.Walls[i])) animated.Walls.push_back(static_cast<int32_t>(i));
-    animated.Stale = false;
+    animated.Changes = g_wallsChanges;
   }
   size_t kept = 0;
   for (int32_t i : animated.Walls) {
@@ -434,18 +429,18 @@ void DrawWalls() {
   glDisable(GL_CULL_FACE);
 }
 
-uint64_t WallsBlockingVersion() { return g_wallsGeneration + g_blockingChanges; }
+uint64_t WallsChanges() { return g_wallsChanges; }
 
 void SetWallGhost(int32_t index, bool ghost) {
   if (index < 0 || static_cast<size_t>(index) >= g_walls.Walls.size()) return;
   g_walls.Walls[static_cast<size_t>(index)].Ghost = ghost;
-  ++g_blockingChanges;
+  ++g_wallsChanges;
 }
 
 void WallsReset() {
   g_walls = TWallLists{};
   ++g_wallsGeneration;
-  WallsMayHaveChanged();
+  ++g_wallsChanges;
 }
 
 }  // namespace game

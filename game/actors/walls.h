@@ -66,6 +66,17 @@ uint16_t CreateWall(const std::string& kindName, int32_t x, int32_t y, float ang
 constexpr int32_t SeveralWalls = -2;
 // The index of the wall on tile (x, y), -1 when none stands there, or SeveralWalls.
 int32_t WallOnTile(int32_t x, int32_t y);
+// Whether `test` holds for a wall on tile (x, y), the walls tried in list order: the one
+// WallOnTile names, or the whole list where the tile may hold several. `test` checks the tile too.
+template <typename TTest>
+bool AnyWallOn(int32_t x, int32_t y, TTest&& test) {
+  const std::vector<TWall>& walls = ReadWallLists().Walls;
+  const int32_t on = WallOnTile(x, y);
+  if (on != SeveralWalls) return on >= 0 && test(walls[static_cast<size_t>(on)]);
+  for (const TWall& w : walls)
+    if (test(w)) return true;
+  return false;
+}
 // Index of the first wall with this ID, or -1.
 int32_t FindWall(uint16_t id);
 // The touch tile offset of a wall at Angle 0 turned for `angle` degrees in quarter turns.
@@ -84,10 +95,9 @@ void PickEveryWall();
 // Draws every wall with a model, interpolating the frame of animated walls; back faces culled.
 void DrawWalls();
 
-// Changes with every change to what the walls block: a wall placed, the walls reset, a ghost
-// switched, the walls handed out to change. What is built from the blocking walls (the distance map's seed) is kept while it
-// stays the same.
-uint64_t WallsBlockingVersion();
+// Counts every change the walls may have had: a wall placed, the walls reset, a ghost switched,
+// the walls handed out to change. What is built from the walls is kept while it stays the same.
+uint64_t WallsChanges();
 // Makes wall `index` a ghost or not: the one way to switch it after placing.
 void SetWallGhost(int32_t index, bool ghost);
 
